@@ -1,0 +1,44 @@
+// Incoming frames: every whole frame is reported, then handled by its type;
+// data frames go to the handler of their message name.
+#include <unordered_map>
+
+#include "QuovTOCSock.h"
+
+void QuovTOCSock::HandlePacket(const std::string& F) {
+  events_->IncomingPacket(F);
+  const char type = F.size() > 1 ? F[1] : '\0';
+  switch (type) {
+    case flap::kSignOn:
+      SendClientSignOn();
+      return;
+    case flap::kData:
+      DispatchMessage(flap::Payload(F));
+      return;
+    case flap::kError:
+    case flap::kSignOff:
+      return;
+    case flap::kKeepAlive:
+      SendPacket(flap::kKeepAlive, "");
+      return;
+    default:
+      RaiseError(0, std::string("Unknown Channel Detected: ") + type);
+      return;
+  }
+}
+
+// Message names are compared exactly and case-sensitively. A name listed
+// with no handler is recognised and has no effect; any other is ignored.
+QuovTOCSock::MessageHandler QuovTOCSock::FindHandler(std::string_view name) {
+  static const std::unordered_map<std::string_view, MessageHandler> handlers{
+      {"SIGN_ON", nullptr},
+      {"NICK", &QuovTOCSock::HandleNick},
+      {"CONFIG2", &QuovTOCSock::HandleConfig2},
+  };
+  const auto it = handlers.find(name);
+  return it == handlers.end() ? nullptr : it->second;
+}
+
+void QuovTOCSock::DispatchMessage(std::string_view message) {
+  const MessageHandler handler = FindHandler(message.substr(0, message.find(':')));
+  if (handler != nullptr) (this->*handler)(message);
+}

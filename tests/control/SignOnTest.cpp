@@ -1,0 +1,92 @@
+#include "ControlFixture.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+using ControlSignOn = ControlTest;
+
+namespace {
+const std::string kLoginTail = " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093";
+}
+
+TEST_F(ControlSignOn, AnswersTheServersSignOnFrameWithFrameAndCommand) {
+  toc->Login("abc", "password", "toc.example", 5190);
+  sock->Open();
+  sock->TakeSent();
+  sock->Deliver(SignOnFrame());
+  const std::string expectedSignOn =
+      Bytes({0x2A, 0x01, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x03, 0x61, 0x62, 0x63});
+  const std::string login = "toc2_login localhost 5190 abc 0x2408105c23001130" + kLoginTail;
+  EXPECT_EQ(sock->TakeSent(), expectedSignOn + ClientCommand(login, 1));
+}
+
+TEST_F(ControlSignOn, LoginCommandCarriesAuthorizerAndPort) {
+  toc->Login("Ab C", "", "toc.example", 9898, "auth.example");
+  sock->Open();
+  sock->TakeSent();
+  sock->Deliver(SignOnFrame());
+  const std::string sent = sock->TakeSent();
+  EXPECT_EQ(sent.substr(6 + 8 + 3), ClientCommand("toc2_login auth.example 9898 abc 0x" + kLoginTail, 1));
+}
+
+TEST_F(ControlSignOn, NickReportsTheNameAsDisplayed) {
+  Connect();
+  sock->Deliver(ServerMessage("NICK:Ab C") + ServerMessage("nick:ignored") + ServerMessage("NICK") +
+                ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("") + ServerMessage("NICK:with:colon"));
+  EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(Ab C)", "ScreennameFormat(with:colon)"));
+}
+
+TEST_F(ControlSignOn, OtherFrameTypes) {
+  Connect();
+  sock->Deliver(flap::BuildFrame(flap::kError, 0, "x") + flap::BuildFrame(flap::kSignOff, 1, ""));
+  EXPECT_THAT(events.lines, IsEmpty());
+  EXPECT_THAT(sock->sent, IsEmpty());
+  sock->Deliver(flap::BuildFrame(9, 2, "payload"));
+  ASSERT_THAT(events.lines, ElementsAre("Error(0,Unknown Channel Detected: \x09)"));
+  EXPECT_EQ(std::string("Unknown Channel Detected: \x09").size(), 27u);
+}
+
+TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
+  Connect("Ab C");
+  sock->Deliver(ServerMessage("CONFIG2:g:Friends\nb:alice\n"));
+  sock->Deliver(ServerMessage("CONFIG2:b:bob\nd:eve\np:carol\n"));
+  EXPECT_THAT(events.lines, IsEmpty());
+  EXPECT_THAT(sock->sent, IsEmpty());
+  sock->Deliver(ServerMessage("CONFIG2:m:3\npref:x\nk:1\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]Friends|alice|bob],[eve],[carol],[k:1],x,3)"));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0));
+}
+
+TEST_F(ControlSignOn, ConfigurationLineRules) {
+  Connect();
+  sock->Deliver(ServerMessage(
+      "CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\ndone:\ng:after\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[],[],[],second,0)"));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0)) << "exactly once";
+}
+
+TEST_F(ControlSignOn, CommandsSentWhileLoggingInGoBeforeInitDone) {
+  Connect();
+  events.onEvent = [&](const std::string&) { toc->SendPacket(2, "toc_chat_join \"4\" \"lobby\""); };
+  sock->Deliver(ServerMessage("CONFIG2:done:\n"));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_join \"4\" \"lobby\"", 0) + ClientCommand("toc_init_done", 1));
+}
+
+TEST_F(ControlSignOn, ConfigurationEndInsideALineStillEnds) {
+  Connect();
+  sock->Deliver(ServerMessage("CONFIG2:b:xdone:\nrest without line feed"));
+  EXPECT_THAT(events.lines, IsEmpty()) << "no line is the done: line";
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0));
+}
+
+TEST_F(ControlSignOn, EndlessConfigurationIsBounded) {
+  Connect();
+  const std::string chunk = "CONFIG2:" + std::string(60000, 'b') + "\n";
+  for (int i = 0; i < 18; ++i) sock->Deliver(ServerMessage(chunk));
+  ASSERT_EQ(events.lines.size(), 1u);
+  EXPECT_EQ(events.lines[0], "Error(0,Buddy-list configuration over 1 MiB without its end; discarded)");
+  events.lines.clear();
+  sock->Deliver(ServerMessage("CONFIG2:g:G\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]G],[],[],[],,0)"))
+      << "only what came after the discarded text";
+}
