@@ -11,11 +11,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "Collection.h"
+#include "CommandLine.h"
 #include "Flap.h"
+#include "PeopleList.h"
 #include "QuovTOCSockEvents.h"
 #include "TocSocket.h"
 
@@ -43,6 +46,41 @@ class QuovTOCSock : private TocSocketListener {
              std::int32_t Port, const std::string& AuthServer = kDefaultAuthServer);
   void LogOff();
   void SendPacket(std::int16_t intChannel, std::string strData);
+
+  // Chat rooms.
+  void JoinChat(const std::string& strRoomName, std::int16_t intExchange);
+  void LeaveChat(const std::string& strChatName, std::int32_t lngChatID = 0);
+  void SendChat(const std::string& strChatName, const std::string& strMessage, std::int32_t lngChatID = 0);
+  void InviteUsers(const std::string& strChatName, const std::string& strInviteMessage, const std::string& strUsers,
+                   std::int32_t lngChatID = 0);
+  void AcceptChatInvite(std::int32_t lngChatID);
+  // Fills Console's people list with the occupants of the room whose ID text is lngChatID.
+  void SetUsers(PeopleList& Console, const std::string& lngChatID) const;
+  [[nodiscard]] std::string GetChatName(std::int32_t lngChatID) const;
+
+  // Instant messages, profile and status.
+  void SendIM(const std::string& strUserName, const std::string& strMessage, bool AutoResponse);
+  void GetProfile(const std::string& strUserName);
+  void SetProfile(const std::string& strProfile);
+  void SetAwayMessage(const std::string& strAwayMessage);
+  void GetStatus(const std::string& strUserName);
+  // Throws std::overflow_error, sending nothing, when lngMinutes * 60 leaves the 32-bit range.
+  void SetIdleTime(std::int32_t lngMinutes);
+  void ChangePassword(const std::string& strOldPassword, const std::string& strNewPassword);
+  void FormatUserName(const std::string& strFormatted);
+  void WarnUser(const std::string& strUserName, bool blnAnonymous);
+  void SetCapability(const std::string& strCapUUID);
+
+  // Stored buddy, block and permit lists.
+  void AddBuddy(const std::string& strGroup, const std::string& strBuddy);
+  void RemoveBuddy(const std::string& strGroup, const std::string& strBuddy);
+  void AddGroup(const std::string& strGroup);
+  void RemoveGroup(const std::string& strGroup);
+  void BlockUser(const std::string& strUserName);
+  void UnblockUser(const std::string& strUserName);
+  void AddPrivateUser(const std::string& strUserName);
+  void RemovePrivateUser(const std::string& strUserName);
+  void SetPrivacy(std::int16_t intMode);
 
   // Text.
   [[nodiscard]] std::string RemoveHtml(std::string strMessage) const;
@@ -87,6 +125,16 @@ class QuovTOCSock : private TocSocketListener {
   void HandleNick(std::string_view message);
   void HandleConfig2(std::string_view message);
   void ReadConfiguration(std::string_view text);
+
+  // Chat room messages.
+  void HandleChatJoin(std::string_view message);
+  void HandleChatUpdateBuddy(std::string_view message);
+  void HandleChatInEnc(std::string_view message);
+  void HandleChatLeft(std::string_view message);
+  void HandleChatInvite(std::string_view message);
+  // The ID of the room given by lngChatID, or else of the first slot named strChatName.
+  [[nodiscard]] std::optional<std::int32_t> ResolveRoom(const std::string& strChatName, std::int32_t lngChatID) const;
+  void SendCommand(const CommandLine& line);
 
   void RaiseError(std::int16_t code, std::string text);
   void RaiseWinsockError(std::string text);
