@@ -33,6 +33,11 @@ QuovTOCSock::MessageHandler QuovTOCSock::FindHandler(std::string_view name) {
       {"SIGN_ON", nullptr},
       {"NICK", &QuovTOCSock::HandleNick},
       {"CONFIG2", &QuovTOCSock::HandleConfig2},
+      {"CHAT_JOIN", &QuovTOCSock::HandleChatJoin},
+      {"CHAT_UPDATE_BUDDY", &QuovTOCSock::HandleChatUpdateBuddy},
+      {"CHAT_IN_ENC", &QuovTOCSock::HandleChatInEnc},
+      {"CHAT_LEFT", &QuovTOCSock::HandleChatLeft},
+      {"CHAT_INVITE", &QuovTOCSock::HandleChatInvite},
   };
   const auto it = handlers.find(name);
   return it == handlers.end() ? nullptr : it->second;

@@ -20,7 +20,7 @@ QByteArray Wire(const std::string& bytes) { return QByteArray(bytes.data(), stat
 
 }  // namespace
 
-TEST(ControlLoopback, SignsOnAgainstAScriptedServer) {
+TEST(ControlLoopback, SignsOnAndFollowsARoomAgainstAScriptedServer) {
   QTcpServer server;
   ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
   QByteArray received;
@@ -48,9 +48,19 @@ TEST(ControlLoopback, SignsOnAgainstAScriptedServer) {
   EXPECT_EQ(wire.substr(0, 8), "FLAPON\n\n");
   EXPECT_EQ(wire.substr(8, 2), "*\x01");
 
+  events.lines.clear();
+  peer->write(Wire(ServerMessage("CHAT_JOIN:42:Lobby", 4) + ServerMessage("CHAT_UPDATE_BUDDY:42:T:abc:Bob", 5) +
+                   ServerMessage("CHAT_IN_ENC:42:Bob:F:A:en:hello: all", 6)));
+  peer->write(Wire(ServerMessage("CHAT_UPDATE_BUDDY:42:F:Bob", 7)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events.lines.size() >= 6; }, 5000));
+  EXPECT_EQ(events.lines, (std::vector<std::string>{"JoinedChat(Lobby,42)", "InitialJoin(abc:Bob,42)",
+                                                    "ChatUserUpdate(abc,true,42)", "ChatUserUpdate(Bob,true,42)",
+                                                    "ChatMessage(42,Bob,hello: all)", "ChatUserUpdate(Bob,false,42)"}));
+  EXPECT_EQ(toc.UsersHere.Item("42")->Count(), 1u);
+
   // The server ends the session: the holder is told.
   events.lines.clear();
-  peer->write(Wire(ServerMessage("NICK:last words", 4)));
+  peer->write(Wire(ServerMessage("NICK:last words", 8)));
   peer->disconnectFromHost();
   ASSERT_TRUE(QTest::qWaitFor([&] { return events.lines.size() >= 2; }, 5000));
   EXPECT_EQ(events.lines, (std::vector<std::string>{"ScreennameFormat(last words)",

@@ -1,0 +1,218 @@
+#include <vector>
+
+#include "ControlFixture.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+// The occupants of a room as key=value texts, in order.
+std::vector<std::string> Occupants(const QuovTOCSock& toc, const std::string& room) {
+  std::vector<std::string> texts;
+  const auto* occupants = toc.UsersHere.Item(room);
+  if (occupants == nullptr) return {"<no entry>"};
+  for (const auto& entry : *occupants) texts.push_back(entry.key.value_or("") + "=" + entry.value);
+  return texts;
+}
+
+class ListRecorder : public PeopleList {
+ public:
+  void ClearPeople() override { people.clear(); }
+  void AddPerson(const std::string& name) override { people.push_back(name); }
+  std::vector<std::string> people{"stale entry"};
+};
+}  // namespace
+
+class ControlChat : public ControlTest {
+ protected:
+  ControlChat() { SignOn(); }
+  void Say(const std::string& message) { sock->Deliver(ServerMessage(message)); }
+  void JoinRooms(int count, int firstId) {
+    for (int i = 0; i < count; ++i) Say("CHAT_JOIN:" + std::to_string(firstId + i) + ":Room" + std::to_string(i));
+  }
+};
+
+TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
+  Say("CHAT_JOIN:42:Lobby");
+  EXPECT_EQ(toc->LastChatID, 42);
+  EXPECT_EQ(toc->GetChatName(42), "Lobby");
+  EXPECT_THAT(Occupants(*toc, "42"), IsEmpty());
+
+  Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob");
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B", "bob=bob"));
+
+  Say("CHAT_UPDATE_BUDDY:42:F:Alice B:bob");
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "a departure handles its first name only";
+
+  Say("CHAT_IN_ENC:42:bob:F:US-ASCII:en:hi: there");
+  Say("CHAT_LEFT:42");
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("<no entry>"));
+  EXPECT_EQ(toc->LastChatID, 42) << "leaving keeps LastChatID";
+
+  Say("CHAT_JOIN:42:Lobby");
+  Say("CHAT_UPDATE_BUDDY:42:T:abc");
+  EXPECT_THAT(events.lines,
+              ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
+                          "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)",
+                          "ChatMessage(42,bob,hi: there)", "LeftChat(42)", "JoinedChat(Lobby,42)",
+                          "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
+}
+
+TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
+  Say("CHAT_JOIN:7:a:b");
+  EXPECT_EQ(toc->GetChatName(7), "a:b") << "room names keep their colons";
+  Say("CHAT_UPDATE_BUDDY:7:T:bob");
+  Say("CHAT_UPDATE_BUDDY:7:F:bob");
+  Say("CHAT_UPDATE_BUDDY:7:F:carol");
+  Say("CHAT_UPDATE_BUDDY:99:T:dave:erin");
+  EXPECT_THAT(events.lines,
+              ElementsAre("JoinedChat(a:b,7)", "InitialJoin(bob,7)", "ChatUserUpdate(bob,true,7)",
+                          "ChatUserUpdate(bob,false,7)", "InitialJoin(carol,7)", "ChatUserUpdate(carol,false,7)",
+                          "InitialJoin(dave:erin,99)", "ChatUserUpdate(dave,true,99)", "ChatUserUpdate(erin,true,99)"));
+  EXPECT_THAT(Occupants(*toc, "99"), ElementsAre("<no entry>")) << "no entry is made for an unknown room";
+}
+
+TEST_F(ControlChat, HandlerSeesTheRoomAsItWasBeforeEachName) {
+  Say("CHAT_JOIN:42:Lobby");
+  std::vector<std::size_t> countsSeen;
+  events.onEvent = [&](const std::string& line) {
+    if (line.rfind("ChatUserUpdate", 0) == 0) countsSeen.push_back(toc->UsersHere.Item("42")->Count());
+  };
+  Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob:ALICEB");
+  EXPECT_THAT(countsSeen, ElementsAre(0u, 1u, 2u));
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B", "bob=bob")) << "a name already present is not added";
+}
+
+TEST_F(ControlChat, HandlerThatEndsTheSessionMidListIsSafe) {
+  Say("CHAT_JOIN:42:Lobby");
+  events.onEvent = [&](const std::string& line) {
+    if (line == "ChatUserUpdate(b,true,42)") toc->LogOff();
+  };
+  Say("CHAT_UPDATE_BUDDY:42:T:a:b:c");
+  EXPECT_EQ(toc->UsersHere.Count(), 0u);
+  EXPECT_EQ(events.lines.back(), "ChatUserUpdate(c,true,42)");
+}
+
+TEST_F(ControlChat, JoinedChatHandlerWritesLastChatIDItself) {
+  struct Renumber : RecordingEvents {
+    void JoinedChat(std::string&, std::int32_t& id) override { id = 1234; }
+  };
+  Renumber renumber;
+  auto socket = std::make_unique<FakeSocket>();
+  FakeSocket* fake = socket.get();
+  QuovTOCSock other(std::move(socket), &renumber);
+  other.Login("abc", "", "h", 5190);
+  fake->Open();
+  fake->Deliver(ServerMessage("CHAT_JOIN:42:Lobby"));
+  EXPECT_EQ(other.LastChatID, 1234);
+}
+
+TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
+  Say("CHAT_JOIN:5:Five");
+  Say("CHAT_JOIN:abc:Bad");
+  Say("CHAT_JOIN:99999999999:Huge");
+  EXPECT_EQ(toc->LastChatID, 5);
+  EXPECT_THAT(events.lines, ElementsAre("JoinedChat(Five,5)", "JoinedChat(Bad,5)", "JoinedChat(Huge,5)"));
+  EXPECT_EQ(toc->GetChatName(0), "Huge") << "slot 1 was named Bad, then Huge, and is still free";
+  EXPECT_THAT(Occupants(*toc, "abc"), IsEmpty()) << "the text key is still used";
+
+  events.lines.clear();
+  Say("CHAT_IN_ENC:abc:bob:F:A:en:lost");
+  Say("CHAT_LEFT:abc");
+  Say("CHAT_JOIN");
+  Say("CHAT_IN_ENC:5:bob:F:A");
+  EXPECT_THAT(events.lines, IsEmpty());
+  EXPECT_THAT(Occupants(*toc, "abc"), ElementsAre("<no entry>"));
+}
+
+TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
+  EXPECT_EQ(toc->GetChatName(0), "") << "the first free slot's name";
+  JoinRooms(11, 100);
+  EXPECT_EQ(toc->GetChatName(0), "[No Chat Name Found for ID]");
+  Say("CHAT_JOIN:500:Twelfth");
+  EXPECT_EQ(toc->LastChatID, 500);
+  EXPECT_EQ(events.lines.back(), "JoinedChat(Twelfth,500)");
+  EXPECT_EQ(toc->GetChatName(500), "[No Chat Name Found for ID]");
+  EXPECT_EQ(toc->UsersHere.Count(), 12u);
+
+  sock->TakeSent();
+  toc->SendChat("Twelfth", "hi");
+  EXPECT_THAT(sock->TakeSent(), IsEmpty()) << "an unrecorded room cannot be found by name";
+  toc->SendChat("Twelfth", "hi", 500);
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_send \"500\" \"hi\"", 3));
+}
+
+TEST_F(ControlChat, SameIdInTwoSlotsNamesTheLowerOne) {
+  Say("CHAT_JOIN:8:First");
+  Say("CHAT_LEFT:8");
+  Say("CHAT_JOIN:8:Second");
+  EXPECT_EQ(toc->GetChatName(8), "First");
+  sock->TakeSent();
+  toc->LeaveChat("Second");
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_leave \"8\"", 3));
+}
+
+TEST_F(ControlChat, Invitation) {
+  Say("CHAT_INVITE:Book Club:77:Carol:come: now");
+  Say("CHAT_INVITE:Book Club:x7:Carol:bad id");
+  EXPECT_THAT(events.lines, ElementsAre("ChatInvite(Book Club,77,Carol,come: now)"));
+}
+
+TEST_F(ControlChat, CommandLinesAreExact) {
+  Say("CHAT_JOIN:12:Lobby");
+  sock->TakeSent();
+  std::uint16_t n = 3;  // after the sign-on frame, the login and toc_init_done
+  const auto expectLine = [&](const std::string& line) { EXPECT_EQ(sock->TakeSent(), ClientCommand(line, n++)); };
+
+  toc->JoinChat("  Lobby  ", 4);
+  expectLine("toc_chat_join \"4\" \"Lobby\"");
+  EXPECT_EQ(std::string("toc_chat_join \"4\" \"Lobby\"").size(), 25u);
+  toc->JoinChat(" The \"Big\" \\ Room", -3);
+  expectLine("toc_chat_join \"-3\" \"The \"Big\" \\ Room\"");
+  toc->SendChat("Lobby", "hi");
+  expectLine("toc_chat_send \"12\" \"hi\"");
+  EXPECT_EQ(std::string("toc_chat_send \"12\" \"hi\"").size(), 23u);
+  toc->SendChat("Lobby", "hi", 30);
+  expectLine("toc_chat_send \"30\" \"hi\"");
+  toc->SendChat("Lobby", "a\"b\\c$d(e)f[g]h{i}j: 'k'");
+  expectLine("toc_chat_send \"12\" \"a\\\"b\\\\c\\$d\\(e\\)f\\[g\\]h\\{i\\}j: 'k'\"");
+  toc->LeaveChat("Anything", 7);
+  expectLine("toc_chat_leave \"7\"");
+  toc->LeaveChat("Lobby");
+  expectLine("toc_chat_leave \"12\"");
+  toc->InviteUsers("Lobby", "join (us)", "Pat Smith");
+  expectLine("toc_chat_invite \"12\" \"join \\(us\\)\" \"patsmith\"");
+  toc->AcceptChatInvite(0);
+  expectLine("toc_chat_accept \"0\"");
+}
+
+TEST_F(ControlChat, RoomNamesMatchExactly) {
+  Say("CHAT_JOIN:12:Lobby");
+  sock->TakeSent();
+  toc->LeaveChat("lobby");
+  toc->SendChat("Lobby ", "x");
+  toc->InviteUsers("LOBBY", "x", "pat");
+  EXPECT_THAT(sock->TakeSent(), IsEmpty());
+  toc->LeaveChat("");
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_leave \"0\"", 3)) << "a never-filled slot has an empty name";
+}
+
+TEST_F(ControlChat, CommandsWhileDisconnectedSendNothing) {
+  Say("CHAT_JOIN:12:Lobby");
+  toc->LogOff();
+  sock->TakeSent();
+  toc->JoinChat("Lobby", 4);
+  toc->SendChat("", "x", 12);
+  toc->AcceptChatInvite(3);
+  EXPECT_THAT(sock->sent, IsEmpty());
+}
+
+TEST_F(ControlChat, SetUsersReplacesTheListWithTheStoredNames) {
+  Say("CHAT_JOIN:42:Lobby");
+  Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob:Carol");
+  ListRecorder list;
+  toc->SetUsers(list, "42");
+  EXPECT_THAT(list.people, ElementsAre("Alice B", "bob", "Carol"));
+  toc->SetUsers(list, "43");
+  EXPECT_THAT(list.people, IsEmpty());
+}
