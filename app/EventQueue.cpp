@@ -1,0 +1,15 @@
+#include "EventQueue.h"
+
+#include <utility>
+
+void EventQueue::Run(std::function<void()> work) {
+  pending_.push_back(std::move(work));
+  if (running_) return;
+  running_ = true;
+  while (!pending_.empty()) {
+    auto next = std::move(pending_.front());
+    pending_.pop_front();
+    next();
+  }
+  running_ = false;
+}

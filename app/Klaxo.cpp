@@ -1,0 +1,327 @@
+#include "Klaxo.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <string>
+#include <utility>
+
+#include "ExchangeReader.h"
+#include "Functions.h"
+#include "TextEdge.h"
+#include "WordList.h"
+#include "mdlTray.h"
+
+namespace {
+
+// Twips to device-independent pixels.
+constexpr int Px(int twips) { return twips / 15; }
+
+template <typename W>
+W* Place(W* widget, const char* name, int left, int top, int width, int height) {
+  widget->setObjectName(QString::fromLatin1(name));
+  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
+  return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width, int height) {
+  auto* label = Place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+// Keys that produce a character: printable ones, space, Backspace, Enter and
+// Escape, but not Delete or the focus keys.
+bool ProducesCharacter(int key, const QString& text) {
+  if (text.isEmpty()) return false;
+  return key != Qt::Key_Delete && key != Qt::Key_Tab && key != Qt::Key_Backtab;
+}
+
+}  // namespace
+
+Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server)
+    : alerts_(std::move(alerts)), server_(std::move(server)) {
+  Q_INIT_RESOURCE(klaxo);
+  setObjectName(QStringLiteral("Klaxo"));
+  setWindowTitle(Caption());
+  setWindowIcon(QIcon(QStringLiteral(":/klaxo.png")));
+  BuildControls();
+  BuildMenus();
+  toc = std::make_unique<QuovTOCSock>(std::move(socket), this);
+  console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
+  console->setWindowIcon(windowIcon());
+  console->setFont(centralWidget()->font());
+}
+
+Klaxo::~Klaxo() {
+  // The console and the control go before the boxes they refer to.
+  console.reset();
+  toc.reset();
+}
+
+QString Klaxo::Caption() { return QStringLiteral("Klaxo © - By the Klaxo developers"); }
+
+void Klaxo::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setFixedSize(Px(3585), Px(2565));
+  QFont small = client->font();
+  small.setPixelSize(11);
+  client->setFont(small);
+  setCentralWidget(client);
+
+  txtSn = Place(new QLineEdit(client), "txtSn", 360, 120, 1695, 285);
+  txtSn->setAccessibleName(QStringLiteral("Screen name"));
+  txtPw = Place(new QLineEdit(client), "txtPw", 360, 480, 1695, 285);
+  txtPw->setEchoMode(QLineEdit::Password);
+  txtPw->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+  txtPw->setAccessibleName(QStringLiteral("Password"));
+  txtCr = Place(new QLineEdit(client), "txtCr", 360, 1200, 1455, 285);
+  txtCr->setAccessibleName(QStringLiteral("Chat room"));
+  txtEx = Place(new QLineEdit(QStringLiteral("4"), client), "txtEx", 1800, 1200, 255, 285);
+  txtEx->setAccessibleName(QStringLiteral("Exchange"));
+  lstNotify = Place(new QListWidget(client), "lstNotify", 2160, 360, 1335, 1620);
+  lstNotify->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstNotify->setAccessibleName(QStringLiteral("Word list"));
+  cmdSignon = Place(new QPushButton(QStringLiteral("Sign On"), client), "cmdSignon", 360, 840, 855, 255);
+  cmdSignoff = Place(new QPushButton(QStringLiteral("Sign Off"), client), "cmdSignoff", 1320, 840, 735, 255);
+  cmdJoin = Place(new QPushButton(QStringLiteral("Join"), client), "cmdJoin", 360, 1560, 735, 255);
+  cmdLeave = Place(new QPushButton(QStringLiteral("Leave"), client), "cmdLeave", 1200, 1560, 855, 255);
+  txtNotify = Place(new QLineEdit(client), "txtNotify", 2160, 2040, 1335, 285);
+  txtNotify->setAccessibleName(QStringLiteral("New word"));
+  chkConsole = Place(new QCheckBox(QStringLiteral("Open Chatroom Console"), client), "chkConsole", 360, 2280, 3135, 255);
+  chkConsole->setAccessibleName(QStringLiteral("Open chatroom console"));
+  Label2 = MakeLabel(client, "Label2", "SN", 0, 120, 255, 255);
+  Label3 = MakeLabel(client, "Label3", "PW", 0, 480, 375, 255);
+  Label4 = MakeLabel(client, "Label4", "CR", 0, 1200, 255, 255);
+  lblStat = MakeLabel(client, "lblStat", "Status - ", 360, 1920, 1695, 375);
+  lblStat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblStat->setWordWrap(true);
+  Label5 = MakeLabel(client, "Label5", "Word List", 2160, 120, 1095, 255);
+  Label2->setBuddy(txtSn);
+  Label3->setBuddy(txtPw);
+  Label4->setBuddy(txtCr);
+  Label5->setBuddy(lstNotify);
+
+  const QWidget* order[] = {chkConsole, txtNotify, cmdLeave, cmdJoin, cmdSignoff, cmdSignon,
+                            lstNotify,  txtEx,     txtCr,    txtPw,   txtSn};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+  }
+
+  connect(cmdSignon, &QPushButton::clicked, this, &Klaxo::cmdSignon_Click);
+  connect(cmdSignoff, &QPushButton::clicked, this, &Klaxo::cmdSignoff_Click);
+  connect(cmdJoin, &QPushButton::clicked, this, &Klaxo::cmdJoin_Click);
+  connect(cmdLeave, &QPushButton::clicked, this, &Klaxo::cmdLeave_Click);
+  connect(chkConsole, &QCheckBox::toggled, this, &Klaxo::chkConsole_Click);
+  connect(lstNotify, &QListWidget::itemDoubleClicked, this, &Klaxo::lstNotify_DblClick);
+  txtNotify->installEventFilter(this);
+}
+
+void Klaxo::BuildMenus() {
+  mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+  mnuFile->setObjectName(QStringLiteral("mnuFile"));
+  mnuExit = mnuFile->addAction(QStringLiteral("Exit"), this, &Klaxo::EndProgram);
+  mnuExit->setObjectName(QStringLiteral("mnuExit"));
+
+  // The tray icon's pop-up menu; never shown in the menu bar.
+  mnuForm = new QMenu(QStringLiteral("Form"), this);
+  mnuForm->setObjectName(QStringLiteral("mnuForm"));
+  mnuShow = mnuForm->addAction(QStringLiteral("Show"), this, &Klaxo::mnuShow_Click);
+  mnuShow->setObjectName(QStringLiteral("mnuShow"));
+  mnuHide = mnuForm->addAction(QStringLiteral("Hide"), this, &Klaxo::mnuHide_Click);
+  mnuHide->setObjectName(QStringLiteral("mnuHide"));
+  mnuHide->setVisible(false);
+  mnuExit2 = mnuForm->addAction(QStringLiteral("Exit"), this, [this] {
+    mdlTray::RemoveTrayIcon();
+    EndProgram();
+  });
+  mnuExit2->setObjectName(QStringLiteral("mnuExit2"));
+
+  mnuAbout = menuBar()->addAction(QStringLiteral("About"), this, &Klaxo::mnuAbout_Click);
+  mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+  mnuTray = menuBar()->addAction(QStringLiteral("Send to Tray"), this, &Klaxo::mnuTray_Click);
+  mnuTray->setObjectName(QStringLiteral("mnuTray"));
+}
+
+// Session.
+
+void Klaxo::cmdSignon_Click() {
+  txtSn->setText(NormalizeText(txtSn->text()));
+  toc->Login(ToWire(txtSn->text()), ToWire(txtPw->text()), ToWire(server_.host), server_.port);
+}
+
+void Klaxo::cmdSignoff_Click() { toc->LogOff(); }
+
+void Klaxo::cmdJoin_Click() {
+  txtCr->setText(NormalizeText(txtCr->text()));
+  const auto exchange = ReadExchange(txtEx->text().toStdU16String());
+  if (exchange) toc->JoinChat(ToWire(txtCr->text()), *exchange);
+}
+
+void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
+
+void Klaxo::LoggedIn(const std::string& strUserName, Collection<std::string>&, Collection<std::string>&,
+                     Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
+  const QString name = FromWire(strUserName);
+  events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
+}
+
+void Klaxo::LoggedOut(const std::string&) {
+  events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
+}
+
+void Klaxo::JoinedChat(std::string&, std::int32_t&) {
+  events_.Run([this] {
+    InChat = true;
+    lblStat->setText(QStringLiteral("Logged on, joined chat '") + txtCr->text() + QStringLiteral("'"));
+  });
+}
+
+void Klaxo::LeftChat(std::int32_t&) {
+  events_.Run([this] {
+    InChat = false;
+    Clear();
+    lblStat->setText(QStringLiteral("Logged in, left chat"));
+  });
+}
+
+void Klaxo::WinsockError(std::string& strError) {
+  const QString text = FromWire(strError);
+  events_.Run([this, text] {
+    InChat = false;
+    lblStat->setText(QStringLiteral("Disconnected: ") + text);
+  });
+}
+
+// Word list and alerts.
+
+QStringList Klaxo::WordList() const {
+  QStringList words;
+  for (int i = 0; i < lstNotify->count(); ++i) words.append(lstNotify->item(i)->text());
+  return words;
+}
+
+bool Klaxo::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtNotify && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (ProducesCharacter(key->key(), key->text())) return txtNotify_KeyPress(key->key(), key->text());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool Klaxo::txtNotify_KeyPress(int key, const QString&) {
+  const WordBoxStep step = WordBoxKey(WordList(), txtNotify->text(), key == Qt::Key_Return || key == Qt::Key_Enter);
+  switch (step.kind) {
+    case WordBoxStep::KeyAsUsual:
+      return false;
+    case WordBoxStep::EmptyThenKey:
+      txtNotify->clear();
+      return false;
+    case WordBoxStep::AddWord:
+      lstNotify->addItem(step.word);
+      txtNotify->clear();
+      return true;
+  }
+  return false;
+}
+
+void Klaxo::lstNotify_DblClick(QListWidgetItem* item) {
+  if (item != nullptr) delete lstNotify->takeItem(lstNotify->row(item));
+}
+
+void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& strMessage) {
+  const QString sender = FromWire(strUserName);
+  const QString message = FromWire(strMessage);
+  events_.Run([this, sender, message] { toc_ChatMessage(sender, message); });
+}
+
+void Klaxo::toc_ChatMessage(const QString& sender, const QString& message) {
+  const QString cleaned = FromWire(toc->RemoveHtml(ToWire(message)));
+  const QString alert = AlertText(sender, cleaned);
+  for (qsizetype i = MatchingWords(WordList(), cleaned).size(); i > 0; --i) {
+    if (ending_) return;
+    alerts_->ShowAlert(alert);
+  }
+  if (ending_) return;
+  console->WriteMessage(sender, message);
+}
+
+// Chat console.
+
+void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t) {
+  const QString name = FromWire(strUserName);
+  events_.Run([this, name, blnInside] { console->WritePersonLine(name, blnInside); });
+}
+
+void Klaxo::chkConsole_Click(bool ticked) {
+  if (ticked) {
+    LoadConsole();
+  } else {
+    UnLoadConsole();
+  }
+}
+
+void Klaxo::LoadConsole() {
+  Clear();
+  console->show();
+  Console = true;
+  toc->SetUsers(*console, std::to_string(toc->LastChatID));
+  console->setWindowTitle(txtCr->text() + QStringLiteral(" - ") + FromWire(Normalize(toc->strUserName)));
+  console->SetHeader(FromWire(toc->strUserName) + QStringLiteral(" is in Chat '") + txtCr->text() +
+                     QStringLiteral("'"));
+  console->ShowPeopleCount();
+}
+
+void Klaxo::UnLoadConsole() {
+  console->hide();
+  Console = false;
+  Clear();
+}
+
+void Klaxo::Clear() { console->Clear(); }
+
+// Menus and the tray.
+
+void Klaxo::mnuAbout_Click() {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About"), Caption(), QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+void Klaxo::mnuTray_Click() {
+  // With no tray there would be nothing to restore the window from.
+  if (!mdlTray::AddTrayIcon(*this, windowIcon(), QStringLiteral("Klaxo©"), mnuForm, [this] { mnuShow_Click(); })) {
+    return;
+  }
+  mnuHide_Click();
+}
+
+void Klaxo::mnuHide_Click() {
+  if (isMinimized()) return;
+  showMinimized();
+  hide();
+}
+
+void Klaxo::mnuShow_Click() {
+  // A hidden window that is not minimized could not be reached either.
+  if (isMinimized() || isHidden()) {
+    showNormal();
+    activateWindow();
+  }
+  mdlTray::RemoveTrayIcon();
+}
+
+void Klaxo::EndProgram() {
+  ending_ = true;
+  events_.Discard();
+  QCoreApplication::exit(0);
+}
+
+void Klaxo::closeEvent(QCloseEvent* event) {
+  mdlTray::RemoveTrayIcon();
+  EndProgram();
+  event->accept();
+}

@@ -1,0 +1,115 @@
+// The main window: signs on and off, joins and leaves one room, keeps the
+// word list and raises its alerts, opens the chat console, and goes to the
+// system tray. It holds the one TOC control, toc, for its whole life and
+// handles the control's events.
+//
+// Alerts are modal: while one is open the control keeps running inside the
+// box's event loop, and the window's handling of every event that arrives
+// then waits in an EventQueue until the box is dismissed.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <memory>
+
+#include "AlertPresenter.h"
+#include "EventQueue.h"
+#include "QuovTOCSock.h"
+#include "ServerAddress.h"
+#include "frmConsole.h"
+
+class Klaxo : public QMainWindow, public QuovTOCSockEvents {
+  Q_OBJECT
+
+ public:
+  Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts,
+        ServerAddress server = ServerAddress());
+  ~Klaxo() override;
+
+  static QString Caption();
+
+  void LoadConsole();
+  void UnLoadConsole();
+  void Clear();
+
+  bool InChat = false;
+  bool Console = false;
+
+  QLineEdit* txtSn;
+  QLineEdit* txtPw;
+  QLineEdit* txtCr;
+  QLineEdit* txtEx;
+  QListWidget* lstNotify;
+  QPushButton* cmdSignon;
+  QPushButton* cmdSignoff;
+  QPushButton* cmdJoin;
+  QPushButton* cmdLeave;
+  QLineEdit* txtNotify;
+  QCheckBox* chkConsole;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QLabel* lblStat;
+  QLabel* Label5;
+
+  QMenu* mnuFile;
+  QAction* mnuExit;
+  QMenu* mnuForm;
+  QAction* mnuShow;
+  QAction* mnuHide;
+  QAction* mnuExit2;
+  QAction* mnuAbout;
+  QAction* mnuTray;
+
+  std::unique_ptr<QuovTOCSock> toc;
+  std::unique_ptr<frmConsole> console;
+
+  // The events the window handles.
+  void LoggedIn(const std::string& strUserName, Collection<std::string>& BuddyList,
+                Collection<std::string>& BlockList, Collection<std::string>& PrivateList,
+                Collection<std::string>& MiscData, const std::string& strPreferences,
+                std::int16_t PrivacyMode) override;
+  void LoggedOut(const std::string& strUserName) override;
+  void JoinedChat(std::string& strChatName, std::int32_t& lngChatID) override;
+  void LeftChat(std::int32_t& lngChatID) override;
+  void ChatMessage(std::int32_t& lngChatID, std::string& strUserName, std::string& strMessage) override;
+  void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
+  void WinsockError(std::string& strError) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+
+  void cmdSignon_Click();
+  void cmdSignoff_Click();
+  void cmdJoin_Click();
+  void cmdLeave_Click();
+  void chkConsole_Click(bool ticked);
+  void lstNotify_DblClick(QListWidgetItem* item);
+  // The word box's key rule; true when the key is consumed.
+  bool txtNotify_KeyPress(int key, const QString& text);
+  void toc_ChatMessage(const QString& sender, const QString& message);
+
+  void mnuAbout_Click();
+  void mnuTray_Click();
+  void mnuHide_Click();
+  void mnuShow_Click();
+  // Ends the program at once, without signing off; the tray icon goes first.
+  void EndProgram();
+
+  QStringList WordList() const;
+
+  std::unique_ptr<AlertPresenter> alerts_;
+  ServerAddress server_;
+  EventQueue events_;
+  bool ending_ = false;
+};

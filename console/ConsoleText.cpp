@@ -1,0 +1,20 @@
+#include "ConsoleText.h"
+
+#include "Functions.h"
+
+namespace {
+const QString kMarkupPrefix = QStringLiteral(
+    "<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
+}
+
+QString DisplayText(const QString& message) {
+  QString text = QString::fromStdString(StripHtml(message.toStdString()));
+  text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
+  text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+  text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+  return text;
+}
+
+QString OutgoingMessage(const QString& typed) {
+  return kMarkupPrefix + QString(typed).replace(QLatin1Char('<'), QStringLiteral("&lt;"));
+}

@@ -1,0 +1,12 @@
+// The texts the chat console shows and sends.
+#pragma once
+
+#include <QString>
+
+// A message as the transcript shows it: tags removed first, then "&lt;",
+// "&gt;" and "&amp;" decoded in that order, so "&amp;lt;" shows as "&lt;".
+QString DisplayText(const QString& message);
+
+// What the console sends for a typed message: every "<" escaped as "&lt;"
+// behind the markup prefix that sets the page and the font.
+QString OutgoingMessage(const QString& typed);

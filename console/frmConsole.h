@@ -1,0 +1,58 @@
+// The chat console: the room's transcript, the people present, and a box to
+// speak in the room. Created once by the main window and shown or hidden on
+// demand; it reaches the control and the main window's boxes it needs
+// through the references it is built with.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QWidget>
+
+#include "PeopleList.h"
+#include "QuovTOCSock.h"
+
+class frmConsole : public QWidget, public PeopleList {
+  Q_OBJECT
+
+ public:
+  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole);
+
+  // Empties the transcript and the people list; the caption becomes "---".
+  void Clear();
+  // Replaces the whole transcript with one line in the default format.
+  void SetHeader(const QString& text);
+  // The sender, emphasized in red for the user's own messages and in blue for
+  // others, then the text in black; nothing when the sender is selected in
+  // the people list, or when the console is hidden.
+  void WriteMessage(const QString& sender, const QString& message);
+  // An arrival or departure line, and the people list and count that follow it.
+  void WritePersonLine(const QString& name, bool inside);
+  void ShowPeopleCount();
+
+  void ClearPeople() override;
+  void AddPerson(const std::string& name) override;
+
+  QTextEdit* txtChatBox;
+  QLineEdit* txtMessage;
+  QListWidget* lstUsers;
+  QPushButton* cmdSend;
+  QLabel* lblPpl;
+  QLabel* Label1;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void cmdSend_Click();
+  // Appends text at the end of the transcript in format, and follows it.
+  void Append(const QString& text, const QTextCharFormat& format);
+
+  QuovTOCSock& toc_;
+  QLineEdit& txtSn_;
+  QLineEdit& txtCr_;
+  QCheckBox& chkConsole_;
+};
