@@ -38,6 +38,20 @@ QuovTOCSock::MessageHandler QuovTOCSock::FindHandler(std::string_view name) {
       {"CHAT_IN_ENC", &QuovTOCSock::HandleChatInEnc},
       {"CHAT_LEFT", &QuovTOCSock::HandleChatLeft},
       {"CHAT_INVITE", &QuovTOCSock::HandleChatInvite},
+      {"ERROR", &QuovTOCSock::HandleError},
+      {"UPDATE_BUDDY2", &QuovTOCSock::HandleUpdateBuddy2},
+      {"BUDDY_CAPS2", &QuovTOCSock::HandleBuddyCaps2},
+      {"BART2", &QuovTOCSock::HandleBart2},
+      {"IM_IN_ENC2", &QuovTOCSock::HandleImInEnc2},
+      {"INSERTED2", &QuovTOCSock::HandleInserted2},
+      {"UPDATED2", nullptr},
+      {"DELETED2", &QuovTOCSock::HandleDeleted2},
+      {"GOTO_URL", &QuovTOCSock::HandleGotoUrl},
+      {"EVILED", &QuovTOCSock::HandleEviled},
+      {"ADMIN_NICK_STATUS", &QuovTOCSock::HandleAdminNickStatus},
+      {"ADMIN_PASSWD_STATUS", &QuovTOCSock::HandleAdminPasswdStatus},
+      {"RVOUS_PROPOSE", &QuovTOCSock::HandleRvousPropose},
+      {"CLIENT_EVENT2", &QuovTOCSock::HandleClientEvent2},
   };
   const auto it = handlers.find(name);
   return it == handlers.end() ? nullptr : it->second;

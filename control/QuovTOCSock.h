@@ -132,6 +132,24 @@ class QuovTOCSock : private TocSocketListener {
   void HandleChatInEnc(std::string_view message);
   void HandleChatLeft(std::string_view message);
   void HandleChatInvite(std::string_view message);
+
+  // Buddy, presence and list-change messages.
+  void HandleUpdateBuddy2(std::string_view message);
+  void HandleBuddyCaps2(std::string_view message);
+  void HandleBart2(std::string_view message);
+  void HandleInserted2(std::string_view message);
+  void HandleDeleted2(std::string_view message);
+
+  // Instant messages, errors and notices.
+  void HandleImInEnc2(std::string_view message);
+  void HandleError(std::string_view message);
+  void HandleGotoUrl(std::string_view message);
+  void HandleEviled(std::string_view message);
+  void HandleAdminNickStatus(std::string_view message);
+  void HandleAdminPasswdStatus(std::string_view message);
+  void HandleRvousPropose(std::string_view message);
+  void HandleClientEvent2(std::string_view message);
+
   // The ID of the room given by lngChatID, or else of the first slot named strChatName.
   [[nodiscard]] std::optional<std::int32_t> ResolveRoom(const std::string& strChatName, std::int32_t lngChatID) const;
   void SendCommand(const CommandLine& line);

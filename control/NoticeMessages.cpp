@@ -1,0 +1,132 @@
+// Instant messages, error reports and the server's other notices. Each
+// message becomes one event; a message lacking a field its event needs, or
+// carrying a number out of range, raises nothing.
+//
+// An ERROR report's code is matched as text, exactly, against the error
+// table, so "0901" matches no row; the event still carries the code as a
+// number. Code 951 is split once more so its room name ends at a colon and
+// its sub-code keeps the rest.
+#include <array>
+#include <string>
+
+#include "MessageFields.h"
+#include "QuovTOCSock.h"
+
+namespace {
+struct TextRow {
+  std::string_view code;
+  std::string_view text;
+};
+
+constexpr std::array kFixedErrorTexts{
+    TextRow{"903", "A message has been dropped, you are exceeding the server speed limit"},
+    TextRow{"911", "Error validating input"},
+    TextRow{"980", "Invalid account or password"},
+    TextRow{"983", "You are attempting to sign on again too soon"},
+};
+
+constexpr std::array kChatJoinFailures{
+    TextRow{"-1", "': Possible Reset"},
+    TextRow{"24", "': Chat Full"},
+    TextRow{"48", "': Rated"},
+    TextRow{"74", "': Ejected"},
+};
+
+constexpr std::array kSignOnFailures{
+    TextRow{"7", "The screenname or password you entered is not valid"},
+    TextRow{"17", "Sign on Blocked"},
+};
+
+template <std::size_t N>
+std::optional<std::string_view> Lookup(const std::array<TextRow, N>& rows, std::optional<std::string_view> code) {
+  for (const TextRow& row : rows) {
+    if (code == row.code) return row.text;
+  }
+  return std::nullopt;
+}
+
+// The text for an ERROR report split into 3 fields, of which field 1, the
+// code, is present; nothing when the text needs an argument that the report
+// does not carry.
+std::optional<std::string> ErrorText(std::string_view message, const MessageFields& fields) {
+  const std::string_view code = *fields.View(1);
+  const auto argument = fields.Text(2);
+
+  if (code == "901") {
+    if (!argument) return std::nullopt;
+    return *argument + " is not available";
+  }
+  if (code == "902") {
+    if (!argument) return std::nullopt;
+    return "Warning of " + *argument + " is not currently available";
+  }
+  if (const auto text = Lookup(kFixedErrorTexts, code)) return std::string(*text);
+  if (code == "951") {
+    const MessageFields chat(message, 4);
+    const auto room = chat.Text(2);
+    if (!room) return std::nullopt;
+    const auto suffix = Lookup(kChatJoinFailures, chat.View(3));
+    return "Could not join chat '" + *room + std::string(suffix.value_or("': Unknown error"));
+  }
+  if (code == "989") {
+    if (!argument) return std::nullopt;
+    if (const auto text = Lookup(kSignOnFailures, argument)) return std::string(*text);
+    return "Unknown error code 989, sub error: " + *argument;
+  }
+  return "Error code: " + std::string(code);
+}
+}  // namespace
+
+void QuovTOCSock::HandleImInEnc2(std::string_view message) {
+  const MessageFields fields(message, 10);
+  auto sender = fields.Text(1);
+  auto userClass = fields.Text(5);
+  auto text = fields.Text(9);
+  if (!sender || !userClass || !text) return;
+  bool autoResponse = fields.View(2) != "F";
+  events_->InstantMessage(*sender, *text, autoResponse, *userClass);
+}
+
+void QuovTOCSock::HandleError(std::string_view message) {
+  const MessageFields fields(message, 3);
+  const auto code = fields.Int16(1);
+  if (!code) return;
+  if (auto text = ErrorText(message, fields)) RaiseError(*code, std::move(*text));
+}
+
+void QuovTOCSock::HandleGotoUrl(std::string_view message) {
+  if (auto url = MessageFields(message, 3).Text(2)) events_->UserProfile(*url);
+}
+
+void QuovTOCSock::HandleEviled(std::string_view message) {
+  const MessageFields fields(message, 3);
+  const auto level = fields.Int16(1);
+  auto from = fields.Text(2);
+  if (!level || !from) return;
+  std::string levelText = std::to_string(*level);
+  events_->Warned(levelText, *from);
+}
+
+void QuovTOCSock::HandleAdminNickStatus(std::string_view /*message*/) { events_->ScreenNameFormatted(); }
+
+void QuovTOCSock::HandleAdminPasswdStatus(std::string_view /*message*/) { events_->PasswordChanged(); }
+
+void QuovTOCSock::HandleRvousPropose(std::string_view message) {
+  const MessageFields fields(message, MessageFields::kAll);
+  auto user = fields.Text(1);
+  auto uuid = fields.Text(2);
+  auto cookie = fields.Text(3);
+  auto rendezvousIp = fields.Text(5);
+  auto proposerIp = fields.Text(6);
+  auto verifiedIp = fields.Text(7);
+  auto port = fields.Int32(8);
+  if (!user || !uuid || !cookie || !rendezvousIp || !proposerIp || !verifiedIp || !port) return;
+  events_->RendevousRequest(*user, *uuid, *cookie, *rendezvousIp, *proposerIp, *verifiedIp, *port);
+}
+
+void QuovTOCSock::HandleClientEvent2(std::string_view message) {
+  const MessageFields fields(message, 3);
+  auto user = fields.Text(1);
+  auto status = fields.Int16(2);
+  if (user && status) events_->TypingStatus(*user, *status);
+}
