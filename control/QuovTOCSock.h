@@ -2,10 +2,11 @@
 // the sign-on exchange, turns every server message into an event for its
 // holder, and offers one method per client command.
 //
-// The control never throws to its holder and reports nothing through return
-// values: failures reach the holder only as the Error and WinsockError
-// events, and a step that cannot be done (a missing field, a number that does
-// not parse) is skipped while the next step runs.
+// Apart from SetIdleTime's overflow, the control never throws to its holder
+// and reports nothing through return values: failures reach the holder only
+// as the Error and WinsockError events, and a step that cannot be done (a
+// missing field, a number that does not parse) is skipped while the next step
+// runs.
 #pragma once
 
 #include <array>
