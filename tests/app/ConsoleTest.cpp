@@ -1,0 +1,170 @@
+// The chat console driven through the main window: what the transcript
+// shows and how, the people list, and sending.
+#include <QTest>
+#include <QTextBlock>
+#include <QTextFragment>
+
+#include "ConsoleText.h"
+#include "WindowFixture.h"
+#include "WireText.h"
+
+namespace {
+
+struct Run {
+  std::string text;
+  QColor colour;
+  bool bold;
+};
+
+// The last line's runs of text with their colour and emphasis.
+std::vector<Run> LastLineRuns(const QTextEdit& box) {
+  std::vector<Run> runs;
+  const QTextBlock block = box.document()->lastBlock();
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    const QTextCharFormat format = fragment.charFormat();
+    runs.push_back({fragment.text().toStdString(), format.foreground().color(), format.fontWeight() >= QFont::Bold});
+  }
+  return runs;
+}
+
+}  // namespace
+
+class ConsoleTest : public WindowTest {
+ protected:
+  void Open() { window->chkConsole->setChecked(true); }
+};
+
+TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
+  SignOnAndJoin("myname:bob");
+  Open();
+  EXPECT_TRUE(window->console->isVisible());
+  EXPECT_TRUE(window->Console);
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("thelobby - myname"));
+  EXPECT_EQ(Transcript(), (std::vector<std::string>{"myname is in Chat 'thelobby'"}));
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("2"));
+}
+
+TEST_F(ConsoleTest, OwnNameInRedOthersInBlueEmphasizedAndTextInBlackPlain) {
+  SignOnAndJoin();
+  Open();
+  Say("My Name", "hi");
+  auto runs = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].text, "My Name:");
+  EXPECT_EQ(runs[0].colour, QColor(255, 0, 0));
+  EXPECT_TRUE(runs[0].bold);
+  EXPECT_EQ(runs[1].text, " hi");
+  EXPECT_EQ(runs[1].colour, QColor(0, 0, 0));
+  EXPECT_FALSE(runs[1].bold);
+
+  Say("bob", "yo");
+  runs = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].text, "bob:");
+  EXPECT_EQ(runs[0].colour, QColor(0, 0, 255));
+  EXPECT_TRUE(runs[0].bold);
+}
+
+TEST_F(ConsoleTest, TagsAreRemovedAndEntitiesDecodedButNothingBecomesMarkup) {
+  SignOnAndJoin();
+  Open();
+  Say("bob", "<b>hi</b>&lt;b&gt;hi&lt;/b&gt;");
+  EXPECT_EQ(Transcript().back(), "bob: hi<b>hi</b>");
+  const auto runs = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_FALSE(runs[1].bold) << "the decoded tag is shown, not applied";
+  Say("bob", "&amp;lt;");
+  EXPECT_EQ(Transcript().back(), "bob: &lt;");
+}
+
+TEST_F(ConsoleTest, ASelectedPersonIsHiddenWhileTheirAlertsStillFire) {
+  SignOnAndJoin("myname:bob:carol");
+  Open();
+  AddWord(QStringLiteral("cat"));
+  window->console->lstUsers->item(1)->setSelected(true);
+  Say("Bob", "cat");
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"Bob: cat"}));
+  EXPECT_EQ(Transcript().back(), "myname is in Chat 'thelobby'");
+  Say("carol", "hello");
+  EXPECT_EQ(Transcript().back(), "carol: hello");
+
+  window->console->lstUsers->item(2)->setSelected(true);
+  Say("bob", "back");
+  EXPECT_EQ(Transcript().back(), "bob: back");
+}
+
+TEST_F(ConsoleTest, TwoArrivalsThenOneDepartureLeaveOneEntry) {
+  SignOnAndJoin("");
+  Open();
+  Deliver("CHAT_UPDATE_BUDDY:42:T:Carol D");
+  Deliver("CHAT_UPDATE_BUDDY:42:T:Carol D");
+  EXPECT_EQ(People(), (std::vector<std::string>{"Carol D", "Carol D"}));
+  Deliver("CHAT_UPDATE_BUDDY:42:F:carold");
+  EXPECT_EQ(People(), (std::vector<std::string>{"Carol D"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
+  const std::vector<std::string> lines = Transcript();
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"Carol D has entered the room.", "Carol D has entered the room.",
+                                      "carold has left the room."}));
+  const auto runs = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_TRUE(runs[0].bold);
+  EXPECT_FALSE(runs[1].bold);
+
+  Deliver("CHAT_UPDATE_BUDDY:42:F:nobody");
+  EXPECT_EQ(Transcript().back(), "nobody has left the room.");
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
+}
+
+TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
+  SignOnAndJoin();
+  Open();
+  window->console->txtMessage->setText(QStringLiteral("1<2"));
+  window->console->cmdSend->click();
+  const std::string markup = OutgoingMessage(QStringLiteral("1<2")).toStdString();
+  EXPECT_EQ(markup.size(), 69u + 6u);
+  EXPECT_EQ(markup.substr(69), "1&lt;2");
+  EXPECT_TRUE(Sent("toc_chat_send \"42\" \"" + EscapeText(markup) + "\"")) << sock->sent;
+  EXPECT_EQ(window->console->txtMessage->text(), QString());
+  EXPECT_EQ(Transcript().back(), "myname is in Chat 'thelobby'") << "only the room's echo is written";
+
+  sock->TakeSent();
+  window->console->cmdSend->click();
+  EXPECT_EQ(sock->sent, "") << "an empty box sends nothing";
+
+  window->console->txtMessage->setText(QStringLiteral("café"));
+  QTest::keyClick(window->console->txtMessage, Qt::Key_Return);
+  EXPECT_NE(sock->sent.find("caf\xc3\xa9"), std::string::npos) << "Enter sends, as UTF-8";
+}
+
+TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {
+  SignOnAndJoin();
+  Open();
+  Say("bob", "hi");
+  Deliver("CHAT_LEFT:42");
+  EXPECT_TRUE(window->console->isVisible());
+  EXPECT_TRUE(window->chkConsole->isChecked());
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("---"));
+  EXPECT_EQ(window->console->txtChatBox->toPlainText(), QString());
+  EXPECT_EQ(People(), std::vector<std::string>{});
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("0"));
+  Say("bob", "still here");
+  EXPECT_EQ(Transcript().back(), "bob: still here");
+}
+
+TEST_F(ConsoleTest, HiddenConsoleRecordsNothingAndItsCloseBoxClearsTheCheckBox) {
+  SignOnAndJoin("myname");
+  Say("bob", "unseen");
+  Deliver("CHAT_UPDATE_BUDDY:42:T:bob");
+  EXPECT_EQ(window->console->txtChatBox->toPlainText(), QString());
+  Open();
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"})) << "filled from the control's occupants";
+
+  window->console->close();
+  EXPECT_FALSE(window->chkConsole->isChecked());
+  EXPECT_FALSE(window->Console);
+  EXPECT_FALSE(window->console->isVisible());
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("---"));
+}

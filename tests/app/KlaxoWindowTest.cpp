@@ -1,0 +1,254 @@
+// The main window driven through its widgets: sign-on, joining, the status
+// line, the word box, alerts and the one-box-at-a-time rule.
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTimer>
+
+#include "MessageBoxAlerts.h"
+#include "WindowFixture.h"
+#include "WireText.h"
+#include "mdlTray.h"
+
+TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Klaxo © - By the Klaxo developers"));
+  EXPECT_EQ(window->txtEx->text(), QStringLiteral("4"));
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Status - "));
+  EXPECT_EQ(window->txtPw->echoMode(), QLineEdit::Password);
+  EXPECT_FALSE(window->InChat);
+  EXPECT_FALSE(window->Console);
+  EXPECT_FALSE(window->console->isVisible());
+  for (QWidget* input : std::initializer_list<QWidget*>{window->txtSn, window->txtPw, window->txtCr, window->txtEx,
+                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
+    EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
+  }
+}
+
+TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
+  window->txtSn->setText(QStringLiteral("My Name"));
+  window->txtPw->setText(QStringLiteral("Pass Word"));
+  window->cmdSignon->click();
+  EXPECT_EQ(window->txtSn->text(), QStringLiteral("myname"));
+  EXPECT_EQ(window->toc->strUserName, "myname");
+  EXPECT_EQ(window->toc->strPassword, RoastPassword("Pass Word"));
+  ASSERT_EQ(sock->connects.size(), 1u);
+  EXPECT_EQ(sock->connects[0], (std::pair<std::string, std::int32_t>{"toc.test", 5191}));
+}
+
+TEST_F(WindowTest, JoinReadsTheExchangeAndSkipsNumbersBeyondSixteenBits) {
+  SignOn();
+  const struct {
+    const char* exchange;
+    const char* line;
+  } cases[] = {
+      {"", R"(toc_chat_join "0" "thelobby")"},      {"4", R"(toc_chat_join "4" "thelobby")"},
+      {"4x", R"(toc_chat_join "4" "thelobby")"},    {" 1 2 ", R"(toc_chat_join "12" "thelobby")"},
+      {"&H10", R"(toc_chat_join "16" "thelobby")"}, {"2.5", R"(toc_chat_join "2" "thelobby")"},
+      {"3.5", R"(toc_chat_join "4" "thelobby")"},   {"99999", nullptr},
+  };
+  for (const auto& c : cases) {
+    window->txtCr->setText(QStringLiteral("The Lobby"));
+    window->txtEx->setText(QString::fromUtf8(c.exchange));
+    window->cmdJoin->click();
+    EXPECT_EQ(window->txtCr->text(), QStringLiteral("thelobby"));
+    if (c.line != nullptr) {
+      EXPECT_TRUE(Sent(c.line)) << c.exchange << " sent " << sock->sent;
+    } else {
+      EXPECT_EQ(sock->sent, "") << c.exchange;
+    }
+    sock->TakeSent();
+  }
+}
+
+TEST_F(WindowTest, StatusLineFollowsTheSession) {
+  SignOn(QStringLiteral("abc"));
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged on 'abc'"));
+  EXPECT_EQ(window->lblStat->text().size(), 15);
+
+  window->txtCr->setText(QStringLiteral("lobby"));
+  window->cmdJoin->click();
+  window->txtCr->setText(QStringLiteral("edited"));
+  Deliver("CHAT_JOIN:7:lobby");
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged on, joined chat 'edited'"));
+  EXPECT_TRUE(window->InChat);
+
+  window->txtCr->setText(QStringLiteral("lobby"));
+  window->cmdLeave->click();
+  EXPECT_TRUE(Sent(R"(toc_chat_leave "7")"));
+  Deliver("CHAT_LEFT:7");
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged in, left chat"));
+  EXPECT_FALSE(window->InChat);
+
+  window->cmdSignoff->click();
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged off"));
+}
+
+TEST_F(WindowTest, ALostConnectionIsReportedAndEndsTheChat) {
+  SignOnAndJoin();
+  ASSERT_TRUE(window->InChat);
+  sock->Fail("Network unreachable");
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network unreachable"));
+  EXPECT_FALSE(window->InChat);
+
+  SignOnAndJoin();
+  sock->PeerClose();
+  EXPECT_TRUE(window->lblStat->text().startsWith(QStringLiteral("Disconnected: "))) << window->lblStat->text().toStdString();
+  EXPECT_FALSE(window->InChat);
+}
+
+TEST_F(WindowTest, StatusLineShowsNetworkTextAsPlainText) {
+  SignOn();
+  sock->Fail("<b>bold</b>");
+  EXPECT_EQ(window->lblStat->textFormat(), Qt::PlainText);
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: <b>bold</b>"));
+}
+
+TEST_F(WindowTest, WordBoxKeySequences) {
+  QLineEdit* box = window->txtNotify;
+  const auto type = [&](const char* keys) { QTest::keyClicks(box, QString::fromUtf8(keys)); };
+  const auto enter = [&] { QTest::keyClick(box, Qt::Key_Return); };
+
+  type("cat");
+  enter();
+  EXPECT_EQ(Words(), QStringList{"cat"});
+  EXPECT_EQ(box->text(), QString());
+
+  type("cat");
+  enter();
+  EXPECT_EQ(Words(), QStringList{"cat"}) << "a listed word typed again is not added";
+  EXPECT_EQ(box->text(), QString());
+
+  type("ca t");
+  enter();
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat"})) << "equal only without its space, so added";
+
+  type("cats");
+  EXPECT_EQ(box->text(), QStringLiteral("s"));
+  box->clear();
+
+  type("cat");
+  QTest::keyClick(box, Qt::Key_Backspace);
+  EXPECT_EQ(box->text(), QString());
+
+  type("   ");
+  enter();
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat", ""}));
+
+  enter();
+  EXPECT_EQ(Words().size(), 3) << "Enter on an empty box adds nothing";
+}
+
+TEST_F(WindowTest, DoubleClickRemovesExactlyThatEntry) {
+  for (const char* word : {"a", "b", "c"}) AddWord(QString::fromUtf8(word));
+  QListWidget* list = window->lstNotify;
+  QListWidgetItem* middle = list->item(1);
+  const QPoint at = list->visualItemRect(middle).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+  EXPECT_EQ(Words(), (QStringList{"a", "c"}));
+}
+
+TEST_F(WindowTest, AlertsOncePerListedWordFoundInTheCleanedText) {
+  SignOnAndJoin();
+  const struct {
+    QStringList words;
+    std::string message;
+    std::vector<std::string> alerts;
+  } cases[] = {
+      {{"cat"}, "concatenate", {"bob: concatenate"}},
+      {{"cat"}, "Cat", {}},
+      {{"cat", "dog"}, "a dog and a cat", {"bob: a dog and a cat", "bob: a dog and a cat"}},
+      {{"cat"}, "cat and cat", {"bob: cat and cat"}},
+      {{"cat"}, "<b>cat</b>", {"bob: cat"}},
+      {{"amp"}, "a &amp; b", {"bob: a &amp; b"}},
+      {{"café"}, "un caf\xe9 noir", {"bob: un café noir"}},
+      {{"café"}, "un caf\xc3\xa9 noir", {"bob: un café noir"}},
+      {{""}, "<i></i>", {}},
+  };
+  for (const auto& c : cases) {
+    window->lstNotify->clear();
+    for (const QString& word : c.words) AddWord(word);
+    alerts->shown.clear();
+    Say("bob", c.message);
+    EXPECT_EQ(alerts->shown, c.alerts) << c.message;
+  }
+}
+
+TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
+  SignOnAndJoin();
+  window->chkConsole->setChecked(true);
+  AddWord(QStringLiteral("cat"));
+  const QString joined = window->lblStat->text();
+
+  alerts->whileShowing = [&](std::size_t count) {
+    if (count != 1) return;
+    Deliver("CHAT_UPDATE_BUDDY:42:T:carol");
+    EXPECT_NE(window->toc->UsersHere.Item("42")->Item("carol"), nullptr) << "occupants are still tracked";
+    Say("carol", "cat 2");
+    sock->Deliver(flap::BuildFrame(flap::kKeepAlive, 9, ""));
+    EXPECT_NE(sock->TakeSent(), "") << "keep-alives are still answered";
+    sock->Fail("Network down");
+    EXPECT_EQ(alerts->shown.size(), 1u) << "no second box while one is open";
+    EXPECT_EQ(Transcript().back(), "myname is in Chat 'thelobby'") << "console lines wait";
+    EXPECT_EQ(window->lblStat->text(), joined) << "the status line waits";
+  };
+  Say("bob", "cat 1");
+
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat 1", "carol: cat 2"}));
+  const std::vector<std::string> lines = Transcript();
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2"}));
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
+}
+
+TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {
+  if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+  window->mnuTray->trigger();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_FALSE(mdlTray::TrayIconShown());
+}
+
+TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
+  QStringList shown;
+  for (QAction* item : window->mnuForm->actions()) {
+    if (item->isVisible()) shown.append(item->text());
+  }
+  EXPECT_EQ(shown, (QStringList{"Show", "Exit"}));
+  QStringList bar;
+  for (QAction* item : window->menuBar()->actions()) bar.append(item->text());
+  EXPECT_EQ(bar, (QStringList{"File", "About", "Send to Tray"}));
+}
+
+TEST_F(WindowTest, ShowRestoresAHiddenMinimizedWindowToItsNormalSize) {
+  window->showMaximized();
+  window->showMinimized();
+  window->hide();
+  window->mnuShow->trigger();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_FALSE(window->isMaximized());
+}
+
+TEST(MessageBoxAlerts, ShowsAPlainTextBoxTitledAlertWithOneOkButtonOnTop) {
+  QMessageBox* seen = nullptr;
+  QString text;
+  QTimer::singleShot(0, [&] {
+    seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (seen == nullptr) return;
+    text = seen->text();
+    EXPECT_EQ(seen->windowTitle(), QStringLiteral("Alert"));
+    EXPECT_EQ(seen->textFormat(), Qt::PlainText);
+    EXPECT_EQ(seen->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(seen->buttons().size(), 1);
+    EXPECT_EQ(seen->standardButtons(), QMessageBox::Ok);
+    EXPECT_TRUE(seen->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    seen->button(QMessageBox::Ok)->click();
+  });
+  MessageBoxAlerts().ShowAlert(QStringLiteral("bob: <b>a &amp; b</b>"));
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(text, QStringLiteral("bob: <b>a &amp; b</b>"));
+}
