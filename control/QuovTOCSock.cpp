@@ -44,7 +44,7 @@ void QuovTOCSock::SetHeight(int height) {
   UserControl_Resize();
 }
 
-std::string QuovTOCSock::RemoveHtml(std::string strMessage) const { return StripHtml(strMessage); }
+std::string QuovTOCSock::RemoveHtml(std::string_view strMessage) const { return StripHtml(strMessage); }
 
 void QuovTOCSock::Login(const std::string& UserName, const std::string& Password,
                         const std::string& TOCServer, std::int32_t Port, const std::string& AuthServer) {

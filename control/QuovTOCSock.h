@@ -84,7 +84,7 @@ class QuovTOCSock : private TocSocketListener {
   void SetPrivacy(std::int16_t intMode);
 
   // Text.
-  [[nodiscard]] std::string RemoveHtml(std::string strMessage) const;
+  [[nodiscard]] std::string RemoveHtml(std::string_view strMessage) const;
 
   // Size: always the logo's, whatever a holder sets.
   [[nodiscard]] int Width() const { return width_; }

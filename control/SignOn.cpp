@@ -8,7 +8,7 @@
 
 namespace {
 // A server that never ends its configuration must not grow it without bound.
-constexpr std::size_t kMaxConfigText = 1024 * 1024;
+constexpr std::size_t kMaxConfigText = std::size_t{1024} * 1024;
 
 constexpr std::string_view kConfigEnd{"done:\n"};
 

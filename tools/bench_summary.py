@@ -1,0 +1,43 @@
+"""Joins benchmark JSON files into one and checks the figures that have targets."""
+import json
+import sys
+
+
+def main(out, parts):
+    runs = []
+    context = None
+    for part in parts:
+        with open(part) as f:
+            data = json.load(f)
+        context = context or data["context"]
+        runs += data["benchmarks"]
+    with open(out, "w") as f:
+        json.dump({"context": context, "benchmarks": runs}, f, indent=2)
+
+    by_name = {run["name"]: run for run in runs}
+    failures = []
+    baseline = by_name.get("BM_Baseline")
+    if baseline:
+        for name, run in by_name.items():
+            if name.startswith("BM_ReceivePath/"):
+                ratio = run["real_time"] / baseline["real_time"]
+                print(f"{name}: {run['bytes_per_second'] / 2**20:.0f} MiB/s, {ratio:.2f}x the baseline")
+                if name == "BM_ReceivePath/0" and ratio > 15:
+                    failures.append(f"{name} is {ratio:.1f}x the baseline (target: 15x)")
+    for family, counter in (("BM_ReceiveScaling", "seconds_per_frame"), ("BM_TranscriptGrowth", "seconds_per_line")):
+        points = [run for name, run in by_name.items() if name.startswith(family + "/") and counter in run]
+        if len(points) < 2:
+            continue
+        costs = [run[counter] * 1e9 for run in points]
+        growth = costs[-1] / costs[0]
+        print(f"{family}: " + ", ".join(f"{c:.0f} ns" for c in costs) + f" per item; growth {growth:.2f}x")
+        if growth > 1.3:
+            failures.append(f"{family} cost per item grew {growth:.2f}x (target: 1.3x)")
+    for failure in failures:
+        print("MISSED:", failure)
+    print("results written to", out)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2:]))

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the whole test suite with AddressSanitizer and UndefinedBehaviorSanitizer
+# (leak checking on) and runs it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
