@@ -1,0 +1,85 @@
+// Accounts and what the server stores for each: the buddy list by groups,
+// the permit and deny lists and the privacy mode. They reach the client at
+// sign-on as configuration lines and are kept across sign-ons while the
+// server runs.
+//
+// With an accounts file only its accounts may sign on, each with its
+// password. Without one, any name signs on with any password and gets an
+// account on its first sign-on; when the store is full, the account of
+// someone not signed on is forgotten to make room.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct Buddy {
+  std::string name;
+  std::string alias;
+};
+
+struct BuddyGroup {
+  std::string name;
+  std::vector<Buddy> buddies;
+};
+
+enum class ListChange { Done, Unchanged, Full };
+
+struct Account {
+  // The screen name as it is shown: capitals and spaces as the user gave them.
+  std::string displayName;
+  // None: any password is accepted.
+  std::optional<std::string> password;
+  std::vector<BuddyGroup> groups;
+  std::vector<std::string> permitted;
+  std::vector<std::string> denied;
+  int privacyMode = 1;
+
+  // Groups are matched by normalized name, buddies within a group too.
+  ListChange AddGroup(std::string_view group);
+  ListChange RemoveGroup(std::string_view group);
+  // Unchanged when the group is missing.
+  ListChange AddBuddy(std::string_view group, std::string_view name, std::string_view alias);
+  // On Done, removed holds the buddy's name and group as they were stored.
+  ListChange RemoveBuddy(std::string_view group, std::string_view name, Buddy& removed, std::string& fromGroup);
+  static ListChange AddName(std::vector<std::string>& list, std::string_view name);
+  static ListChange RemoveName(std::vector<std::string>& list, std::string_view name);
+
+  // The roasted password the client sent, in either letter case, against the stored one.
+  [[nodiscard]] bool AcceptsRoasted(std::string_view roasted) const;
+
+  // The configuration lines: groups each followed by their buddies, the
+  // permit list, the deny list, the mode, and "done:" last; each line ends in
+  // a line feed.
+  [[nodiscard]] std::string ConfigurationText() const;
+};
+
+// The configuration cut into the arguments of CONFIG2 messages at line ends,
+// each at most chunkSize bytes unless a single line is longer. Only the last
+// holds the "done:" line.
+std::vector<std::string> SplitConfiguration(const std::string& text, std::size_t chunkSize);
+
+class AccountStore {
+ public:
+  // Reads "screen name:password" lines; blank lines and lines starting with
+  // "#" are skipped. On a fault, error names the line and nothing is kept.
+  bool Load(std::istream& in, std::string& error);
+
+  // True once an accounts file was loaded: unknown names may not sign on.
+  [[nodiscard]] bool Closed() const { return closed_; }
+  [[nodiscard]] Account* Find(const std::string& key);
+  // The account of key, created with displayName when missing; inUse tells
+  // which accounts may not be forgotten.
+  Account& Open(const std::string& key, const std::string& displayName,
+                const std::function<bool(const std::string&)>& inUse);
+  [[nodiscard]] std::size_t Count() const { return accounts_.size(); }
+
+ private:
+  std::unordered_map<std::string, Account> accounts_;
+  bool closed_ = false;
+};

@@ -1,0 +1,23 @@
+// Client command lines as the server reads them: the command's name, then
+// arguments separated by spaces. An argument in double quotes may hold
+// spaces, and inside it a backslash before one of \ $ " ( ) [ ] { } stands for
+// that character alone; a backslash before any other character is kept.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ClientCommand {
+  std::string name;
+  std::vector<std::string> args;
+};
+
+// Nothing when a quoted argument is not closed, or a closing quote is not
+// followed by a space or the end of the line.
+std::optional<ClientCommand> ParseClientCommand(std::string_view line);
+
+// True when the text can stand as a field of a server message and a line of
+// a configuration: 1 to maxLength bytes, no colon and no control character.
+bool IsPlainEntry(std::string_view text, std::size_t maxLength);

@@ -1,0 +1,137 @@
+// The stored lists: buddies in groups, the permit and deny lists and the
+// privacy mode. Each change that is made is confirmed with INSERTED2 or
+// DELETED2 and kept in the account for its next sign-on; a change that
+// would not change anything gets no answer, one over a limit gets an ERROR.
+#include "MessageFields.h"
+#include "ServerCore.h"
+#include "ServerLimits.h"
+#include "WireText.h"
+
+namespace {
+
+// The group of buddy lines that come before any group line.
+constexpr std::string_view kDefaultGroup = "Buddies";
+
+}  // namespace
+
+bool ServerCore::Confirm(ConnectionId id, ClientSession& session, ListChange change) {
+  if (change == ListChange::Full) SendError(id, session, "911");
+  return change == ListChange::Done;
+}
+
+// toc2_new_buddies "g:group\nb:name[:alias]\n...": configuration lines, each
+// buddy line adding to the group of the group line before it.
+void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  Account& account = *accounts_.Find(session.key);
+  std::string_view lines = command.args[0];
+  std::string group(kDefaultGroup);
+  while (!lines.empty()) {
+    const std::size_t end = lines.find('\n');
+    const std::string_view line = lines.substr(0, end);
+    lines = end == std::string_view::npos ? std::string_view{} : lines.substr(end + 1);
+    if (line.starts_with("g:")) {
+      group = std::string(line.substr(2));
+      if (!IsPlainEntry(group, limits::kMaxEntry)) {
+        SendError(id, session, "911");
+        return;
+      }
+      const ListChange change = account.AddGroup(group);
+      if (change == ListChange::Full) {
+        SendError(id, session, "911");
+        return;
+      }
+      if (change == ListChange::Done) Send(id, session, "INSERTED2:g:" + group);
+    } else if (line.starts_with("b:")) {
+      const std::string_view entry = line.substr(2);
+      const std::size_t colon = entry.find(':');
+      const std::string_view name = entry.substr(0, colon);
+      const std::string_view alias = colon == std::string_view::npos ? std::string_view{} : entry.substr(colon + 1);
+      if (!IsPlainEntry(name, limits::kMaxEntry) || (!alias.empty() && !IsPlainEntry(alias, limits::kMaxEntry))) {
+        SendError(id, session, "911");
+        return;
+      }
+      if (account.AddGroup(group) == ListChange::Done) Send(id, session, "INSERTED2:g:" + group);
+      const ListChange change = account.AddBuddy(group, name, alias);
+      if (change == ListChange::Full) {
+        SendError(id, session, "911");
+        return;
+      }
+      if (change == ListChange::Done) {
+        Send(id, session, "INSERTED2:b:" + std::string(alias) + ":" + std::string(name) + ":" + group);
+      }
+    }
+  }
+}
+
+// toc2_remove_buddy "name" ... "group"
+void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  Account& account = *accounts_.Find(session.key);
+  const std::string& group = command.args.back();
+  for (std::size_t i = 0; i + 1 < command.args.size(); ++i) {
+    Buddy removed;
+    std::string fromGroup;
+    if (account.RemoveBuddy(group, command.args[i], removed, fromGroup) == ListChange::Done) {
+      Send(id, session, "DELETED2:b:" + removed.name + ":" + fromGroup);
+    }
+  }
+}
+
+// toc2_new_group "group"
+void ServerCore::NewGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::string& group = command.args[0];
+  if (!IsPlainEntry(group, limits::kMaxEntry)) {
+    SendError(id, session, "911");
+    return;
+  }
+  if (Confirm(id, session, accounts_.Find(session.key)->AddGroup(group))) Send(id, session, "INSERTED2:g:" + group);
+}
+
+// toc2_del_group "group": the group goes with its buddies.
+void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::string& group = command.args[0];
+  if (Confirm(id, session, accounts_.Find(session.key)->RemoveGroup(group))) {
+    Send(id, session, "DELETED2:g:" + group);
+  }
+}
+
+// The permit ("p") and deny ("d") lists: one or more screen names, kept normalized.
+void ServerCore::ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind,
+                             bool add) {
+  Account& account = *accounts_.Find(session.key);
+  std::vector<std::string>& list = kind == 'p' ? account.permitted : account.denied;
+  for (const auto& arg : command.args) {
+    const std::string name = NormalizeName(arg);
+    if (!IsPlainEntry(name, limits::kMaxScreenName)) {
+      SendError(id, session, "911");
+      return;
+    }
+    const ListChange change = add ? Account::AddName(list, name) : Account::RemoveName(list, name);
+    if (Confirm(id, session, change)) Send(id, session, std::string(add ? "INSERTED2:" : "DELETED2:") + kind + ":" + name);
+  }
+}
+
+void ServerCore::AddDeny(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  ChangeNames(id, session, command, 'd', true);
+}
+
+void ServerCore::RemoveDeny(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  ChangeNames(id, session, command, 'd', false);
+}
+
+void ServerCore::AddPermit(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  ChangeNames(id, session, command, 'p', true);
+}
+
+void ServerCore::RemovePermit(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  ChangeNames(id, session, command, 'p', false);
+}
+
+// toc2_set_pdmode N: 1 permit all, 2 deny all, 3 permit listed, 4 deny listed, 5 permit buddies.
+void ServerCore::SetPdMode(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const auto mode = ParseNumber<std::int32_t>(command.args[0]);
+  if (!mode || *mode < 1 || *mode > 5) {
+    SendError(id, session, "911");
+    return;
+  }
+  accounts_.Find(session.key)->privacyMode = *mode;
+}

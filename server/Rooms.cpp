@@ -1,0 +1,55 @@
+#include "Rooms.h"
+
+#include <algorithm>
+
+#include "ServerLimits.h"
+#include "WireText.h"
+
+const RoomMember* Room::Find(const std::string& key) const {
+  const auto it = std::find_if(members.begin(), members.end(), [&](const RoomMember& m) { return m.key == key; });
+  return it == members.end() ? nullptr : &*it;
+}
+
+bool Room::Remove(const std::string& key) {
+  const auto it = std::find_if(members.begin(), members.end(), [&](const RoomMember& m) { return m.key == key; });
+  if (it == members.end()) return false;
+  members.erase(it);
+  return true;
+}
+
+std::string Room::NameList() const {
+  std::string list;
+  for (const auto& member : members) {
+    if (!list.empty()) list += ':';
+    list += member.name;
+  }
+  return list;
+}
+
+Room* RoomTable::Find(std::int32_t id) {
+  const auto it = rooms_.find(id);
+  return it == rooms_.end() ? nullptr : &it->second;
+}
+
+Room* RoomTable::Find(std::int32_t exchange, std::string_view name) {
+  const auto it = byName_.find({exchange, NormalizeName(name)});
+  return it == byName_.end() ? nullptr : Find(it->second);
+}
+
+Room* RoomTable::Create(std::int32_t exchange, std::string_view name) {
+  if (rooms_.size() >= limits::kMaxRooms) return nullptr;
+  const std::int32_t id = nextId_++;
+  byName_.emplace(std::make_pair(exchange, NormalizeName(name)), id);
+  Room& room = rooms_[id];
+  room.id = id;
+  room.exchange = exchange;
+  room.name = std::string(name);
+  return &room;
+}
+
+void RoomTable::RemoveIfEmpty(std::int32_t id) {
+  const auto it = rooms_.find(id);
+  if (it == rooms_.end() || it->second.keptOpen || !it->second.members.empty()) return;
+  byName_.erase({it->second.exchange, NormalizeName(it->second.name)});
+  rooms_.erase(it);
+}

@@ -1,0 +1,55 @@
+// Chat rooms. A room is found by its exchange and its normalized name and
+// is created on the first join; its ID is positive and never given to
+// another room while the server runs. A room goes away when its last
+// occupant leaves, unless the server keeps it open (the demo room).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+using ConnectionId = std::uint64_t;
+
+struct RoomMember {
+  // The screen name as shown to the others.
+  std::string name;
+  std::string key;
+  // None for the people the server plays itself.
+  std::optional<ConnectionId> connection;
+};
+
+struct Room {
+  std::int32_t id = 0;
+  std::int32_t exchange = 0;
+  // The name as the first joiner wrote it.
+  std::string name;
+  bool keptOpen = false;
+  // In order of arrival.
+  std::vector<RoomMember> members;
+
+  [[nodiscard]] const RoomMember* Find(const std::string& key) const;
+  // False when key is not present.
+  bool Remove(const std::string& key);
+  // The names of everyone present, joined by colons.
+  [[nodiscard]] std::string NameList() const;
+};
+
+class RoomTable {
+ public:
+  [[nodiscard]] Room* Find(std::int32_t id);
+  [[nodiscard]] Room* Find(std::int32_t exchange, std::string_view name);
+  // Nothing when the table is full.
+  Room* Create(std::int32_t exchange, std::string_view name);
+  void RemoveIfEmpty(std::int32_t id);
+  [[nodiscard]] std::size_t Count() const { return rooms_.size(); }
+
+ private:
+  std::map<std::int32_t, Room> rooms_;
+  std::map<std::pair<std::int32_t, std::string>, std::int32_t> byName_;
+  std::int32_t nextId_ = 1;
+};

@@ -1,0 +1,163 @@
+// Instant messages, profiles, status, warnings and account changes.
+#include <algorithm>
+#include <limits>
+
+#include "MessageFields.h"
+#include "ServerCore.h"
+#include "ServerLimits.h"
+#include "WireText.h"
+
+namespace {
+
+// Fields: sender, auto-response flag, two flags, user class, three more
+// fields, then the text, which keeps its colons as the last field.
+std::string InstantMessage(std::string_view from, bool autoResponse, std::string_view userClass,
+                           std::string_view text) {
+  return "IM_IN_ENC2:" + std::string(from) + (autoResponse ? ":T" : ":F") + ":F:T:" + std::string(userClass) +
+         ":F:L:en:" + std::string(text);
+}
+
+// The profile as a data URL, so that it needs no web server to be read.
+std::string ProfileUrl(std::string_view profile) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "data:text/html;charset=utf-8,";
+  for (char c : profile) {
+    const auto code = static_cast<unsigned char>(c);
+    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                            c == '-' || c == '.' || c == '_' || c == '~';
+    if (unreserved) {
+      url += c;
+    } else {
+      url += '%';
+      url += kHex[code >> 4];
+      url += kHex[code & 0x0F];
+    }
+  }
+  return url;
+}
+
+}  // namespace
+
+std::string ServerCore::UserClass(const ClientSession& session) const {
+  return session.awayMessage.empty() ? " O" : " OU";
+}
+
+// toc_send_im "user" "message" [auto]
+void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const bool autoResponse = command.args.size() > 2 && command.args[2] == "auto";
+  const auto found = online_.find(NormalizeName(command.args[0]));
+  if (found == online_.end()) {
+    SendError(id, session, "901:" + command.args[0]);
+    return;
+  }
+  ClientSession& recipient = sessions_.at(found->second);
+  Send(found->second, recipient, InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[1]));
+  // An away user answers with the away message; an automatic answer gets none, so two away users do not loop.
+  if (!recipient.awayMessage.empty() && !autoResponse && found->second != id) {
+    Send(id, session, InstantMessage(recipient.displayName, true, UserClass(recipient), recipient.awayMessage));
+  }
+}
+
+// toc_get_info "user"
+void ServerCore::GetInfo(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const ClientSession* user = FindOnline(command.args[0]);
+  if (user == nullptr) {
+    SendError(id, session, "901:" + command.args[0]);
+    return;
+  }
+  Send(id, session, "GOTO_URL:" + user->displayName + ":" + ProfileUrl(user->profile));
+}
+
+// toc_set_info "profile"
+void ServerCore::SetInfo(ConnectionId, ClientSession& session, const ClientCommand& command) {
+  session.profile = command.args[0];
+}
+
+// toc_set_away ["message"]: without a message, or with an empty one, the user is back.
+void ServerCore::SetAway(ConnectionId, ClientSession& session, const ClientCommand& command) {
+  session.awayMessage = command.args.empty() ? std::string() : command.args[0];
+}
+
+// toc_get_status "user": name, online, warning level, sign-on time, idle minutes, user class.
+void ServerCore::GetStatus(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const ClientSession* user = FindOnline(command.args[0]);
+  if (user == nullptr) {
+    SendError(id, session, "901:" + command.args[0]);
+    return;
+  }
+  std::int64_t idleMinutes = 0;
+  if (user->idleSeconds > 0) idleMinutes = (user->idleSeconds + (Now() - user->idleSince)) / 60;
+  idleMinutes = std::min<std::int64_t>(idleMinutes, std::numeric_limits<std::int32_t>::max());
+  Send(id, session,
+       "UPDATE_BUDDY2:" + user->displayName + ":T:" + std::to_string(user->warningLevel) + ":" +
+           std::to_string(user->signOnTime) + ":" + std::to_string(idleMinutes) + ":" + UserClass(*user) + ":0");
+  if (!user->capabilities.empty()) {
+    Send(id, session, "BUDDY_CAPS2:" + user->displayName + ":" + user->capabilities);
+  }
+}
+
+// toc_set_idle "seconds": 0 means not idle.
+void ServerCore::SetIdle(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const auto seconds = ParseNumber<std::int32_t>(command.args[0]);
+  if (!seconds || *seconds < 0) {
+    SendError(id, session, "911");
+    return;
+  }
+  session.idleSeconds = *seconds;
+  session.idleSince = Now();
+}
+
+// toc_set_caps "capability" ...
+void ServerCore::SetCaps(ConnectionId, ClientSession& session, const ClientCommand& command) {
+  session.capabilities.clear();
+  for (const auto& capability : command.args) {
+    if (!session.capabilities.empty()) session.capabilities += ',';
+    session.capabilities += capability;
+  }
+}
+
+// toc_evil "user" "norm"|"anon": an anonymous warning weighs less and does not name the warner.
+void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::string& mode = command.args[1];
+  if (mode != "norm" && mode != "anon") {
+    SendError(id, session, "911");
+    return;
+  }
+  const auto found = online_.find(NormalizeName(command.args[0]));
+  if (found == online_.end()) {
+    SendError(id, session, "902:" + command.args[0]);
+    return;
+  }
+  const bool anonymous = mode == "anon";
+  ClientSession& warned = sessions_.at(found->second);
+  warned.warningLevel = std::min(warned.warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
+  Send(found->second, warned,
+       "EVILED:" + std::to_string(warned.warningLevel) + ":" + (anonymous ? std::string() : session.displayName));
+}
+
+// toc_change_passwd "old" "new". Accounts without a password accept any, so
+// only an account from the accounts file has one to change.
+void ServerCore::ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  Account* account = accounts_.Find(session.key);
+  const std::string& newPassword = command.args[1];
+  if (account == nullptr || newPassword.empty() || (account->password && *account->password != command.args[0])) {
+    SendError(id, session, "911");
+    return;
+  }
+  if (account->password) account->password = newPassword;
+  Send(id, session, "ADMIN_PASSWD_STATUS:0");
+}
+
+// toc_format_nickname "name": the same name in other capitals and spacing.
+void ServerCore::FormatNickname(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::string& formatted = command.args[0];
+  Account* account = accounts_.Find(session.key);
+  if (account == nullptr || NormalizeName(formatted) != session.key ||
+      !IsPlainEntry(formatted, limits::kMaxScreenName)) {
+    SendError(id, session, "911");
+    return;
+  }
+  account->displayName = formatted;
+  session.displayName = formatted;
+  Send(id, session, "ADMIN_NICK_STATUS:0");
+}

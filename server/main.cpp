@@ -1,0 +1,92 @@
+// klaxo-tocd: a small TOC2 server to try Klaxo with and to test it against.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+
+#include "DemoRunner.h"
+#include "QtTocServer.h"
+#include "ServerCore.h"
+
+namespace {
+
+void PrintLine(FILE* stream, const std::string& line) {
+  std::fprintf(stream, "%s\n", line.c_str());
+  std::fflush(stream);
+}
+
+int Fail(const QString& message) {
+  PrintLine(stderr, "klaxo-tocd: " + message.toStdString());
+  return 1;
+}
+
+std::optional<int> ParseCount(const QString& text, int highest) {
+  bool ok = false;
+  const int value = text.toInt(&ok);
+  if (!ok || value < 0 || value > highest) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("klaxo-tocd");
+  QCoreApplication::setApplicationVersion(KLAXO_VERSION);
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription("A small TOC2 server for trying and testing Klaxo.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS",
+                                        "127.0.0.1");
+  const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one (default 5190).", "N", "5190");
+  const QCommandLineOption accountsOption(
+      "accounts", "Accounts file of \"screen name:password\" lines; without it any name and password sign on.",
+      "FILE");
+  const QCommandLineOption keepAliveOption("keepalive", "Seconds between keep-alive frames; 0 sends none (default 60).",
+                                           "SECONDS", "60");
+  const QCommandLineOption demoOption("demo", "Open room \"demo\" on exchange 4, where a few people chat.");
+  const QCommandLineOption verboseOption("verbose", "Print one line per connection, sign-on and command.");
+  parser.addOptions({listenOption, portOption, accountsOption, keepAliveOption, demoOption, verboseOption});
+  parser.process(app);
+
+  if (!parser.positionalArguments().isEmpty()) return Fail("unexpected argument " + parser.positionalArguments()[0]);
+  const QHostAddress address(parser.value(listenOption));
+  if (address.isNull()) return Fail("not an IP address: " + parser.value(listenOption));
+  const auto port = ParseCount(parser.value(portOption), 65535);
+  if (!port) return Fail("the port must be a number from 0 to 65535: " + parser.value(portOption));
+  const auto keepAlive = ParseCount(parser.value(keepAliveOption), 86400);
+  if (!keepAlive) return Fail("keep-alive seconds must be a number from 0 to 86400: " + parser.value(keepAliveOption));
+
+  AccountStore accounts;
+  if (parser.isSet(accountsOption)) {
+    const QString path = parser.value(accountsOption);
+    std::ifstream file(path.toStdString());
+    if (!file) return Fail("cannot read the accounts file " + path);
+    std::string error;
+    if (!accounts.Load(file, error)) return Fail(path + ": " + QString::fromStdString(error));
+  }
+
+  const bool verbose = parser.isSet(verboseOption);
+  ServerCore core(std::move(accounts), ServerSettings{verbose, {}});
+  QtTocServer server(core, verbose ? QtTocServer::LogSink([](const std::string& line) { PrintLine(stdout, line); })
+                                   : QtTocServer::LogSink());
+  if (!server.Listen(address, static_cast<quint16>(*port))) {
+    return Fail("cannot listen on " + address.toString() + " port " + QString::number(*port) + ": " +
+                server.ErrorString());
+  }
+  server.SetKeepAliveInterval(*keepAlive);
+  // The port line comes first, so that whoever started the server on port 0 learns the port.
+  PrintLine(stdout, "klaxo-tocd listening on " + address.toString().toStdString() + " port " +
+                        std::to_string(server.Port()));
+
+  DemoRunner demo(core, server);
+  if (parser.isSet(demoOption)) {
+    demo.Start();
+    PrintLine(stdout, "demo room \"demo\" open on exchange 4");
+  }
+  return QCoreApplication::exec();
+}

@@ -1,0 +1,61 @@
+// The bundled server's network layer over Qt Network, on the thread that
+// creates it. It accepts connections, hands what arrives to the protocol
+// core, and carries out what the core asks for: bytes to write, connections
+// to close, log lines. It also runs the core's timers.
+//
+// A client that stops reading while the server has more than
+// kMaxUnsentBytes waiting for it is cut off, so a stalled peer cannot make
+// the server hold ever more data.
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <QTimer>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "ServerCore.h"
+
+class QTcpSocket;
+
+class QtTocServer : public QObject {
+ public:
+  static constexpr std::size_t kMaxUnsentBytes = 4 * 1024 * 1024;
+  // How often connections that have not completed their sign-on are looked at;
+  // one not signed on at two looks in a row is closed.
+  static constexpr int kSignOnCheckMs = 30000;
+
+  using LogSink = std::function<void(const std::string&)>;
+
+  // log receives one line per connection and per line of the core's log; may be empty.
+  explicit QtTocServer(ServerCore& core, LogSink log = {}, QObject* parent = nullptr);
+
+  bool Listen(const QHostAddress& address, quint16 port);
+  [[nodiscard]] QString ErrorString() const { return server_.errorString(); }
+  [[nodiscard]] quint16 Port() const { return server_.serverPort(); }
+  // Keep-alive frames to every client each interval; 0 sends none.
+  void SetKeepAliveInterval(int seconds);
+
+  // Carries out everything the core has asked for; call after driving the core directly.
+  void Flush();
+
+ private:
+  void Accept();
+  void Read(ConnectionId id);
+  void Lost(ConnectionId id);
+  // Forgets the socket and lets it finish writing before it closes.
+  void CloseSocket(ConnectionId id);
+  void Write(ConnectionId id, const std::string& bytes);
+  void LogLine(ConnectionId id, const std::string& line);
+
+  ServerCore& core_;
+  LogSink log_;
+  QTcpServer server_;
+  std::unordered_map<ConnectionId, QTcpSocket*> sockets_;
+  ConnectionId nextId_ = 1;
+  QTimer keepAlive_;
+  QTimer signOnCheck_;
+};
