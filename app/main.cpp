@@ -11,7 +11,6 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("klaxo"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Klaxo"));
   QApplication::setApplicationVersion(QStringLiteral(KLAXO_VERSION));
   // The window may sit in the tray with only an alert box shown; closing that
   // box must not end the program.

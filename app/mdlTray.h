@@ -1,8 +1,9 @@
 // The main window's icon in the system tray.
 //
-// One icon at most: AddTrayIcon shows it with its tip and pop-up menu and
-// reports a double click on it; RemoveTrayIcon takes it away. The icon is a
-// child of the window it was added for, so it never outlives that window.
+// One icon at most: AddTrayIcon shows it with its tip, opens the pop-up menu
+// at the pointer on a right click and reports a double click on it;
+// RemoveTrayIcon takes it away. The icon is a child of the window it was
+// added for, so it never outlives that window.
 #pragma once
 
 #include <QIcon>
