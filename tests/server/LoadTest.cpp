@@ -1,0 +1,113 @@
+// klaxo-tocd under load: 100 clients in one room, each saying 50 messages.
+// Every client must receive every message exactly once, each sender's in
+// the order sent, and the server's memory must stay bounded.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <memory>
+#include <vector>
+
+#include "MessageFields.h"
+#include "RawClient.h"
+
+namespace {
+
+constexpr int kClients = 100;
+constexpr int kMessagesEach = 50;
+// Growth of the server's peak resident memory over its size once everyone has joined.
+constexpr long kMaxGrowthKb = 32 * 1024;
+
+// A field of /proc/<pid>/status in kilobytes, or -1.
+long StatusKb(qint64 pid, const QByteArray& field) {
+  QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith(field + ":")) return line.mid(field.size() + 1).trimmed().split(' ')[0].toLong();
+  }
+  return -1;
+}
+
+// What one client has received from each sender: how many messages and whether in order.
+struct Tally {
+  std::vector<int> next = std::vector<int>(kClients, 0);
+  bool inOrder = true;
+  long total = 0;
+};
+
+}  // namespace
+
+TEST(ServerLoad, HundredClientsFiftyMessagesEachAllDeliveredOnceInOrder) {
+  QProcess server;
+  server.start(QStringLiteral(KLAXO_TOCD), {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0"});
+  quint16 port = 0;
+  QByteArray output;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        output += server.readAllStandardOutput();
+        const auto found = QRegularExpression("listening on \\S+ port (\\d+)").match(QString::fromUtf8(output));
+        if (found.hasMatch()) port = static_cast<quint16>(found.captured(1).toUInt());
+        return port != 0;
+      },
+      10000))
+      << output.toStdString();
+
+  std::vector<std::unique_ptr<RawClient>> clients;
+  for (int i = 0; i < kClients; ++i) {
+    clients.push_back(std::make_unique<RawClient>(port));
+    clients.back()->SignOn("user" + std::to_string(i));
+    clients.back()->Command(R"(toc_chat_join "4" "load")");
+  }
+  for (auto& client : clients) ASSERT_TRUE(client->NextStartingWith("CHAT_JOIN:1:load"));
+  const long baselineKb = StatusKb(server.processId(), "VmRSS");
+
+  std::vector<Tally> tallies(kClients);
+  for (int i = 0; i < kClients; ++i) {
+    clients[i]->onFrame = [&tally = tallies[i]](const std::string& frame) {
+      if (!frame.starts_with("CHAT_IN_ENC:")) return;
+      const MessageFields fields(frame, 7);
+      const int sender = std::stoi(std::string(fields.View(2)->substr(4)));
+      const int number = std::stoi(std::string(*fields.View(6)));
+      tally.inOrder = tally.inOrder && number == tally.next[sender];
+      tally.next[sender] = number + 1;
+      ++tally.total;
+    };
+  }
+  QElapsedTimer clock;
+  clock.start();
+  for (int m = 0; m < kMessagesEach; ++m) {
+    for (auto& client : clients) client->Command("toc_chat_send \"1\" \"" + std::to_string(m) + "\"");
+  }
+  constexpr long kExpected = static_cast<long>(kClients) * kMessagesEach;
+  const bool delivered = QTest::qWaitFor(
+      [&] {
+        return std::all_of(tallies.begin(), tallies.end(), [](const Tally& t) { return t.total >= kExpected; });
+      },
+      60000);
+  const qint64 elapsedMs = clock.elapsed();
+  // Anything extra would arrive now.
+  QTest::qWait(200);
+  const long peakKb = StatusKb(server.processId(), "VmHWM");
+  std::cout << "delivered " << kExpected * kClients << " messages in " << elapsedMs << " ms; server memory "
+            << baselineKb << " kB after joining, peak " << peakKb << " kB" << std::endl;
+
+  EXPECT_TRUE(delivered);
+  for (int i = 0; i < kClients; ++i) {
+    EXPECT_EQ(tallies[i].total, kExpected) << "client " << i;
+    EXPECT_TRUE(tallies[i].inOrder) << "client " << i;
+    for (int sender = 0; sender < kClients; ++sender) ASSERT_EQ(tallies[i].next[sender], kMessagesEach);
+  }
+  ASSERT_GT(baselineKb, 0);
+  EXPECT_LT(peakKb - baselineKb, kMaxGrowthKb);
+  server.kill();
+  server.waitForFinished();
+}
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

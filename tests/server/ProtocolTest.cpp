@@ -1,0 +1,134 @@
+// The server over real sockets on loopback, spoken to by bare clients that
+// write exact bytes.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <memory>
+#include <sstream>
+
+#include "QtTocServer.h"
+#include "RawClient.h"
+#include "ServerCore.h"
+
+using ::testing::Optional;
+
+namespace {
+
+class ServerProtocolTest : public ::testing::Test {
+ protected:
+  void Start(const std::string& accountsFile = {}) {
+    AccountStore accounts;
+    if (!accountsFile.empty()) {
+      std::istringstream in(accountsFile);
+      std::string error;
+      ASSERT_TRUE(accounts.Load(in, error)) << error;
+    }
+    core = std::make_unique<ServerCore>(std::move(accounts), ServerSettings{});
+    server = std::make_unique<QtTocServer>(*core);
+    ASSERT_TRUE(server->Listen(QHostAddress::LocalHost, 0));
+  }
+  void SetUp() override { Start(); }
+
+  std::unique_ptr<RawClient> SignedOn(const std::string& name) {
+    auto client = std::make_unique<RawClient>(server->Port());
+    client->SignOn(name);
+    EXPECT_THAT(client->NextStartingWith("CONFIG2:"), Optional(std::string("CONFIG2:m:1\ndone:\n")));
+    return client;
+  }
+
+  std::unique_ptr<ServerCore> core;
+  std::unique_ptr<QtTocServer> server;
+};
+
+}  // namespace
+
+TEST_F(ServerProtocolTest, GreetingInBothFormsIsAnsweredWithTheSignOnFrame) {
+  for (const std::string greeting : {"FLAPON\n\n", "FLAPON\r\n\r\n"}) {
+    RawClient client(server->Port());
+    EXPECT_THAT(client.SignOn("abc", "pw", greeting), Optional(std::string("<type 1>")));
+    EXPECT_EQ(client.rawBytes.substr(0, 10), std::string("*\x01\0\0\0\x04\0\0\0\x01", 10));
+    EXPECT_THAT(client.Next(), Optional(std::string("SIGN_ON:TOC2.0")));
+    EXPECT_THAT(client.Next(), Optional(std::string("NICK:abc")));
+    EXPECT_THAT(client.Next(), Optional(std::string("CONFIG2:m:1\ndone:\n")));
+    // Server frames are numbered from 0 and carry no NUL after their text.
+    EXPECT_EQ(client.rawBytes.substr(10, 6 + 14), std::string("*\x02\0\x01\0\x0e", 6) + "SIGN_ON:TOC2.0");
+  }
+}
+
+TEST_F(ServerProtocolTest, AccountsFileNamesTheUserAndRefusesAWrongPassword) {
+  Start("Pat Smith:secret\n");
+  RawClient wrong(server->Port());
+  wrong.SignOn("Pat Smith", "guess");
+  EXPECT_THAT(wrong.Next(), Optional(std::string("ERROR:980")));
+  EXPECT_TRUE(wrong.WaitClosed());
+
+  RawClient right(server->Port());
+  right.SignOn("Pat Smith", "secret");
+  EXPECT_THAT(right.NextStartingWith("NICK:"), Optional(std::string("NICK:Pat Smith")));
+}
+
+TEST_F(ServerProtocolTest, LongConfigurationComesInSeveralConfig2Messages) {
+  auto client = SignedOn("abc");
+  for (int i = 0; i < 40; ++i) client->Command("toc2_new_group \"A group with a long name, number " + std::to_string(i) + "\"");
+  EXPECT_THAT(client->NextStartingWith("INSERTED2:g:A group with a long name, number 39"), testing::Ne(std::nullopt));
+  client.reset();
+
+  RawClient again(server->Port());
+  again.SignOn("abc");
+  std::string config;
+  int messages = 0;
+  while (auto message = again.NextStartingWith("CONFIG2:")) {
+    config += message->substr(8);
+    ++messages;
+    if (config.ends_with("done:\n")) break;
+  }
+  EXPECT_GT(messages, 1);
+  EXPECT_TRUE(config.starts_with("g:A group with a long name, number 0\ng:A group"));
+  EXPECT_TRUE(config.ends_with("number 39\nm:1\ndone:\n"));
+}
+
+TEST_F(ServerProtocolTest, JoinSendWithReflectionInviteAndLeave) {
+  auto ann = SignedOn("ann");
+  auto bob = SignedOn("bob");
+  ann->Command(R"(toc_chat_join "4" "Tea Room")");
+  EXPECT_THAT(ann->Next(), Optional(std::string("CHAT_JOIN:1:Tea Room")));
+  EXPECT_THAT(ann->Next(), Optional(std::string("CHAT_UPDATE_BUDDY:1:T:ann")));
+
+  ann->Command(R"x(toc_chat_invite "1" "join us \(now\)" "bob")x");
+  EXPECT_THAT(bob->Next(), Optional(std::string("CHAT_INVITE:Tea Room:1:ann:join us (now)")));
+  bob->Command(R"(toc_chat_accept "1")");
+  EXPECT_THAT(bob->Next(), Optional(std::string("CHAT_JOIN:1:Tea Room")));
+  EXPECT_THAT(bob->Next(), Optional(std::string("CHAT_UPDATE_BUDDY:1:T:ann:bob")));
+  EXPECT_THAT(ann->Next(), Optional(std::string("CHAT_UPDATE_BUDDY:1:T:bob")));
+
+  bob->Command(R"(toc_chat_send "1" "a \"cat\": \$5 \\o/")");
+  for (auto* client : {ann.get(), bob.get()}) {
+    EXPECT_THAT(client->Next(), Optional(std::string(R"(CHAT_IN_ENC:1:bob:F:A:en:a "cat": $5 \o/)")));
+  }
+
+  ann->Command(R"(toc_chat_leave "1")");
+  EXPECT_THAT(ann->Next(), Optional(std::string("CHAT_LEFT:1")));
+  EXPECT_THAT(bob->Next(), Optional(std::string("CHAT_UPDATE_BUDDY:1:F:ann")));
+}
+
+TEST_F(ServerProtocolTest, ImToAnAbsentUserIsAnError) {
+  auto ann = SignedOn("ann");
+  ann->Command(R"(toc_send_im "nobody" "hello")");
+  EXPECT_THAT(ann->Next(), Optional(std::string("ERROR:901:nobody")));
+}
+
+TEST_F(ServerProtocolTest, CommandOver2048BytesDropsThatConnectionOnly) {
+  auto ann = SignedOn("ann");
+  auto bob = SignedOn("bob");
+  bob->Command("toc_send_im \"ann\" \"" + std::string(2048, 'x') + "\"");
+  EXPECT_TRUE(bob->WaitClosed());
+  ann->Command(R"(toc_send_im "ann" "still here")");
+  EXPECT_THAT(ann->Next(), Optional(std::string("IM_IN_ENC2:ann:F:F:T: O:F:L:en:still here")));
+}
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

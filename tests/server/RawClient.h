@@ -1,0 +1,98 @@
+// A bare TOC2 client over QTcpSocket for testing the server: it writes the
+// bytes a test gives it and cuts what arrives into frames, keeping data
+// payloads as they are and other frames as "<type N>".
+#pragma once
+
+#include <QHostAddress>
+#include <QTcpSocket>
+#include <QTest>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Flap.h"
+#include "Frames.h"
+#include "WireText.h"
+
+inline std::string SignOnFrameFor(const std::string& name) {
+  return flap::BuildFrame(flap::kSignOn, 0, std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(name.size()) + name);
+}
+
+// The sign-on command as the control sends it.
+inline std::string LoginLine(const std::string& name, const std::string& password) {
+  return "toc2_login localhost 5190 " + NormalizeName(name) + " " + RoastPassword(password) +
+         " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093";
+}
+
+class RawClient {
+ public:
+  static constexpr int kWaitMs = 5000;
+
+  explicit RawClient(quint16 port) {
+    QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { ReadArrived(); });
+    socket_.connectToHost(QHostAddress::LocalHost, port);
+  }
+
+  void Write(const std::string& bytes) { socket_.write(bytes.data(), static_cast<qint64>(bytes.size())); }
+  void Command(const std::string& line) { Write(ClientCommand(line, sequence_++)); }
+
+  // Greeting, sign-on frame and toc2_login; returns the server's sign-on frame as received.
+  std::optional<std::string> SignOn(const std::string& name, const std::string& password = "pw",
+                                    const std::string& greeting = "FLAPON\n\n") {
+    Write(greeting);
+    auto first = Next();
+    Write(SignOnFrameFor(NormalizeName(name)));
+    sequence_ = 1;
+    Command(LoginLine(name, password));
+    return first;
+  }
+
+  // The next frame, waiting for it when needed.
+  std::optional<std::string> Next(int ms = kWaitMs) {
+    if (!QTest::qWaitFor([&] { return !frames_.empty(); }, ms)) return std::nullopt;
+    std::string frame = std::move(frames_.front());
+    frames_.pop_front();
+    return frame;
+  }
+
+  // The next data payload that starts with prefix; other frames before it are passed over.
+  std::optional<std::string> NextStartingWith(const std::string& prefix) {
+    while (auto frame = Next()) {
+      if (frame->starts_with(prefix)) return frame;
+    }
+    return std::nullopt;
+  }
+
+  bool WaitClosed(int ms = kWaitMs) {
+    return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::UnconnectedState; }, ms);
+  }
+
+  // Instead of being kept, each frame goes here as it arrives.
+  std::function<void(const std::string&)> onFrame;
+  // Every byte received while no onFrame is set, for checks of the frames' form.
+  std::string rawBytes;
+
+ private:
+  void ReadArrived() {
+    const QByteArray bytes = socket_.readAll();
+    const std::string data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (!onFrame) rawBytes += data;
+    reader_.Append(data);
+    std::string frame;
+    while (reader_.Next(frame) == flap::Reader::Result::Frame) {
+      std::string item = frame[1] == flap::kData ? std::string(flap::Payload(frame))
+                                                 : "<type " + std::to_string(frame[1]) + ">";
+      if (onFrame) {
+        onFrame(item);
+      } else {
+        frames_.push_back(std::move(item));
+      }
+    }
+  }
+
+  QTcpSocket socket_;
+  flap::Reader reader_;
+  std::deque<std::string> frames_;
+  std::uint16_t sequence_ = 0;
+};
