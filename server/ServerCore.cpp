@@ -50,7 +50,13 @@ std::size_t ServerCore::PendingInputBytes() const {
 }
 
 void ServerCore::Log(ConnectionId id, std::string line) {
-  if (settings_.verbose) output_.push_back({ServerOutput::Kind::Log, id, std::move(line)});
+  if (!settings_.verbose) return;
+  // Names and commands come from the network: no control character of theirs may reach a terminal.
+  for (char& c : line) {
+    const auto code = static_cast<unsigned char>(c);
+    if (code < 0x20 || code == 0x7F) c = '?';
+  }
+  output_.push_back({ServerOutput::Kind::Log, id, std::move(line)});
 }
 
 void ServerCore::Open(ConnectionId id) {
@@ -174,7 +180,6 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
   }
   const std::string& name = command->args[2];
   const std::string key = NormalizeName(name);
-  Log(id, "toc2_login " + name);
   Account* account = accounts_.Find(key);
   const bool validName = !key.empty() && IsPlainEntry(name, limits::kMaxScreenName);
   const bool refused = account != nullptr ? !account->AcceptsRoasted(command->args[3]) : accounts_.Closed();

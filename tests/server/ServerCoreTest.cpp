@@ -30,11 +30,13 @@ std::string LoginLine(const std::string& name, const std::string& password) {
 // Drives a core and sorts what it sends by connection: data payloads as
 // they are, other frames as <type N>.
 struct Harness {
-  explicit Harness(AccountStore accounts = {}) : core(std::move(accounts), ServerSettings{false, [] { return 1000; }}) {}
+  explicit Harness(AccountStore accounts = {}, bool verbose = false)
+      : core(std::move(accounts), ServerSettings{verbose, [] { return 1000; }}) {}
 
   void Pump() {
     for (auto& out : core.TakeOutput()) {
       if (out.kind == ServerOutput::Kind::Close) closed.insert(out.connection);
+      if (out.kind == ServerOutput::Kind::Log) log.push_back(out.bytes);
       if (out.kind != ServerOutput::Kind::Send) continue;
       const char type = out.bytes[1];
       received[out.connection].push_back(type == flap::kData ? std::string(flap::Payload(out.bytes))
@@ -55,6 +57,7 @@ struct Harness {
   ServerCore core;
   std::map<ConnectionId, std::vector<std::string>> received;
   std::set<ConnectionId> closed;
+  std::vector<std::string> log;
 };
 
 AccountStore Accounts(const std::string& text) {
@@ -355,4 +358,14 @@ TEST(DemoScript, PeopleArriveTalkAndAllLeaveByTheEnd) {
   EXPECT_GE(messages, 10);
   h.Command(1, R"(toc_chat_leave "1")");
   EXPECT_EQ(h.core.RoomCount(), 1u) << "the demo room stays open when empty";
+}
+
+TEST(ServerCore, VerboseLogHasALinePerEventNeverAPasswordAndNoControlCharacters) {
+  Harness h(Accounts("abc:Sesame1\n"), true);
+  h.SignOn(1, "abc", "Sesame1");
+  h.Command(1, R"(toc_change_passwd "Sesame1" "Open2")");
+  h.Command(1, "toc_bogus\x1b[2J");
+  h.core.Gone(1);
+  h.Pump();
+  EXPECT_THAT(h.log, ElementsAre("signed on as abc", "abc: toc_change_passwd", "abc: toc_bogus?[2J", "disconnected"));
 }
