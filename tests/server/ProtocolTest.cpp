@@ -56,12 +56,16 @@ TEST_F(ServerProtocolTest, GreetingInBothFormsIsAnsweredWithTheSignOnFrame) {
   }
 }
 
-TEST_F(ServerProtocolTest, AccountsFileNamesTheUserAndRefusesAWrongPassword) {
+TEST_F(ServerProtocolTest, AccountsFileNamesTheUserAndRefusesAWrongPasswordAndStrangers) {
   Start("Pat Smith:secret\n");
   RawClient wrong(server->Port());
   wrong.SignOn("Pat Smith", "guess");
   EXPECT_THAT(wrong.Next(), Optional(std::string("ERROR:980")));
   EXPECT_TRUE(wrong.WaitClosed());
+  RawClient stranger(server->Port());
+  stranger.SignOn("stranger", "secret");
+  EXPECT_THAT(stranger.Next(), Optional(std::string("ERROR:980")));
+  EXPECT_TRUE(stranger.WaitClosed());
 
   RawClient right(server->Port());
   right.SignOn("Pat Smith", "secret");
@@ -125,6 +129,26 @@ TEST_F(ServerProtocolTest, CommandOver2048BytesDropsThatConnectionOnly) {
   EXPECT_TRUE(bob->WaitClosed());
   ann->Command(R"(toc_send_im "ann" "still here")");
   EXPECT_THAT(ann->Next(), Optional(std::string("IM_IN_ENC2:ann:F:F:T: O:F:L:en:still here")));
+}
+
+TEST_F(ServerProtocolTest, AClientThatStopsReadingIsCutOffAndTheRoomGoesOn) {
+  auto talker = SignedOn("talker");
+  auto stalled = SignedOn("stalled");
+  stalled->Command(R"(toc_chat_join "4" "busy")");
+  ASSERT_TRUE(stalled->NextStartingWith("CHAT_JOIN:1:busy"));
+  talker->Command(R"(toc_chat_join "4" "busy")");
+  ASSERT_TRUE(talker->NextStartingWith("CHAT_UPDATE_BUDDY:1:T:stalled:talker"));
+  stalled->StopReading();
+  bool cutOff = false;
+  talker->onFrame = [&](const std::string& frame) { cutOff = cutOff || frame == "CHAT_UPDATE_BUDDY:1:F:stalled"; };
+  // Far more than the socket buffers of both ends and the server's limit together.
+  const std::string line = "toc_chat_send \"1\" \"" + std::string(2000, 'x') + "\"";
+  for (int batch = 0; batch < 40; ++batch) {
+    for (int i = 0; i < 500; ++i) talker->Command(line);
+    if (QTest::qWaitFor([&] { return cutOff; }, 500)) break;
+  }
+  EXPECT_TRUE(cutOff);
+  EXPECT_EQ(core->ConnectionCount(), 1u);
 }
 
 int main(int argc, char** argv) {

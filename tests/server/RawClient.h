@@ -64,6 +64,12 @@ class RawClient {
     return std::nullopt;
   }
 
+  // Reads nothing more, as a stalled peer would.
+  void StopReading() {
+    QObject::disconnect(&socket_, &QTcpSocket::readyRead, nullptr, nullptr);
+    socket_.setReadBufferSize(1024);
+  }
+
   bool WaitClosed(int ms = kWaitMs) {
     return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::UnconnectedState; }, ms);
   }

@@ -210,17 +210,6 @@ TEST(ServerCore, UnknownCommandsAndBadArgumentsGetAnErrorAndTheSessionGoesOn) {
   EXPECT_TRUE(h.closed.empty());
 }
 
-TEST(ServerCore, AccountsFileChecksTheRoastedPasswordAndRefusesStrangers) {
-  Harness h(Accounts("Pat Smith:secret\n"));
-  h.SignOn(1, "patsmith", "wrong");
-  EXPECT_THAT(h.Take(1), ElementsAre("<type 1>", "ERROR:980"));
-  h.SignOn(2, "stranger", "secret");
-  EXPECT_THAT(h.Take(2), ElementsAre("<type 1>", "ERROR:980"));
-  EXPECT_EQ(h.closed, (std::set<ConnectionId>{1, 2}));
-  h.SignOn(3, "patsmith", "secret");
-  EXPECT_THAT(h.Take(3), ElementsAre("<type 1>", "SIGN_ON:TOC2.0", "NICK:Pat Smith", "CONFIG2:m:1\ndone:\n"));
-}
-
 TEST(ServerCore, SecondSignOnOfANameEndsTheFirstAndItsRoomsAreTold) {
   Harness h;
   h.SignOn(1, "abc");
