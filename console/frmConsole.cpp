@@ -88,14 +88,14 @@ void frmConsole::WriteMessage(const QString& sender, const QString& message) {
     if (entry->isSelected() && SamePerson(entry->text(), sender)) return;
   }
   const bool own = SamePerson(sender, txtSn_.text());
-  Append(QStringLiteral("\n") + sender + QStringLiteral(":"), NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)));
-  Append(QStringLiteral(" ") + text, PlainFormat());
+  AppendLine(QStringLiteral("\n") + sender + QStringLiteral(":"), NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)),
+             QStringLiteral(" ") + text);
 }
 
 void frmConsole::WritePersonLine(const QString& name, bool inside) {
   if (!isVisible()) return;
-  Append(QStringLiteral("\n") + name, NameFormat(QColor(0, 0, 0)));
-  Append(inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."), PlainFormat());
+  AppendLine(QStringLiteral("\n") + name, NameFormat(QColor(0, 0, 0)),
+             inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."));
   if (inside) {
     lstUsers->addItem(name);
   } else {
@@ -126,10 +126,14 @@ void frmConsole::cmdSend_Click() {
   txtMessage->clear();
 }
 
-void frmConsole::Append(const QString& text, const QTextCharFormat& format) {
+void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
   QTextCursor cursor(txtChatBox->document());
+  // One edit, so the new line is laid out once rather than once per piece.
+  cursor.beginEditBlock();
   cursor.movePosition(QTextCursor::End);
-  cursor.insertText(text, format);
+  cursor.insertText(name, nameFormat);
+  cursor.insertText(rest, PlainFormat());
+  cursor.endEditBlock();
   QScrollBar* bar = txtChatBox->verticalScrollBar();
   bar->setValue(bar->maximum());
 }

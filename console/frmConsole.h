@@ -48,8 +48,9 @@ class frmConsole : public QWidget, public PeopleList {
 
  private:
   void cmdSend_Click();
-  // Appends text at the end of the transcript in format, and follows it.
-  void Append(const QString& text, const QTextCharFormat& format);
+  // Appends a line at the end of the transcript, the name emphasized in
+  // nameFormat and the rest plain black, and follows it.
+  void AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest);
 
   QuovTOCSock& toc_;
   QLineEdit& txtSn_;
