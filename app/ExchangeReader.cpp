@@ -16,9 +16,12 @@ double ReadRadix(std::u16string_view digits, int radix) {
   double value = 0;
   for (char16_t c : digits) {
     int digit = -1;
-    if (IsDigit(c)) digit = c - u'0';
-    else if (c >= u'a' && c <= u'f') digit = c - u'a' + 10;
-    else if (c >= u'A' && c <= u'F') digit = c - u'A' + 10;
+    if (IsDigit(c))
+      digit = c - u'0';
+    else if (c >= u'a' && c <= u'f')
+      digit = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+      digit = c - u'A' + 10;
     if (digit < 0 || digit >= radix) break;
     value = value * radix + digit;
   }

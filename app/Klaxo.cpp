@@ -91,7 +91,8 @@ void Klaxo::BuildControls() {
   cmdLeave = Place(new QPushButton(QStringLiteral("Leave"), client), "cmdLeave", 1200, 1560, 855, 255);
   txtNotify = Place(new QLineEdit(client), "txtNotify", 2160, 2040, 1335, 285);
   txtNotify->setAccessibleName(QStringLiteral("New word"));
-  chkConsole = Place(new QCheckBox(QStringLiteral("Open Chatroom Console"), client), "chkConsole", 360, 2280, 3135, 255);
+  chkConsole =
+      Place(new QCheckBox(QStringLiteral("Open Chatroom Console"), client), "chkConsole", 360, 2280, 3135, 255);
   chkConsole->setAccessibleName(QStringLiteral("Open chatroom console"));
   Label2 = MakeLabel(client, "Label2", "SN", 0, 120, 255, 255);
   Label3 = MakeLabel(client, "Label3", "PW", 0, 480, 375, 255);

@@ -20,10 +20,9 @@ int main(int argc, char* argv[]) {
   parser.setApplicationDescription(QStringLiteral("Watches a TOC2 chat room for the words you list."));
   parser.addHelpOption();
   parser.addVersionOption();
-  const QCommandLineOption serverOption(
-      QStringLiteral("server"),
-      QStringLiteral("The TOC server to sign on to (default localhost, port 5190)."),
-      QStringLiteral("HOST[:PORT]"));
+  const QCommandLineOption serverOption(QStringLiteral("server"),
+                                        QStringLiteral("The TOC server to sign on to (default localhost, port 5190)."),
+                                        QStringLiteral("HOST[:PORT]"));
   parser.addOption(serverOption);
   parser.process(app);
 

@@ -17,17 +17,17 @@ bool AddTrayIcon(QWidget& window, const QIcon& icon, const QString& tip, QMenu* 
   RemoveTrayIcon();
   auto* trayIcon = new QSystemTrayIcon(icon, &window);
   trayIcon->setToolTip(tip);
-  QObject::connect(
-      trayIcon, &QSystemTrayIcon::activated, trayIcon,
-      [menu = QPointer<QMenu>(menu), onDoubleClick = std::move(onDoubleClick)](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick) onDoubleClick();
-        // Opened once the button press is over: a menu opened inside the
-        // press would take the release as a click on the item under the
-        // pointer.
-        if (reason == QSystemTrayIcon::Context && menu) {
-          QTimer::singleShot(0, menu, [menu] { menu->popup(QCursor::pos()); });
-        }
-      });
+  QObject::connect(trayIcon, &QSystemTrayIcon::activated, trayIcon,
+                   [menu = QPointer<QMenu>(menu),
+                    onDoubleClick = std::move(onDoubleClick)](QSystemTrayIcon::ActivationReason reason) {
+                     if (reason == QSystemTrayIcon::DoubleClick) onDoubleClick();
+                     // Opened once the button press is over: a menu opened inside the
+                     // press would take the release as a click on the item under the
+                     // pointer.
+                     if (reason == QSystemTrayIcon::Context && menu) {
+                       QTimer::singleShot(0, menu, [menu] { menu->popup(QCursor::pos()); });
+                     }
+                   });
   trayIcon->show();
   TrayIconData = trayIcon;
   return true;

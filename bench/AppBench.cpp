@@ -41,7 +41,8 @@ void BM_TranscriptGrowth(benchmark::State& state) {
   const QString text = QStringLiteral("<b>an ordinary sentence</b> said in the room &amp; answered");
   for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text);
   for (auto _ : state) {
-    for (int i = 0; i < kBatch; ++i) console.WriteMessage(i % 2 != 0 ? QStringLiteral("My Name") : QStringLiteral("Bob"), text);
+    for (int i = 0; i < kBatch; ++i)
+      console.WriteMessage(i % 2 != 0 ? QStringLiteral("My Name") : QStringLiteral("Bob"), text);
     state.PauseTiming();
     console.Clear();
     for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text);

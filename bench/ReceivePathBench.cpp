@@ -32,7 +32,6 @@ std::string ChatFrame(std::size_t n) {
                        static_cast<std::uint16_t>(n));
 }
 
-
 std::string StreamOf(std::size_t bytes) {
   std::string stream;
   for (std::size_t n = 0; stream.size() < bytes; ++n) stream += ChatFrame(n);
@@ -99,7 +98,7 @@ void BM_ReceiveScaling(benchmark::State& state) {
   SignedOnControl control;
   for (auto _ : state) control.sock->Deliver(stream);
   state.counters["seconds_per_frame"] = benchmark::Counter(static_cast<double>(state.iterations() * frames),
-                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReceiveScaling)->Arg(1000)->Arg(10000)->Arg(100000);
 

@@ -3,8 +3,8 @@
 #include "Functions.h"
 
 namespace {
-const QString kMarkupPrefix = QStringLiteral(
-    "<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
+const QString kMarkupPrefix =
+    QStringLiteral("<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
 }
 
 QString DisplayText(const QString& message) {

@@ -88,8 +88,8 @@ void frmConsole::WriteMessage(const QString& sender, const QString& message) {
     if (entry->isSelected() && SamePerson(entry->text(), sender)) return;
   }
   const bool own = SamePerson(sender, txtSn_.text());
-  AppendLine(QStringLiteral("\n") + sender + QStringLiteral(":"), NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)),
-             QStringLiteral(" ") + text);
+  AppendLine(QStringLiteral("\n") + sender + QStringLiteral(":"),
+             NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
 }
 
 void frmConsole::WritePersonLine(const QString& name, bool inside) {

@@ -46,8 +46,8 @@ void QuovTOCSock::SetHeight(int height) {
 
 std::string QuovTOCSock::RemoveHtml(std::string_view strMessage) const { return StripHtml(strMessage); }
 
-void QuovTOCSock::Login(const std::string& UserName, const std::string& Password,
-                        const std::string& TOCServer, std::int32_t Port, const std::string& AuthServer) {
+void QuovTOCSock::Login(const std::string& UserName, const std::string& Password, const std::string& TOCServer,
+                        std::int32_t Port, const std::string& AuthServer) {
   UsersHere.Clear();
   std::string authServer(TrimSpaces(AuthServer));
   if (authServer.empty()) authServer = kDefaultAuthServer;

@@ -43,8 +43,8 @@ class QuovTOCSock : private TocSocketListener {
   QuovTOCSock& operator=(const QuovTOCSock&) = delete;
 
   // Session.
-  void Login(const std::string& UserName, const std::string& Password, const std::string& TOCServer,
-             std::int32_t Port, const std::string& AuthServer = kDefaultAuthServer);
+  void Login(const std::string& UserName, const std::string& Password, const std::string& TOCServer, std::int32_t Port,
+             const std::string& AuthServer = kDefaultAuthServer);
   void LogOff();
   void SendPacket(std::int16_t intChannel, std::string strData);
 

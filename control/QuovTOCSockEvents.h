@@ -19,19 +19,17 @@ class QuovTOCSockEvents {
 
   // Chat rooms.
   virtual void JoinedChat(std::string& /*strChatName*/, std::int32_t& /*lngChatID*/) {}
-  virtual void ChatMessage(std::int32_t& /*lngChatID*/, std::string& /*strUserName*/,
-                           std::string& /*strMessage*/) {}
-  virtual void ChatInvite(std::string& /*strChatName*/, std::int32_t& /*lngChatID*/,
-                          std::string& /*strFromUser*/, std::string& /*strInviteMessage*/) {}
+  virtual void ChatMessage(std::int32_t& /*lngChatID*/, std::string& /*strUserName*/, std::string& /*strMessage*/) {}
+  virtual void ChatInvite(std::string& /*strChatName*/, std::int32_t& /*lngChatID*/, std::string& /*strFromUser*/,
+                          std::string& /*strInviteMessage*/) {}
   virtual void LeftChat(std::int32_t& /*lngChatID*/) {}
-  virtual void ChatUserUpdate(const std::string& /*strUserName*/, bool /*blnInside*/,
-                              std::int32_t /*lngChatID*/) {}
+  virtual void ChatUserUpdate(const std::string& /*strUserName*/, bool /*blnInside*/, std::int32_t /*lngChatID*/) {}
   virtual void InitialJoin(const std::string& /*UsersList*/, std::int32_t /*lngChatID*/) {}
 
   // Buddies, presence and stored-list changes.
-  virtual void BuddyUpdate(const std::string& /*strBuddy*/, bool /*blnOnline*/,
-                           std::int16_t /*intWarningLevel*/, std::int32_t /*lngOnlineTime*/,
-                           std::int32_t /*lngIdleTime*/, const std::string& /*strUserClass*/) {}
+  virtual void BuddyUpdate(const std::string& /*strBuddy*/, bool /*blnOnline*/, std::int16_t /*intWarningLevel*/,
+                           std::int32_t /*lngOnlineTime*/, std::int32_t /*lngIdleTime*/,
+                           const std::string& /*strUserClass*/) {}
   virtual void BuddyCapabilities(const std::string& /*strUserName*/, const std::string& /*strCaps*/) {}
   virtual void BuddyBart(const std::string& /*strUserName*/, const std::string& /*strBart*/) {}
   virtual void BuddyAdded(std::string& /*strGroup*/, std::string& /*strBuddy*/, std::string& /*strAlias*/) {}
@@ -52,17 +50,16 @@ class QuovTOCSockEvents {
   virtual void ScreennameFormat(const std::string& /*strFormattedSN*/) {}
 
   // Messages, notices and failures.
-  virtual void InstantMessage(std::string& /*strUserName*/, std::string& /*strMessage*/,
-                              bool& /*blnAutoResponse*/, std::string& /*strUserClass*/) {}
+  virtual void InstantMessage(std::string& /*strUserName*/, std::string& /*strMessage*/, bool& /*blnAutoResponse*/,
+                              std::string& /*strUserClass*/) {}
   virtual void UserProfile(std::string& /*strURL*/) {}
   virtual void Error(std::int16_t& /*intErrorCode*/, std::string& /*strError*/) {}
   virtual void Warned(std::string& /*intWarningLevel*/, std::string& /*strFromUser*/) {}
   virtual void TypingStatus(std::string& /*strUserName*/, std::int16_t& /*intTypingStatus*/) {}
   virtual void WinsockError(std::string& /*strError*/) {}
-  virtual void RendevousRequest(std::string& /*strUserName*/, std::string& /*strUUID*/,
-                                std::string& /*strCookie*/, std::string& /*strRendevousIP*/,
-                                std::string& /*strProposerIP*/, std::string& /*strVerifiedIP*/,
-                                std::int32_t& /*lngPort*/) {}
+  virtual void RendevousRequest(std::string& /*strUserName*/, std::string& /*strUUID*/, std::string& /*strCookie*/,
+                                std::string& /*strRendevousIP*/, std::string& /*strProposerIP*/,
+                                std::string& /*strVerifiedIP*/, std::int32_t& /*lngPort*/) {}
   virtual void IncomingPacket(const std::string& /*strPacket*/) {}
   virtual void PasswordChanged() {}
   virtual void ScreenNameFormatted() {}

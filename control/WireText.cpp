@@ -14,8 +14,8 @@ std::string RoastPassword(std::string_view password) {
   std::string roasted = "0x";
   roasted.reserve(2 + password.size() * 2);
   for (std::size_t i = 0; i < password.size(); ++i) {
-    const auto value = static_cast<unsigned char>(static_cast<unsigned char>(password[i]) ^
-                                                  kRoastKeyCodes[i % kRoastKeyCodes.size()]);
+    const auto value =
+        static_cast<unsigned char>(static_cast<unsigned char>(password[i]) ^ kRoastKeyCodes[i % kRoastKeyCodes.size()]);
     roasted += kHex[value >> 4];
     roasted += kHex[value & 0x0F];
   }
@@ -36,7 +36,15 @@ std::string EscapeText(std::string_view text) {
   escaped.reserve(text.size() + 8);
   for (char c : text) {
     switch (c) {
-      case '\\': case '$': case '"': case '(': case ')': case '[': case ']': case '{': case '}':
+      case '\\':
+      case '$':
+      case '"':
+      case '(':
+      case ')':
+      case '[':
+      case ']':
+      case '{':
+      case '}':
         escaped += '\\';
         break;
       default:

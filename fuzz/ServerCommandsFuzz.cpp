@@ -23,11 +23,12 @@ std::string DataFrame(const std::string& line, std::uint16_t sequence) {
 
 std::string SignOn(const std::string& name) {
   std::string bytes(flap::kGreeting);
-  bytes += flap::BuildFrame(flap::kSignOn, 0,
-                            std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(static_cast<std::int32_t>(name.size())) + name);
+  bytes += flap::BuildFrame(
+      flap::kSignOn, 0,
+      std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(static_cast<std::int32_t>(name.size())) + name);
   bytes += DataFrame("toc2_login localhost 5190 " + name + " " + RoastPassword("pw") +
-                             " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093",
-                         1);
+                         " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093",
+                     1);
   return bytes;
 }
 

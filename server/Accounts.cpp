@@ -55,8 +55,7 @@ ListChange Account::AddBuddy(std::string_view group, std::string_view name, std:
   return ListChange::Done;
 }
 
-ListChange Account::RemoveBuddy(std::string_view group, std::string_view name, Buddy& removed,
-                                std::string& fromGroup) {
+ListChange Account::RemoveBuddy(std::string_view group, std::string_view name, Buddy& removed, std::string& fromGroup) {
   for (auto& existing : groups) {
     if (!SameName(existing.name, group)) continue;
     const auto it = std::find_if(existing.buddies.begin(), existing.buddies.end(),
@@ -158,8 +157,8 @@ Account& AccountStore::Open(const std::string& key, const std::string& displayNa
                             const std::function<bool(const std::string&)>& inUse) {
   if (Account* existing = Find(key)) return *existing;
   if (accounts_.size() >= limits::kMaxStoredAccounts) {
-    const auto idle = std::find_if(accounts_.begin(), accounts_.end(),
-                                   [&](const auto& entry) { return !inUse(entry.first); });
+    const auto idle =
+        std::find_if(accounts_.begin(), accounts_.end(), [&](const auto& entry) { return !inUse(entry.first); });
     if (idle != accounts_.end()) accounts_.erase(idle);
   }
   Account account;

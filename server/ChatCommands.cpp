@@ -62,8 +62,8 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
   // A person the server plays gives way to a user of the same name.
   if (same != nullptr && !same->connection) ScriptedDeparture(room.id, same->name);
   const bool present = room.Find(session.key) != nullptr;
-  if (!present && (room.members.size() >= limits::kMaxRoomOccupants ||
-                   session.rooms.size() >= limits::kMaxRoomsPerUser)) {
+  if (!present &&
+      (room.members.size() >= limits::kMaxRoomOccupants || session.rooms.size() >= limits::kMaxRoomsPerUser)) {
     SendError(id, session, "951:" + room.name + ":24");
     rooms_.RemoveIfEmpty(room.id);
     return;
@@ -72,7 +72,8 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
     room.members.push_back(RoomMember{session.displayName, session.key, id});
     session.rooms.push_back(room.id);
     for (const auto& member : room.members) {
-      if (member.connection && *member.connection != id) Send(*member.connection, Arrival(room.id, session.displayName));
+      if (member.connection && *member.connection != id)
+        Send(*member.connection, Arrival(room.id, session.displayName));
     }
   }
   // A second join of the same room shows the joiner the room again and tells the others nothing.
@@ -122,8 +123,8 @@ void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const Clien
     SendError(id, session, "911");
     return;
   }
-  const std::string invitation = "CHAT_INVITE:" + room->name + ":" + std::to_string(room->id) + ":" +
-                                 session.displayName + ":" + command.args[1];
+  const std::string invitation =
+      "CHAT_INVITE:" + room->name + ":" + std::to_string(room->id) + ":" + session.displayName + ":" + command.args[1];
   for (std::size_t i = 2; i < command.args.size(); ++i) {
     const auto found = online_.find(NormalizeName(command.args[i]));
     if (found == online_.end()) continue;

@@ -6,7 +6,15 @@ namespace {
 
 bool IsEscapable(char c) {
   switch (c) {
-    case '\\': case '$': case '"': case '(': case ')': case '[': case ']': case '{': case '}':
+    case '\\':
+    case '$':
+    case '"':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
       return true;
     default:
       return false;

@@ -106,7 +106,8 @@ void ServerCore::ChangeNames(ConnectionId id, ClientSession& session, const Clie
       return;
     }
     const ListChange change = add ? Account::AddName(list, name) : Account::RemoveName(list, name);
-    if (Confirm(id, session, change)) Send(id, session, std::string(add ? "INSERTED2:" : "DELETED2:") + kind + ":" + name);
+    if (Confirm(id, session, change))
+      Send(id, session, std::string(add ? "INSERTED2:" : "DELETED2:") + kind + ":" + name);
   }
 }
 

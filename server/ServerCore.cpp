@@ -27,8 +27,7 @@ ServerCore::ServerCore(AccountStore accounts, ServerSettings settings)
 
 std::int64_t ServerCore::Now() const {
   if (settings_.clock) return settings_.clock();
-  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
 }
 
 ClientSession* ServerCore::Find(ConnectionId id) {
@@ -160,7 +159,8 @@ void ServerCore::HandleFrame(ConnectionId id, ClientSession& session, const std:
 }
 
 void ServerCore::ReadSignOnFrame(ConnectionId id, ClientSession& session, std::string_view payload) {
-  const auto length = static_cast<std::size_t>(flap::DecodeWord(payload.substr(std::min<std::size_t>(6, payload.size()))));
+  const auto length =
+      static_cast<std::size_t>(flap::DecodeWord(payload.substr(std::min<std::size_t>(6, payload.size()))));
   if (payload.size() < kSignOnNameOffset || flap::DecodeWord(payload.substr(4, 2)) != 1 ||
       payload.size() - kSignOnNameOffset != length) {
     Close(id, "malformed sign-on frame");

@@ -133,8 +133,7 @@ class ServerCore {
   void AddPermit(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void RemovePermit(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void SetPdMode(ConnectionId id, ClientSession& session, const ClientCommand& command);
-  void ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind,
-                   bool add);
+  void ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind, bool add);
   // Reports a refused or unchanged list change; true when the change was made.
   bool Confirm(ConnectionId id, ClientSession& session, ListChange change);
 

@@ -23,8 +23,8 @@ std::string ProfileUrl(std::string_view profile) {
   std::string url = "data:text/html;charset=utf-8,";
   for (char c : profile) {
     const auto code = static_cast<unsigned char>(c);
-    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                            c == '-' || c == '.' || c == '_' || c == '~';
+    const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                            c == '.' || c == '_' || c == '~';
     if (unreserved) {
       url += c;
     } else {
@@ -51,7 +51,8 @@ void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCom
     return;
   }
   ClientSession& recipient = sessions_.at(found->second);
-  Send(found->second, recipient, InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[1]));
+  Send(found->second, recipient,
+       InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[1]));
   // An away user answers with the away message; an automatic answer gets none, so two away users do not loop.
   if (!recipient.awayMessage.empty() && !autoResponse && found->second != id) {
     Send(id, session, InstantMessage(recipient.displayName, true, UserClass(recipient), recipient.awayMessage));

@@ -40,12 +40,10 @@ int main(int argc, char* argv[]) {
   parser.setApplicationDescription("A small TOC2 server for trying and testing Klaxo.");
   parser.addHelpOption();
   parser.addVersionOption();
-  const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS",
-                                        "127.0.0.1");
+  const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1");
   const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one (default 5190).", "N", "5190");
   const QCommandLineOption accountsOption(
-      "accounts", "Accounts file of \"screen name:password\" lines; without it any name and password sign on.",
-      "FILE");
+      "accounts", "Accounts file of \"screen name:password\" lines; without it any name and password sign on.", "FILE");
   const QCommandLineOption keepAliveOption("keepalive", "Seconds between keep-alive frames; 0 sends none (default 60).",
                                            "SECONDS", "60");
   const QCommandLineOption demoOption("demo", "Open room \"demo\" on exchange 4, where a few people chat.");
@@ -80,8 +78,8 @@ int main(int argc, char* argv[]) {
   }
   server.SetKeepAliveInterval(*keepAlive);
   // The port line comes first, so that whoever started the server on port 0 learns the port.
-  PrintLine(stdout, "klaxo-tocd listening on " + address.toString().toStdString() + " port " +
-                        std::to_string(server.Port()));
+  PrintLine(stdout,
+            "klaxo-tocd listening on " + address.toString().toStdString() + " port " + std::to_string(server.Port()));
 
   DemoRunner demo(core, server);
   if (parser.isSet(demoOption)) {

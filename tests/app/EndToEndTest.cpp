@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-#include <algorithm>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
+#include <algorithm>
 
 #include "QtTocSocket.h"
 #include "RecordingEvents.h"
@@ -97,18 +97,22 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
   ASSERT_EQ(alerts.shown.size(), 1u);
   EXPECT_NE(alerts.shown[0].find(": I saw a cat today"), std::string::npos) << alerts.shown[0];
-  EXPECT_TRUE(window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": I saw a cat today")));
+  EXPECT_TRUE(
+      window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": I saw a cat today")));
 
   window.console->txtMessage->setText(QStringLiteral("hello 1<2"));
   window.console->cmdSend->click();
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": hello 1<2")); },
+      [&] {
+        return window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": hello 1<2"));
+      },
       kWaitMs))
       << window.console->txtChatBox->toPlainText().toStdString();
   EXPECT_TRUE(LastLineHasRedName(*window.console->txtChatBox));
 
   window.cmdLeave->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text() == QStringLiteral("Logged in, left chat"); }, kWaitMs));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return window.lblStat->text() == QStringLiteral("Logged in, left chat"); }, kWaitMs));
   EXPECT_FALSE(window.InChat);
   EXPECT_EQ(window.console->txtChatBox->toPlainText(), QString());
 

@@ -21,7 +21,7 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
   EXPECT_FALSE(window->Console);
   EXPECT_FALSE(window->console->isVisible());
   for (QWidget* input : std::initializer_list<QWidget*>{window->txtSn, window->txtPw, window->txtCr, window->txtEx,
-                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
+                                                        window->lstNotify, window->txtNotify, window->chkConsole}) {
     EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
   }
 }
@@ -94,7 +94,8 @@ TEST_F(WindowTest, ALostConnectionIsReportedAndEndsTheChat) {
 
   SignOnAndJoin();
   sock->PeerClose();
-  EXPECT_TRUE(window->lblStat->text().startsWith(QStringLiteral("Disconnected: "))) << window->lblStat->text().toStdString();
+  EXPECT_TRUE(window->lblStat->text().startsWith(QStringLiteral("Disconnected: ")))
+      << window->lblStat->text().toStdString();
   EXPECT_FALSE(window->InChat);
 }
 

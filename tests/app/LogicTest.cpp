@@ -27,14 +27,40 @@ TEST(ExchangeReader, ReadsTheBoxLikeTheClassicValFunction) {
     const char16_t* text;
     std::optional<std::int16_t> exchange;
   } cases[] = {
-      {u"", 0},           {u"4", 4},          {u"4x", 4},          {u" 1 2 ", 12},       {u"&H10", 16},
-      {u"&h1f", 31},      {u"&O17", 15},      {u"&O18", 1},        {u"&H", 0},           {u"2.5", 2},
-      {u"3.5", 4},        {u"-2.5", -2},      {u"2.51", 3},        {u"99999", std::nullopt},
-      {u"32767", 32767},  {u"32767.5", std::nullopt},             {u"-32768", -32768},  {u"-32768.5", -32768},
-      {u"-32769", std::nullopt},              {u"x4", 0},          {u"+7", 7},           {u"--7", 0},
-      {u"1e2", 100},      {u"1D2", 100},      {u"1e", 1},          {u"1e+", 1},          {u"1.5e1", 15},
-      {u"1e9", std::nullopt},                 {u".5", 0},          {u"1.2.3", 1},        {u"\t4\n2", 42},
-      {u"&HFFFFF", std::nullopt},             {u"1e999", std::nullopt},                  {u"&", 0},
+      {u"", 0},
+      {u"4", 4},
+      {u"4x", 4},
+      {u" 1 2 ", 12},
+      {u"&H10", 16},
+      {u"&h1f", 31},
+      {u"&O17", 15},
+      {u"&O18", 1},
+      {u"&H", 0},
+      {u"2.5", 2},
+      {u"3.5", 4},
+      {u"-2.5", -2},
+      {u"2.51", 3},
+      {u"99999", std::nullopt},
+      {u"32767", 32767},
+      {u"32767.5", std::nullopt},
+      {u"-32768", -32768},
+      {u"-32768.5", -32768},
+      {u"-32769", std::nullopt},
+      {u"x4", 0},
+      {u"+7", 7},
+      {u"--7", 0},
+      {u"1e2", 100},
+      {u"1D2", 100},
+      {u"1e", 1},
+      {u"1e+", 1},
+      {u"1.5e1", 15},
+      {u"1e9", std::nullopt},
+      {u".5", 0},
+      {u"1.2.3", 1},
+      {u"\t4\n2", 42},
+      {u"&HFFFFF", std::nullopt},
+      {u"1e999", std::nullopt},
+      {u"&", 0},
   };
   for (const auto& c : cases) {
     const std::u16string text(c.text);
@@ -64,8 +90,7 @@ TEST(ConsoleText, TagsGoBeforeEntitiesAndAmpersandIsDecodedLast) {
 }
 
 TEST(ConsoleText, OutgoingMessageEscapesOnlyLessThanBehindThePrefix) {
-  const QString prefix =
-      QStringLiteral("<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
+  const QString prefix = QStringLiteral("<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
   ASSERT_EQ(prefix.size(), 69);
   EXPECT_EQ(OutgoingMessage(QStringLiteral("1<2")), prefix + QStringLiteral("1&lt;2"));
   EXPECT_EQ(OutgoingMessage(QStringLiteral("a>b & \"c\"")), prefix + QStringLiteral("a>b & \"c\""));
@@ -89,13 +114,20 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
     const char* host;
     int port;
   } cases[] = {
-      {"example.org", true, "example.org", 5190},  {"example.org:6000", true, "example.org", 6000},
-      {"127.0.0.1:1", true, "127.0.0.1", 1},       {"[::1]:5191", true, "::1", 5191},
-      {"::1", true, "::1", 5190},                  {"[::1]", true, "::1", 5190},
-      {"host:", false, "", 0},                     {"host:0", false, "", 0},
-      {"host:65536", false, "", 0},                {"host:x", false, "", 0},
-      {":5190", false, "", 0},                     {"", false, "", 0},
-      {"[::1", false, "", 0},                      {"[::1]x", false, "", 0},
+      {"example.org", true, "example.org", 5190},
+      {"example.org:6000", true, "example.org", 6000},
+      {"127.0.0.1:1", true, "127.0.0.1", 1},
+      {"[::1]:5191", true, "::1", 5191},
+      {"::1", true, "::1", 5190},
+      {"[::1]", true, "::1", 5190},
+      {"host:", false, "", 0},
+      {"host:0", false, "", 0},
+      {"host:65536", false, "", 0},
+      {"host:x", false, "", 0},
+      {":5190", false, "", 0},
+      {"", false, "", 0},
+      {"[::1", false, "", 0},
+      {"[::1]x", false, "", 0},
   };
   for (const auto& c : cases) {
     const auto address = ParseServerAddress(QString::fromUtf8(c.text));

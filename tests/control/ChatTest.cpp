@@ -51,11 +51,11 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
 
   Say("CHAT_JOIN:42:Lobby");
   Say("CHAT_UPDATE_BUDDY:42:T:abc");
-  EXPECT_THAT(events.lines,
-              ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
-                          "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)",
-                          "ChatMessage(42,bob,hi: there)", "LeftChat(42)", "JoinedChat(Lobby,42)",
-                          "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
+  EXPECT_THAT(
+      events.lines,
+      ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
+                  "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)", "ChatMessage(42,bob,hi: there)",
+                  "LeftChat(42)", "JoinedChat(Lobby,42)", "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
 }
 
 TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {

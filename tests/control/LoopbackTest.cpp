@@ -1,9 +1,9 @@
 // The control over a real QTcpSocket on loopback, against a scripted server.
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "Frames.h"
 #include "QtTocSocket.h"
@@ -42,8 +42,8 @@ TEST(ControlLoopback, SignsOnAndFollowsARoomAgainstAScriptedServer) {
   QuovTOCSock toc(std::make_unique<QtTocSocket>(), &events);
   toc.Login("Ab C", "pw", "127.0.0.1", server.serverPort());
   ASSERT_TRUE(QTest::qWaitFor([&] { return received.contains("toc_init_done"); }, 5000));
-  EXPECT_EQ(events.lines, (std::vector<std::string>{"ScreennameFormat(Ab C)",
-                                                    "LoggedIn(abc,[[group]Buddies|pat],[],[],[],,0)"}));
+  EXPECT_EQ(events.lines,
+            (std::vector<std::string>{"ScreennameFormat(Ab C)", "LoggedIn(abc,[[group]Buddies|pat],[],[],[],,0)"}));
   const std::string wire(received.constData(), static_cast<std::size_t>(received.size()));
   EXPECT_EQ(wire.substr(0, 8), "FLAPON\n\n");
   EXPECT_EQ(wire.substr(8, 2), "*\x01");
@@ -63,8 +63,8 @@ TEST(ControlLoopback, SignsOnAndFollowsARoomAgainstAScriptedServer) {
   peer->write(Wire(ServerMessage("NICK:last words", 8)));
   peer->disconnectFromHost();
   ASSERT_TRUE(QTest::qWaitFor([&] { return events.lines.size() >= 2; }, 5000));
-  EXPECT_EQ(events.lines, (std::vector<std::string>{"ScreennameFormat(last words)",
-                                                    "WinsockError(Connection closed by the server)"}))
+  EXPECT_EQ(events.lines,
+            (std::vector<std::string>{"ScreennameFormat(last words)", "WinsockError(Connection closed by the server)"}))
       << "what the server sent before closing comes first";
 }
 

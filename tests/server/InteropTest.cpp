@@ -81,12 +81,13 @@ TEST_F(ServerInteropTest, TwoControlsTalkInOneRoomBothWaysAndSeeTheDeparture) {
 
   // Each message reaches both before the other side speaks, so that the order is fixed.
   ann.toc.SendChat("Tea Room", "<b>hello</b> (cat) \"$5\" \\o/");
-  for (Client* client : {&ann, &bo}) ASSERT_TRUE(client->Await("ChatMessage(1,Ann Lee,<b>hello</b> (cat) \"$5\" \\o/)"));
+  for (Client* client : {&ann, &bo})
+    ASSERT_TRUE(client->Await("ChatMessage(1,Ann Lee,<b>hello</b> (cat) \"$5\" \\o/)"));
   bo.toc.SendChat("Tea Room", "hi: Ann", bo.toc.LastChatID);
   for (Client* client : {&ann, &bo}) {
     ASSERT_TRUE(client->Await("ChatMessage(1,Bo B,hi: Ann)"));
-    EXPECT_THAT(client->events.lines, ElementsAre("ChatMessage(1,Ann Lee,<b>hello</b> (cat) \"$5\" \\o/)",
-                                                  "ChatMessage(1,Bo B,hi: Ann)"));
+    EXPECT_THAT(client->events.lines,
+                ElementsAre("ChatMessage(1,Ann Lee,<b>hello</b> (cat) \"$5\" \\o/)", "ChatMessage(1,Bo B,hi: Ann)"));
   }
 
   bo.toc.LeaveChat("Tea Room", 1);

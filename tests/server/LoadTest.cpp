@@ -97,7 +97,9 @@ TEST(ServerLoad, HundredClientsFiftyMessagesEachAllDeliveredOnceInOrderInBounded
     }
     const long expected = static_cast<long>(kClients) * said;
     const bool delivered = QTest::qWaitFor(
-        [&] { return std::all_of(tallies.begin(), tallies.end(), [&](const Tally& t) { return t.total >= expected; }); },
+        [&] {
+          return std::all_of(tallies.begin(), tallies.end(), [&](const Tally& t) { return t.total >= expected; });
+        },
         60000);
     // Anything extra would arrive now.
     QTest::qWait(200);

@@ -74,7 +74,8 @@ TEST_F(ServerProtocolTest, AccountsFileNamesTheUserAndRefusesAWrongPasswordAndSt
 
 TEST_F(ServerProtocolTest, LongConfigurationComesInSeveralConfig2Messages) {
   auto client = SignedOn("abc");
-  for (int i = 0; i < 40; ++i) client->Command("toc2_new_group \"A group with a long name, number " + std::to_string(i) + "\"");
+  for (int i = 0; i < 40; ++i)
+    client->Command("toc2_new_group \"A group with a long name, number " + std::to_string(i) + "\"");
   EXPECT_THAT(client->NextStartingWith("INSERTED2:g:A group with a long name, number 39"), testing::Ne(std::nullopt));
   client.reset();
 

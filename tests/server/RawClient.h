@@ -87,8 +87,8 @@ class RawClient {
     reader_.Append(data);
     std::string frame;
     while (reader_.Next(frame) == flap::Reader::Result::Frame) {
-      std::string item = frame[1] == flap::kData ? std::string(flap::Payload(frame))
-                                                 : "<type " + std::to_string(frame[1]) + ">";
+      std::string item =
+          frame[1] == flap::kData ? std::string(flap::Payload(frame)) : "<type " + std::to_string(frame[1]) + ">";
       if (onFrame) {
         onFrame(item);
       } else {

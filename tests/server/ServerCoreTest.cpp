@@ -159,7 +159,10 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
       {"command over 2048 bytes", header + ClientCommand("toc_set_info \"" + std::string(2034, 'x') + "\"", 2)},
       {"command before sign-on", "FLAPON\n\n" + ClientCommand("toc_chat_join \"4\" \"x\"", 0)},
       {"data before toc2_login", "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand("toc_init_done", 1)},
-      {"sign-on frame with a wrong name length", "FLAPON\n\n" + flap::BuildFrame(flap::kSignOn, 0, std::string("\0\0\0\x01\0\x01\0\x09" "abc", 11))},
+      {"sign-on frame with a wrong name length", "FLAPON\n\n" + flap::BuildFrame(flap::kSignOn, 0,
+                                                                                 std::string("\0\0\0\x01\0\x01\0\x09"
+                                                                                             "abc",
+                                                                                             11))},
       {"frame of unknown type", header + flap::BuildFrame(9, 2, "")},
   };
   for (const auto& [what, bytes] : faults) {
@@ -200,10 +203,10 @@ TEST(ServerCore, UnknownCommandsAndBadArgumentsGetAnErrorAndTheSessionGoesOn) {
   Harness h;
   h.SignOn(1, "abc");
   h.Take(1);
-  for (const std::string line : {"toc_bogus", "TOC_SEND_IM \"x\" \"y\"", "toc_send_im \"only one\"",
-                                 "toc_chat_send \"77\" \"not in that room\"", "toc_chat_join \"x\" \"room\"",
-                                 "toc_set_idle \"-5\"", "toc2_set_pdmode 9", "toc_evil \"abc\" \"loud\"",
-                                 "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\""}) {
+  for (const std::string line :
+       {"toc_bogus", "TOC_SEND_IM \"x\" \"y\"", "toc_send_im \"only one\"", "toc_chat_send \"77\" \"not in that room\"",
+        "toc_chat_join \"x\" \"room\"", "toc_set_idle \"-5\"", "toc2_set_pdmode 9", "toc_evil \"abc\" \"loud\"",
+        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\""}) {
     h.Command(1, line);
     EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << line;
   }
@@ -237,10 +240,10 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   h.Command(1, R"(toc2_remove_permit "dave")");
   h.Command(1, R"(toc2_remove_buddy "lee" "friends")");
   h.Command(1, "toc2_set_pdmode 3");
-  EXPECT_THAT(h.Take(1), ElementsAre("INSERTED2:g:Friends", "INSERTED2:b::Pat Smith:Friends",
-                                     "INSERTED2:b:Lee L:lee:Friends", "INSERTED2:g:Work", "INSERTED2:d:eve",
-                                     "INSERTED2:p:carol", "INSERTED2:p:dave", "DELETED2:p:dave",
-                                     "DELETED2:b:lee:Friends"));
+  EXPECT_THAT(h.Take(1),
+              ElementsAre("INSERTED2:g:Friends", "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
+                          "INSERTED2:g:Work", "INSERTED2:d:eve", "INSERTED2:p:carol", "INSERTED2:p:dave",
+                          "DELETED2:p:dave", "DELETED2:b:lee:Friends"));
   h.core.Gone(1);
   h.SignOn(2, "abc");
   EXPECT_THAT(h.Take(2).back(), "CONFIG2:g:Friends\nb:Pat Smith\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
@@ -255,7 +258,8 @@ TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndTheirIdsAreNeverReused) {
   h.Command(1, R"(toc_chat_join "4" "Tea Room")");
   h.Command(2, R"(toc_chat_join "4" "tearoom")");
   h.Command(2, R"(toc_chat_join "4" "tearoom")");
-  EXPECT_THAT(h.Take(1), ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc", "CHAT_UPDATE_BUDDY:1:T:Bo B"));
+  EXPECT_THAT(h.Take(1),
+              ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc", "CHAT_UPDATE_BUDDY:1:T:Bo B"));
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc:Bo B", "CHAT_JOIN:1:Tea Room",
                                      "CHAT_UPDATE_BUDDY:1:T:abc:Bo B"));
   h.Command(1, R"(toc_chat_leave "1")");
@@ -269,7 +273,8 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
   Harness h;
   h.SignOn(1, "abc");
   h.SignOn(2, "bob");
-  for (std::size_t i = 0; i <= limits::kMaxRoomsPerUser; ++i) h.Command(1, "toc_chat_join \"4\" \"r" + std::to_string(i) + "\"");
+  for (std::size_t i = 0; i <= limits::kMaxRoomsPerUser; ++i)
+    h.Command(1, "toc_chat_join \"4\" \"r" + std::to_string(i) + "\"");
   EXPECT_EQ(h.Take(1).back(), "ERROR:951:r10:24");
   EXPECT_EQ(h.core.RoomCount(), limits::kMaxRoomsPerUser);
   h.Take(2);
@@ -277,7 +282,8 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
   EXPECT_THAT(h.Take(2), ElementsAre("ERROR:911"));
   h.Command(1, R"x(toc_chat_invite "1" "come (in)" "Bob" "nobody")x");
   h.Command(2, R"(toc_chat_accept "1")");
-  EXPECT_THAT(h.Take(2), ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
+  EXPECT_THAT(h.Take(2),
+              ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
 }
 
 TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
@@ -300,8 +306,8 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(1, R"(toc_change_passwd "pw" "n\$w")");
   h.Command(1, R"(toc_format_nickname "A Bc")");
   EXPECT_THAT(h.Take(1), ElementsAre("IM_IN_ENC2:Bob:T:F:T: OU:F:L:en:out to lunch", "ERROR:901:carl",
-                                     "UPDATE_BUDDY2:Bob:T:0:1000:2: OU:0", "BUDDY_CAPS2:Bob:cap-1",
-                                     "ERROR:902:carl", "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
+                                     "UPDATE_BUDDY2:Bob:T:0:1000:2: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
+                                     "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
   EXPECT_THAT(h.Take(2), ElementsAre("IM_IN_ENC2:abc:F:F:T: O:F:L:en:hi: there", "IM_IN_ENC2:abc:T:F:T: O:F:L:en:brb",
                                      "EVILED:3:", "EVILED:13:abc"));
   h.core.Gone(1);
