@@ -38,7 +38,7 @@ void QuovTOCSock::SetIdleTime(std::int32_t lngMinutes) {
     throw std::overflow_error("SetIdleTime: " + std::to_string(lngMinutes) +
                               " minutes is more seconds than a 32-bit signed number holds");
   }
-  SendCommand(CommandLine("toc_set_idle").Number(lngMinutes * kSecondsPerMinute));
+  SendCommand(CommandLine("toc_set_idle").Number(std::int64_t{lngMinutes} * kSecondsPerMinute));
 }
 
 // Both passwords travel as escaped plain text; roasting is for sign-on only.

@@ -1,6 +1,7 @@
 #include "Accounts.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "CommandArguments.h"
 #include "ServerLimits.h"
@@ -108,7 +109,7 @@ std::vector<std::string> SplitConfiguration(const std::string& text, std::size_t
   std::size_t start = 0;
   while (start < text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
-    if (!chunk.empty() && chunk.size() + (end - start) > chunkSize) chunks.push_back(std::move(chunk));
+    if (!chunk.empty() && chunk.size() + (end - start) > chunkSize) chunks.push_back(std::exchange(chunk, {}));
     chunk.append(text, start, end - start);
     start = end;
   }
@@ -125,7 +126,8 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
     const std::size_t colon = line.find(':');
     const std::string name = line.substr(0, colon);
     const std::string key = NormalizeName(name);
-    const auto where = "line " + std::to_string(number) + ": ";
+    std::string where = "line ";
+    where += std::to_string(number) + ": ";
     if (colon == std::string::npos) {
       error = where + "expected \"screen name:password\"";
       return false;
@@ -139,7 +141,8 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
     account.displayName = std::string(TrimSpaces(name));
     account.password = line.substr(colon + 1);
     if (!loaded.emplace(key, std::move(account)).second) {
-      error = where + "the screen name " + name + " is listed twice";
+      error = where;
+      error += "the screen name " + name + " is listed twice";
       return false;
     }
   }

@@ -23,7 +23,7 @@ class QTcpSocket;
 
 class QtTocServer : public QObject {
  public:
-  static constexpr std::size_t kMaxUnsentBytes = 1024 * 1024;
+  static constexpr std::size_t kMaxUnsentBytes = std::size_t{1024} * 1024;
   // How often connections that have not completed their sign-on are looked at;
   // one not signed on at two looks in a row is closed.
   static constexpr int kSignOnCheckMs = 30000;

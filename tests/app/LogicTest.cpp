@@ -142,14 +142,14 @@ TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
   EventQueue queue;
   std::vector<std::string> done;
   queue.Run([&] {
-    done.push_back("first begins");
+    done.emplace_back("first begins");
     queue.Run([&] {
-      done.push_back("second");
-      queue.Run([&] { done.push_back("fourth"); });
+      done.emplace_back("second");
+      queue.Run([&] { done.emplace_back("fourth"); });
     });
-    queue.Run([&] { done.push_back("third"); });
+    queue.Run([&] { done.emplace_back("third"); });
     EXPECT_TRUE(queue.Busy());
-    done.push_back("first ends");
+    done.emplace_back("first ends");
   });
   EXPECT_FALSE(queue.Busy());
   EXPECT_EQ(done, (std::vector<std::string>{"first begins", "first ends", "second", "third", "fourth"}));

@@ -84,6 +84,7 @@ class WindowTest : public ::testing::Test {
 
   std::vector<std::string> People() const {
     std::vector<std::string> people;
+    people.reserve(static_cast<std::size_t>(window->console->lstUsers->count()));
     for (int i = 0; i < window->console->lstUsers->count(); ++i) {
       people.push_back(window->console->lstUsers->item(i)->text().toStdString());
     }

@@ -57,10 +57,10 @@ TEST(FrameReader, HoldsAtMostOneFrameAfterCutting) {
 TEST_F(HostileServer, TenMegabytesOfGarbageEndInAClearReport) {
   SignOn();
   std::mt19937 random(11);
-  std::string garbage(10 * 1024 * 1024, '\0');
+  std::string garbage(std::size_t{10} * 1024 * 1024, '\0');
   for (char& byte : garbage) byte = static_cast<char>(random());
   garbage[0] = '*';
-  sock->DeliverInChunks(garbage, 64 * 1024);
+  sock->DeliverInChunks(garbage, std::size_t{64} * 1024);
   ASSERT_FALSE(events.lines.empty());
   EXPECT_EQ(events.lines.back(), "WinsockError(The server sent data that is not a FLAP frame; connection closed)");
   EXPECT_EQ(sock->State(), SocketState::Closed);

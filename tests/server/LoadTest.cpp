@@ -19,9 +19,9 @@ namespace {
 constexpr int kClients = 100;
 constexpr int kMessagesEach = 50;
 // Growth of the server's peak resident memory over its size once everyone has joined.
-constexpr long kMaxGrowthKb = 32 * 1024;
+constexpr long kMaxGrowthKb = 32L * 1024;
 // Growth of the peak during a second round as big as the first: bounded memory does not grow with traffic.
-constexpr long kMaxSecondRoundGrowthKb = 4 * 1024;
+constexpr long kMaxSecondRoundGrowthKb = 4L * 1024;
 
 // A sanitizer holds freed memory back on purpose, so memory is only measured without one.
 #if defined(__SANITIZE_ADDRESS__)

@@ -15,16 +15,6 @@
 #include "Frames.h"
 #include "WireText.h"
 
-inline std::string SignOnFrameFor(const std::string& name) {
-  return flap::BuildFrame(flap::kSignOn, 0, std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(name.size()) + name);
-}
-
-// The sign-on command as the control sends it.
-inline std::string LoginLine(const std::string& name, const std::string& password) {
-  return "toc2_login localhost 5190 " + NormalizeName(name) + " " + RoastPassword(password) +
-         " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093";
-}
-
 class RawClient {
  public:
   static constexpr int kWaitMs = 5000;

@@ -18,15 +18,6 @@ using ::testing::IsEmpty;
 
 namespace {
 
-std::string SignOnFrameFor(const std::string& name) {
-  return flap::BuildFrame(flap::kSignOn, 0, std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(name.size()) + name);
-}
-
-std::string LoginLine(const std::string& name, const std::string& password) {
-  return "toc2_login localhost 5190 " + name + " " + RoastPassword(password) +
-         " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093";
-}
-
 // Drives a core and sorts what it sends by connection: data payloads as
 // they are, other frames as <type N>.
 struct Harness {
@@ -154,7 +145,7 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
   const std::string header = "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand(LoginLine("abc", "pw"), 1);
   const std::vector<std::pair<std::string, std::string>> faults{
       {"bad greeting", "FLAPOFF\n\n"},
-      {"bad marker", header + "#\x02\0\0\0\0"},
+      {"bad marker", header + std::string("#\x02\0\0\0\0", 6)},
       {"frame over the limit, told by its header alone", header + std::string("*\x02\0\x02\x08\x03", 6)},
       {"command over 2048 bytes", header + ClientCommand("toc_set_info \"" + std::string(2034, 'x') + "\"", 2)},
       {"command before sign-on", "FLAPON\n\n" + ClientCommand("toc_chat_join \"4\" \"x\"", 0)},

@@ -90,7 +90,7 @@ class RecordingEvents : public QuovTOCSockEvents {
  private:
   static std::string N(long long value) { return std::to_string(value); }
   static std::string B(bool value) { return value ? "true" : "false"; }
-  void Record(std::string line) {
+  void Record(const std::string& line) {
     lines.push_back(line);
     if (onEvent) onEvent(line);
   }
