@@ -31,25 +31,28 @@ std::string NormalizeName(std::string_view name) {
   return normalized;
 }
 
+bool IsEscapedCharacter(char c) {
+  switch (c) {
+    case '\\':
+    case '$':
+    case '"':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+      return true;
+    default:
+      return false;
+  }
+}
+
 std::string EscapeText(std::string_view text) {
   std::string escaped;
   escaped.reserve(text.size() + 8);
   for (char c : text) {
-    switch (c) {
-      case '\\':
-      case '$':
-      case '"':
-      case '(':
-      case ')':
-      case '[':
-      case ']':
-      case '{':
-      case '}':
-        escaped += '\\';
-        break;
-      default:
-        break;
-    }
+    if (IsEscapedCharacter(c)) escaped += '\\';
     escaped += c;
   }
   return escaped;

@@ -18,5 +18,8 @@ std::string NormalizeName(std::string_view name);
 // inside a quoted command argument.
 std::string EscapeText(std::string_view text);
 
+// Whether c is one of the characters EscapeText puts a backslash before.
+bool IsEscapedCharacter(char c);
+
 // The text without leading and trailing space characters (other white space stays).
 std::string_view TrimSpaces(std::string_view text);

@@ -2,26 +2,7 @@
 
 #include <algorithm>
 
-namespace {
-
-bool IsEscapable(char c) {
-  switch (c) {
-    case '\\':
-    case '$':
-    case '"':
-    case '(':
-    case ')':
-    case '[':
-    case ']':
-    case '{':
-    case '}':
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
+#include "WireText.h"
 
 std::optional<ClientCommand> ParseClientCommand(std::string_view line) {
   ClientCommand command;
@@ -36,7 +17,7 @@ std::optional<ClientCommand> ParseClientCommand(std::string_view line) {
     if (line[i] == '"') {
       ++i;
       while (i < line.size() && line[i] != '"') {
-        if (line[i] == '\\' && i + 1 < line.size() && IsEscapable(line[i + 1])) ++i;
+        if (line[i] == '\\' && i + 1 < line.size() && IsEscapedCharacter(line[i + 1])) ++i;
         arg += line[i++];
       }
       if (i == line.size()) return std::nullopt;
