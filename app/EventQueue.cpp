@@ -3,6 +3,7 @@
 #include <utility>
 
 void EventQueue::Run(std::function<void()> work) {
+  if (pending_.size() >= kMaxWaiting) return;
   pending_.push_back(std::move(work));
   if (running_) return;
   running_ = true;

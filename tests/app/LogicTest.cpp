@@ -154,3 +154,14 @@ TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
   EXPECT_FALSE(queue.Busy());
   EXPECT_EQ(done, (std::vector<std::string>{"first begins", "first ends", "second", "third", "fourth"}));
 }
+
+TEST(EventQueue, WaitingWorkIsBounded) {
+  EventQueue queue;
+  std::size_t ran = 0;
+  queue.Run([&] {
+    for (std::size_t i = 0; i < EventQueue::kMaxWaiting + 5; ++i) queue.Run([&] { ++ran; });
+  });
+  EXPECT_EQ(ran, EventQueue::kMaxWaiting);
+  queue.Run([&] { ++ran; });
+  EXPECT_EQ(ran, EventQueue::kMaxWaiting + 1) << "work runs again once the queue has drained";
+}
