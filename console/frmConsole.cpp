@@ -50,9 +50,10 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   lstUsers->setAccessibleName(QStringLiteral("People here"));
   txtMessage = Place(new QLineEdit(this), "txtMessage", 120, 3240, 4215, 285);
   txtMessage->setAccessibleName(QStringLiteral("Message to send"));
-  txtChatBox = Place(new QTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
+  // A plain-text box still carries a colour and weight per character, and it
+  // lays out only what is on screen, so appending stays cheap as it grows.
+  txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
   txtChatBox->setReadOnly(true);
-  txtChatBox->setAcceptRichText(false);
   txtChatBox->document()->setMaximumBlockCount(kTranscriptLines);
   txtChatBox->setAccessibleName(QStringLiteral("Chat transcript"));
   lblPpl = Place(new QLabel(QStringLiteral("0"), this), "lblPpl", 5520, 120, 375, 255);

@@ -8,8 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTextEdit>
 #include <QWidget>
 
 #include "PeopleList.h"
@@ -36,7 +36,7 @@ class frmConsole : public QWidget, public PeopleList {
   void ClearPeople() override;
   void AddPerson(const std::string& name) override;
 
-  QTextEdit* txtChatBox;
+  QPlainTextEdit* txtChatBox;
   QLineEdit* txtMessage;
   QListWidget* lstUsers;
   QPushButton* cmdSend;

@@ -17,7 +17,7 @@ struct Run {
 };
 
 // The last line's runs of text with their colour and emphasis.
-std::vector<Run> LastLineRuns(const QTextEdit& box) {
+std::vector<Run> LastLineRuns(const QPlainTextEdit& box) {
   std::vector<Run> runs;
   const QTextBlock block = box.document()->lastBlock();
   for (auto it = block.begin(); !it.atEnd(); ++it) {

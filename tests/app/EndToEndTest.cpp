@@ -48,7 +48,7 @@ class BundledServer {
   int port_ = 0;
 };
 
-bool LastLineHasRedName(const QTextEdit& box) {
+bool LastLineHasRedName(const QPlainTextEdit& box) {
   const QTextBlock block = box.document()->lastBlock();
   const QTextFragment name = block.begin().fragment();
   return name.isValid() && name.charFormat().foreground().color() == QColor(255, 0, 0);

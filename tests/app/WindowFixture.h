@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QTextEdit>
 #include <functional>
 #include <memory>
 #include <string>
