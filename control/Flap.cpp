@@ -1,5 +1,7 @@
 #include "Flap.h"
 
+#include <utility>
+
 namespace flap {
 
 std::string EncodeWord(std::int32_t value) {
@@ -37,6 +39,15 @@ void Reader::Append(std::string_view bytes) {
     start_ = 0;
   }
   buffer_.append(bytes);
+}
+
+void Reader::Append(std::string&& bytes) {
+  if (start_ == buffer_.size()) {
+    buffer_ = std::move(bytes);
+    start_ = 0;
+    return;
+  }
+  Append(std::string_view(bytes));
 }
 
 Reader::Result Reader::Next(std::string& frame) {

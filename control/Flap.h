@@ -46,6 +46,9 @@ class Reader {
   enum class Result { Frame, NeedMore, BadMarker };
 
   void Append(std::string_view bytes);
+  // The same; bytes that arrive while nothing is pending are taken over
+  // rather than copied.
+  void Append(std::string&& bytes);
 
   // Cuts the next whole frame into frame. BadMarker when the bytes where the
   // next frame should start do not begin with "*": the stream is corrupt and
