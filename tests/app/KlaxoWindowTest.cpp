@@ -253,3 +253,22 @@ TEST(MessageBoxAlerts, ShowsAPlainTextBoxTitledAlertWithOneOkButtonOnTop) {
   ASSERT_NE(seen, nullptr);
   EXPECT_EQ(text, QStringLiteral("bob: <b>a &amp; b</b>"));
 }
+
+namespace {
+// The names of the widgets that Tab visits from first, in the order visited.
+QStringList TabOrderFrom(QWidget* first, qsizetype count) {
+  QStringList visited;
+  for (QWidget* widget = first; visited.size() < count; widget = widget->nextInFocusChain()) {
+    if ((widget->focusPolicy() & Qt::TabFocus) != 0) visited.append(widget->objectName());
+  }
+  return visited;
+}
+}  // namespace
+
+TEST_F(WindowTest, TabMovesThroughTheControlsInTheirOrder) {
+  EXPECT_EQ(TabOrderFrom(window->chkConsole, 11),
+            (QStringList{"chkConsole", "txtNotify", "cmdLeave", "cmdJoin", "cmdSignoff", "cmdSignon", "lstNotify",
+                         "txtEx", "txtCr", "txtPw", "txtSn"}));
+  EXPECT_EQ(TabOrderFrom(window->console->txtChatBox, 4),
+            (QStringList{"txtChatBox", "txtMessage", "lstUsers", "cmdSend"}));
+}
