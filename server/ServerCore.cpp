@@ -131,6 +131,10 @@ void ServerCore::HandleFrame(ConnectionId id, ClientSession& session, const std:
   }
   // The command is the text before the NUL that ends it.
   const std::string_view line = payload.substr(0, payload.find('\0'));
+  if (type == flap::kData && line.size() > limits::kMaxCommand) {
+    Close(id, "command longer than 2048 bytes");
+    return;
+  }
   switch (session.phase) {
     case ClientSession::Phase::SignOnFrame:
       if (type != flap::kSignOn) break;
@@ -138,18 +142,10 @@ void ServerCore::HandleFrame(ConnectionId id, ClientSession& session, const std:
       return;
     case ClientSession::Phase::Login:
       if (type != flap::kData) break;
-      if (line.size() > limits::kMaxCommand) {
-        Close(id, "command longer than 2048 bytes");
-        return;
-      }
       HandleLogin(id, session, line);
       return;
     case ClientSession::Phase::SignedOn:
       if (type != flap::kData) break;
-      if (line.size() > limits::kMaxCommand) {
-        Close(id, "command longer than 2048 bytes");
-        return;
-      }
       HandleCommand(id, session, line);
       return;
     case ClientSession::Phase::Greeting:

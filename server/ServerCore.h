@@ -66,7 +66,6 @@ class ServerCore {
 
   [[nodiscard]] std::size_t ConnectionCount() const { return sessions_.size(); }
   [[nodiscard]] std::size_t RoomCount() const { return rooms_.Count(); }
-  [[nodiscard]] std::size_t AccountCount() const { return accounts_.Count(); }
   // Received bytes held for all connections, waiting to form whole frames.
   [[nodiscard]] std::size_t PendingInputBytes() const;
 
