@@ -162,16 +162,19 @@ TEST_F(ControlChat, CommandLinesAreExact) {
   Say("CHAT_JOIN:12:Lobby");
   sock->TakeSent();
   std::uint16_t n = 3;  // after the sign-on frame, the login and toc_init_done
-  const auto expectLine = [&](const std::string& line) { EXPECT_EQ(sock->TakeSent(), ClientCommand(line, n++)); };
+  // Checks the frame sent and gives the length of its line, without the NUL.
+  const auto expectLine = [&](const std::string& line) {
+    const std::string frame = sock->TakeSent();
+    EXPECT_EQ(frame, ClientCommand(line, n++));
+    return frame.size() - flap::kHeaderSize - 1;
+  };
 
   toc->JoinChat("  Lobby  ", 4);
-  expectLine("toc_chat_join \"4\" \"Lobby\"");
-  EXPECT_EQ(std::string("toc_chat_join \"4\" \"Lobby\"").size(), 25u);
+  EXPECT_EQ(expectLine("toc_chat_join \"4\" \"Lobby\""), 25u);
   toc->JoinChat(" The \"Big\" \\ Room", -3);
   expectLine("toc_chat_join \"-3\" \"The \"Big\" \\ Room\"");
   toc->SendChat("Lobby", "hi");
-  expectLine("toc_chat_send \"12\" \"hi\"");
-  EXPECT_EQ(std::string("toc_chat_send \"12\" \"hi\"").size(), 23u);
+  EXPECT_EQ(expectLine("toc_chat_send \"12\" \"hi\""), 23u);
   toc->SendChat("Lobby", "hi", 30);
   expectLine("toc_chat_send \"30\" \"hi\"");
   toc->SendChat("Lobby", "a\"b\\c$d(e)f[g]h{i}j: 'k'");
