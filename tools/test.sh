@@ -6,3 +6,4 @@ tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
+tools/package.sh
