@@ -50,7 +50,7 @@ std::size_t ServerCore::PendingInputBytes() const {
   return total;
 }
 
-void ServerCore::Log(ConnectionId id, std::string line) {
+void ServerCore::Log(ConnectionId id, std::string_view line) {
   if (!settings_.verbose) return;
   output_.push_back({ServerOutput::Kind::Log, id, EscapeForLog(line)});
 }

@@ -118,7 +118,7 @@ class ServerCore {
   void Send(ConnectionId id, ClientSession& session, std::string_view message);
   void Send(ConnectionId id, std::string_view message);
   void SendError(ConnectionId id, ClientSession& session, std::string_view codeAndArgs);
-  void Log(ConnectionId id, std::string line);
+  void Log(ConnectionId id, std::string_view line);
   std::int64_t Now() const;
   ClientSession* FindOnline(std::string_view name);
 
