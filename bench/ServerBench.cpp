@@ -103,7 +103,7 @@ void BM_ServerProcessBurst(benchmark::State& state) {
   std::vector<std::unique_ptr<RawClient>> clients;
   for (int i = 0; i < kClients; ++i) {
     clients.push_back(std::make_unique<RawClient>(port));
-    clients.back()->SignOn("user" + std::to_string(i));
+    clients.back()->StartSignOn("user" + std::to_string(i));
     clients.back()->Command(R"(toc_chat_join "4" "bench")");
   }
   for (auto& client : clients) client->NextStartingWith("CHAT_JOIN:1:bench");

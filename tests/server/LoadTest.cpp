@@ -79,7 +79,7 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
   std::vector<std::unique_ptr<RawClient>> clients;
   for (int i = 0; i < kClients; ++i) {
     clients.push_back(std::make_unique<RawClient>(port));
-    clients.back()->SignOn("user" + std::to_string(i));
+    clients.back()->StartSignOn("user" + std::to_string(i));
     clients.back()->Command(R"(toc_chat_join "4" "load")");
   }
   for (auto& client : clients) ASSERT_TRUE(client->NextStartingWith("CHAT_JOIN:1:load"));
