@@ -49,10 +49,12 @@ inline constexpr int kMaxWarningLevel = 100;
 // Output waiting for a slow reader. When a command leaves more than
 // kHoldAbove bytes unsent for some connection, the server reads nothing
 // more from the sender until that connection is down to kReleaseBelow:
-// a flood slows its sender, not its readers. 64 KiB is some 350 chat lines,
-// far more than a reader that keeps up ever has waiting, and small enough
-// that 512 of them stay within 32 MiB. Over that bound a connection holds at
-// most one command's output of each sender still reading (about 2 KiB each).
+// a flood slows its sender, not its readers. 64 KiB is some 350 chat lines
+// beyond what the kernel's socket buffer already took, far more than a
+// reader that keeps up ever has waiting, and 512 such queues stay within
+// 32 MiB. Past it, a queue grows by at most one command's output from each
+// sender not yet held, about 2 KiB each. Releasing only at 16 KiB lets a
+// held sender go on for a good stretch instead of one line at a time.
 inline constexpr std::size_t kHoldAbove = std::size_t{64} * 1024;
 inline constexpr std::size_t kReleaseBelow = std::size_t{16} * 1024;
 // A connection with more than kHoldAbove unsent that has taken nothing for
