@@ -165,6 +165,42 @@ TEST_F(ServerProtocolTest, AClientThatStopsReadingIsCutOffAndTheRoomGoesOn) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return heard == "CHAT_IN_ENC:1:talker:F:A:en:after"; }, RawClient::kWaitMs));
 }
 
+TEST_F(ServerProtocolTest, TalkersHeldForAReaderThatPausedAreServedInFullWhenItReadsAgain) {
+  constexpr int kTalkers = 5;
+  auto pauser = SignedOn("pauser");
+  pauser->Command(R"(toc_chat_join "4" "busy")");
+  ASSERT_TRUE(pauser->NextStartingWith("CHAT_JOIN:1:busy"));
+  std::vector<std::unique_ptr<RawClient>> talkers;
+  for (int i = 0; i < kTalkers; ++i) {
+    talkers.push_back(SignedOn("talker" + std::to_string(i)));
+    talkers.back()->Command(R"(toc_chat_join "4" "busy")");
+    ASSERT_TRUE(talkers.back()->NextStartingWith("CHAT_JOIN:1:busy"));
+  }
+  pauser->StopReading();
+  // Each talker sends more than the server reads from a socket at once, all of it to the pauser too.
+  for (auto& talker : talkers) {
+    for (int line = 0; line < limits::kChatLineBurst; ++line) {
+      talker->Command("toc_chat_send \"1\" \"" + std::to_string(line) + std::string(2000, '.') + "\"");
+    }
+  }
+  QTest::qWait(500);
+  std::vector<int> next(kTalkers, 0);
+  bool inOrder = true;
+  pauser->onFrame = [&](const std::string& frame) {
+    if (!frame.starts_with("CHAT_IN_ENC:1:talker")) return;
+    const auto talker = static_cast<std::size_t>(frame[20] - '0');
+    inOrder = inOrder && frame.substr(29).starts_with(std::to_string(next[talker]) + ".");
+    ++next[talker];
+  };
+  pauser->ResumeReading();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return std::all_of(next.begin(), next.end(), [](int n) { return n == limits::kChatLineBurst; }); },
+      RawClient::kWaitMs))
+      << testing::PrintToString(next);
+  EXPECT_TRUE(inOrder);
+  EXPECT_EQ(core->ConnectionCount(), kTalkers + 1u);
+}
+
 TEST_F(ServerProtocolTest, FloodsOfInvitationsAndInstantMessagesCannotCutOffAReader) {
   auto victim = SignedOn("victim");
   auto attacker = SignedOn("attacker");

@@ -62,6 +62,11 @@ class RawClient {
     QObject::disconnect(&socket_, &QTcpSocket::readyRead, nullptr, nullptr);
     socket_.setReadBufferSize(1024);
   }
+  void ResumeReading() {
+    QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { ReadArrived(); });
+    socket_.setReadBufferSize(0);
+    ReadArrived();
+  }
 
   bool WaitClosed(int ms = kWaitMs) {
     return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::UnconnectedState; }, ms);
