@@ -9,6 +9,8 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "DemoScript.h"
 #include "Frames.h"
 #include "LogText.h"
@@ -171,7 +173,7 @@ TEST(Accounts, AByteOrderMarkAndSpacesAroundNameAndPasswordAreNotPartOfThem) {
 }
 
 TEST(Accounts, APathThatIsNotAReadableRegularFileIsAnError) {
-  const auto directory = std::filesystem::temp_directory_path() / "klaxo-accounts-test";
+  const auto directory = std::filesystem::temp_directory_path() / ("klaxo-accounts-" + std::to_string(getpid()));
   std::filesystem::create_directories(directory);
   const auto file = directory / "accounts";
   std::ofstream(file) << "pat:pw\n";
