@@ -2,7 +2,9 @@
 // three signed-on connections. The last byte picks the mode: raw bytes on
 // one connection (framing and sign-on faults), or client data frames, one
 // per NUL-separated piece of the input, each sent on the connection its
-// first byte picks (command handling and routing between clients).
+// first byte picks (command handling and routing between clients). Every
+// so often the clock moves on and what was sent is reported written, except
+// for the last connection, which never reads (holding senders, cut-offs).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -37,9 +39,10 @@ std::string SignOn(const std::string& name) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);
   const bool framed = input.ConsumeBool();
-  ServerCore core(AccountStore{}, ServerSettings{true, [] { return std::int64_t{1000}; }});
+  std::int64_t now = 1000;
+  ServerCore core(AccountStore{}, ServerSettings{true, [&now] { return now; }});
   for (ConnectionId id = 1; id <= kClients; ++id) {
-    core.Open(id);
+    core.Open(id, "192.0.2.1");
     core.Receive(id, SignOn("user" + std::to_string(id)));
   }
   const std::int32_t demo = core.OpenKeptRoom(4, "demo");
@@ -61,6 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (sequence % 16 == 0) {
         core.SendKeepAlives();
         core.ScriptedMessage(demo, "Maple Jones", "hello");
+        now += 5;
+        for (const auto& out : core.TakeOutput()) {
+          if (out.kind == ServerOutput::Kind::Send && out.connection != kClients) {
+            core.Written(out.connection, out.bytes.size());
+          }
+        }
+        core.CutOffStalledReaders();
       }
       start = end + 1;
     }

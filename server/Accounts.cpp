@@ -1,6 +1,8 @@
 #include "Accounts.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 #include "CommandArguments.h"
@@ -8,6 +10,8 @@
 #include "WireText.h"
 
 namespace {
+
+constexpr std::string_view kByteOrderMark{"\xEF\xBB\xBF"};
 
 bool SameName(std::string_view a, std::string_view b) { return NormalizeName(a) == NormalizeName(b); }
 
@@ -121,10 +125,11 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
   std::unordered_map<std::string, Account> loaded;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
+    if (number == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line.front() == '#') continue;
     const std::size_t colon = line.find(':');
-    const std::string name = line.substr(0, colon);
+    const std::string name(TrimSpaces(std::string_view(line).substr(0, colon)));
     const std::string key = NormalizeName(name);
     std::string where = "line ";
     where += std::to_string(number) + ": ";
@@ -138,17 +143,35 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
       return false;
     }
     Account account;
-    account.displayName = std::string(TrimSpaces(name));
-    account.password = line.substr(colon + 1);
+    account.displayName = name;
+    account.password = std::string(TrimSpaces(std::string_view(line).substr(colon + 1)));
     if (!loaded.emplace(key, std::move(account)).second) {
       error = where;
       error += "the screen name " + name + " is listed twice";
       return false;
     }
   }
+  if (in.bad()) {
+    error = "cannot be read";
+    return false;
+  }
   accounts_ = std::move(loaded);
   closed_ = true;
   return true;
+}
+
+bool AccountStore::LoadFile(const std::string& path, std::string& error) {
+  std::error_code status;
+  if (!std::filesystem::is_regular_file(path, status)) {
+    error = std::filesystem::exists(path, status) ? "not a regular file" : "no such file";
+    return false;
+  }
+  std::ifstream file(path);
+  if (!file) {
+    error = "cannot be opened for reading";
+    return false;
+  }
+  return Load(file, error);
 }
 
 Account* AccountStore::Find(const std::string& key) {

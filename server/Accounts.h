@@ -67,8 +67,12 @@ std::vector<std::string> SplitConfiguration(const std::string& text, std::size_t
 class AccountStore {
  public:
   // Reads "screen name:password" lines; blank lines and lines starting with
-  // "#" are skipped. On a fault, error names the line and nothing is kept.
+  // "#" are skipped, and so is a UTF-8 byte-order mark at the start. Spaces
+  // around the name and around the password are not part of them. On a
+  // fault, error names the line and nothing is kept.
   bool Load(std::istream& in, std::string& error);
+  // Load from the file at path, which must be a readable regular file.
+  bool LoadFile(const std::string& path, std::string& error);
 
   // True once an accounts file was loaded: unknown names may not sign on.
   [[nodiscard]] bool Closed() const { return closed_; }

@@ -5,7 +5,12 @@
 // present, the joiner last; the others get the joiner's arrival. What is
 // said goes to everyone in the room, the speaker included. The leaver gets
 // CHAT_LEFT and the others the departure.
+//
+// A user may be in limits::kMaxRoomsPerUser rooms, and the rooms opened from
+// one address that are still open are limited too, so that no one takes
+// every room of the table.
 #include <algorithm>
+#include <unordered_set>
 
 #include "MessageFields.h"
 #include "ServerCore.h"
@@ -49,7 +54,10 @@ void ServerCore::ChatJoin(ConnectionId id, ClientSession& session, const ClientC
     return;
   }
   Room* room = rooms_.Find(*exchange, name);
-  if (room == nullptr && session.rooms.size() < limits::kMaxRoomsPerUser) room = rooms_.Create(*exchange, name);
+  if (room == nullptr && session.rooms.size() < limits::kMaxRoomsPerUser &&
+      rooms_.CountOpenedFrom(session.address) < limits::kMaxRoomsPerAddress) {
+    room = rooms_.Create(*exchange, name, session.address);
+  }
   if (room == nullptr) {
     SendError(id, session, "951:" + name + ":24");
     return;
@@ -100,6 +108,10 @@ void ServerCore::ChatSend(ConnectionId id, ClientSession& session, const ClientC
     SendError(id, session, "911");
     return;
   }
+  if (!session.chatLines.Take(Now())) {
+    SendError(id, session, "903");
+    return;
+  }
   Broadcast(*room, ChatMessage(room->id, room->Find(session.key)->name, command.args[1]));
 }
 
@@ -116,7 +128,8 @@ void ServerCore::ChatLeave(ConnectionId id, ClientSession& session, const Client
 }
 
 // toc_chat_invite "id" "message" "user" ...: each named user who is on gets
-// the invitation and may then accept it.
+// the invitation once, however often named, and may then accept it. Each
+// invitation sent takes a token of the sender's invitation limit.
 void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const Room* room = JoinedRoom(session, command.args[0]);
   if (room == nullptr) {
@@ -125,9 +138,15 @@ void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const Clien
   }
   const std::string invitation =
       "CHAT_INVITE:" + room->name + ":" + std::to_string(room->id) + ":" + session.displayName + ":" + command.args[1];
+  std::unordered_set<std::string> named;
   for (std::size_t i = 2; i < command.args.size(); ++i) {
-    const auto found = online_.find(NormalizeName(command.args[i]));
-    if (found == online_.end()) continue;
+    std::string key = NormalizeName(command.args[i]);
+    const auto found = online_.find(key);
+    if (found == online_.end() || !named.insert(std::move(key)).second) continue;
+    if (!session.invitationsSent.Take(Now())) {
+      SendError(id, session, "903");
+      return;
+    }
     ClientSession& invitee = sessions_.at(found->second);
     auto& invitations = invitee.invitations;
     if (std::find(invitations.begin(), invitations.end(), room->id) == invitations.end()) {

@@ -36,7 +36,7 @@ Room* RoomTable::Find(std::int32_t exchange, std::string_view name) {
   return it == byName_.end() ? nullptr : Find(it->second);
 }
 
-Room* RoomTable::Create(std::int32_t exchange, std::string_view name) {
+Room* RoomTable::Create(std::int32_t exchange, std::string_view name, std::string_view openedFrom) {
   if (rooms_.size() >= limits::kMaxRooms) return nullptr;
   const std::int32_t id = nextId_++;
   byName_.emplace(std::make_pair(exchange, NormalizeName(name)), id);
@@ -44,7 +44,13 @@ Room* RoomTable::Create(std::int32_t exchange, std::string_view name) {
   room.id = id;
   room.exchange = exchange;
   room.name = std::string(name);
+  room.openedFrom = std::string(openedFrom);
   return &room;
+}
+
+std::size_t RoomTable::CountOpenedFrom(std::string_view address) const {
+  return static_cast<std::size_t>(std::count_if(rooms_.begin(), rooms_.end(),
+                                                [&](const auto& entry) { return entry.second.openedFrom == address; }));
 }
 
 void RoomTable::RemoveIfEmpty(std::int32_t id) {

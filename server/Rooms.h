@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-using ConnectionId = std::uint64_t;
+#include "ClientSession.h"
 
 struct RoomMember {
   // The screen name as shown to the others.
@@ -29,6 +29,8 @@ struct Room {
   // The name as the first joiner wrote it.
   std::string name;
   bool keptOpen = false;
+  // The address of the connection that opened it; empty for a kept room.
+  std::string openedFrom;
   // In order of arrival.
   std::vector<RoomMember> members;
 
@@ -44,7 +46,9 @@ class RoomTable {
   [[nodiscard]] Room* Find(std::int32_t id);
   [[nodiscard]] Room* Find(std::int32_t exchange, std::string_view name);
   // Nothing when the table is full.
-  Room* Create(std::int32_t exchange, std::string_view name);
+  Room* Create(std::int32_t exchange, std::string_view name, std::string_view openedFrom = {});
+  // The open rooms that were opened from address.
+  [[nodiscard]] std::size_t CountOpenedFrom(std::string_view address) const;
   void RemoveIfEmpty(std::int32_t id);
   [[nodiscard]] std::size_t Count() const { return rooms_.size(); }
 

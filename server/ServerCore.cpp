@@ -2,9 +2,11 @@
 // UserCommands.cpp and ListCommands.cpp.
 #include "ServerCore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
+#include "LogText.h"
 #include "ServerLimits.h"
 #include "WireText.h"
 
@@ -48,23 +50,23 @@ std::size_t ServerCore::PendingInputBytes() const {
   return total;
 }
 
-void ServerCore::Log(ConnectionId id, std::string line) {
+void ServerCore::Log(ConnectionId id, std::string_view line) {
   if (!settings_.verbose) return;
-  // Names and commands come from the network: no control character of theirs may reach a terminal.
-  for (char& c : line) {
-    const auto code = static_cast<unsigned char>(c);
-    if (code < 0x20 || code == 0x7F) c = '?';
-  }
-  output_.push_back({ServerOutput::Kind::Log, id, std::move(line)});
+  output_.push_back({ServerOutput::Kind::Log, id, EscapeForLog(line)});
 }
 
-void ServerCore::Open(ConnectionId id) {
-  if (sessions_.size() >= limits::kMaxConnections || sessions_.contains(id)) {
-    Log(id, "refused: too many connections");
+void ServerCore::Open(ConnectionId id, std::string_view address) {
+  const auto fromAddress = static_cast<std::size_t>(std::count_if(
+      sessions_.begin(), sessions_.end(), [&](const auto& entry) { return entry.second.address == address; }));
+  const bool full = sessions_.size() >= limits::kMaxConnections;
+  if (full || fromAddress >= settings_.connectionsPerAddress || sessions_.contains(id)) {
+    Log(id, full ? "refused: too many connections" : "refused: too many connections from " + std::string(address));
     output_.push_back({ServerOutput::Kind::Close, id, {}});
     return;
   }
-  sessions_.emplace(id, ClientSession{});
+  ClientSession session;
+  session.address = std::string(address);
+  sessions_.emplace(id, std::move(session));
 }
 
 void ServerCore::Receive(ConnectionId id, std::string_view bytes) {
@@ -77,6 +79,7 @@ void ServerCore::Receive(ConnectionId id, std::string_view bytes) {
   }
   session->reader.Append(bytes);
   ReadFrames(id);
+  ServeResumed();
 }
 
 // Takes greeting bytes from the front of bytes and returns the rest. On the
@@ -102,6 +105,8 @@ void ServerCore::ReadFrames(ConnectionId id) {
   std::string frame;
   // A frame's handling may close the connection: the session is looked up again each time.
   while (ClientSession* session = Find(id)) {
+    // A held sender's frames wait in the reader until it is released.
+    if (!session->heldBy.empty()) return;
     const std::string_view pending = session->reader.Bytes();
     if (pending.size() >= flap::kHeaderSize && pending[0] == flap::kMarker &&
         static_cast<std::size_t>(flap::DecodeWord(pending.substr(4, 2))) > limits::kMaxClientPayload) {
@@ -109,9 +114,12 @@ void ServerCore::ReadFrames(ConnectionId id) {
       return;
     }
     switch (session->reader.Next(frame)) {
-      case flap::Reader::Result::Frame:
+      case flap::Reader::Result::Frame: {
+        const auto outer = std::exchange(speaker_, id);
         HandleFrame(id, *session, frame);
+        speaker_ = outer;
         break;
+      }
       case flap::Reader::Result::NeedMore:
         return;
       case flap::Reader::Result::BadMarker:
@@ -178,8 +186,23 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
   const std::string key = NormalizeName(name);
   Account* account = accounts_.Find(key);
   const bool validName = !key.empty() && IsPlainEntry(name, limits::kMaxScreenName);
-  const bool refused = account != nullptr ? !account->AcceptsRoasted(command->args[3]) : accounts_.Closed();
+  const std::int64_t now = Now();
+  if (account != nullptr && account->password) {
+    const auto throttle = wrongPasswords_.find(key);
+    if (throttle != wrongPasswords_.end() && throttle->second.Blocked(now)) {
+      Send(id, session, "ERROR:983");
+      Close(id, "sign-on refused for " + name + ": too many wrong passwords");
+      return;
+    }
+  }
+  const bool wrongPassword = account != nullptr && !account->AcceptsRoasted(command->args[3]);
+  const bool refused = account != nullptr ? wrongPassword : accounts_.Closed();
   if (!validName || key != NormalizeName(session.frameName) || refused) {
+    if (validName && wrongPassword) {
+      // Records of names that no longer have anything to remember are dropped on the way.
+      std::erase_if(wrongPasswords_, [&](const auto& entry) { return entry.second.Forgotten(now); });
+      wrongPasswords_[key].Failed(now);
+    }
     Send(id, session, "ERROR:980");
     Close(id, "sign-on refused for " + name);
     return;
@@ -253,7 +276,66 @@ const std::unordered_map<std::string_view, ServerCore::CommandEntry>& ServerCore
 }
 
 void ServerCore::SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload) {
-  output_.push_back({ServerOutput::Kind::Send, id, flap::BuildFrame(type, session.sequence++, payload)});
+  std::string frame = flap::BuildFrame(type, session.sequence++, payload);
+  const bool wasOver = session.unsent > limits::kHoldAbove;
+  session.unsent += frame.size();
+  output_.push_back({ServerOutput::Kind::Send, id, std::move(frame)});
+  if (session.unsent <= limits::kHoldAbove) return;
+  // The wait for progress starts when the output first goes over, not at the last write long ago.
+  if (!wasOver) session.lastProgress = Now();
+  if (speaker_) Hold(*speaker_, id);
+}
+
+void ServerCore::Hold(ConnectionId speaker, ConnectionId reader) {
+  ClientSession* sender = Find(speaker);
+  ClientSession* holder = Find(reader);
+  if (sender == nullptr || holder == nullptr) return;
+  if (std::find(sender->heldBy.begin(), sender->heldBy.end(), reader) != sender->heldBy.end()) return;
+  if (sender->heldBy.empty()) output_.push_back({ServerOutput::Kind::StopReading, speaker, {}});
+  sender->heldBy.push_back(reader);
+  holder->holding.push_back(speaker);
+}
+
+void ServerCore::ReleaseHeldSenders(ConnectionId reader) {
+  ClientSession* holder = Find(reader);
+  if (holder == nullptr) return;
+  for (const ConnectionId speaker : std::exchange(holder->holding, {})) {
+    ClientSession* sender = Find(speaker);
+    if (sender == nullptr) continue;
+    std::erase(sender->heldBy, reader);
+    if (!sender->heldBy.empty()) continue;
+    output_.push_back({ServerOutput::Kind::ResumeReading, speaker, {}});
+    resumed_.push_back(speaker);
+  }
+}
+
+void ServerCore::ServeResumed() {
+  while (!resumed_.empty()) {
+    const ConnectionId id = resumed_.back();
+    resumed_.pop_back();
+    ReadFrames(id);
+  }
+}
+
+void ServerCore::Written(ConnectionId id, std::size_t count) {
+  ClientSession* session = Find(id);
+  if (session == nullptr) return;
+  session->unsent -= std::min(count, session->unsent);
+  session->lastProgress = Now();
+  if (session->unsent < limits::kReleaseBelow) ReleaseHeldSenders(id);
+  ServeResumed();
+}
+
+void ServerCore::CutOffStalledReaders() {
+  const std::int64_t now = Now();
+  std::vector<ConnectionId> stalled;
+  for (const auto& [id, session] : sessions_) {
+    if (session.unsent > limits::kHoldAbove && now - session.lastProgress >= limits::kStallSeconds) {
+      stalled.push_back(id);
+    }
+  }
+  for (const ConnectionId id : stalled) Close(id, "cut off: not reading what the server sends");
+  ServeResumed();
 }
 
 void ServerCore::Send(ConnectionId id, ClientSession& session, std::string_view message) {
@@ -282,6 +364,7 @@ void ServerCore::DropStalledSignOns() {
     session.stalled = true;
   }
   for (const ConnectionId id : stalled) Close(id, "sign-on not completed in time");
+  ServeResumed();
 }
 
 void ServerCore::Close(ConnectionId id, std::string_view reason) {
@@ -295,11 +378,17 @@ void ServerCore::Gone(ConnectionId id) {
   if (!sessions_.contains(id)) return;
   Log(id, "disconnected");
   EndSession(id);
+  ServeResumed();
 }
 
 void ServerCore::EndSession(ConnectionId id) {
   ClientSession& session = sessions_.at(id);
   while (!session.rooms.empty()) LeaveRoom(id, session, session.rooms.front());
   if (const auto it = online_.find(session.key); it != online_.end() && it->second == id) online_.erase(it);
+  // The senders this one held go on; the readers that held this one forget it.
+  ReleaseHeldSenders(id);
+  for (const ConnectionId reader : session.heldBy) {
+    if (ClientSession* holder = Find(reader)) std::erase(holder->holding, id);
+  }
   sessions_.erase(id);
 }

@@ -9,11 +9,19 @@
 // is not FLAP or is over the limit, and a command longer than 2048 bytes are
 // protocol faults that close that one connection; an unknown command or bad
 // arguments get an ERROR and the session goes on.
+//
+// The core also keeps each connection's output in bounds. The network layer
+// reports what it has written; a command that leaves some connection with
+// too much unsent holds its sender (nothing more it sent is served, and the
+// network layer stops reading it) until that connection has taken most of
+// it. A connection that takes nothing for a while is cut off. Chat lines,
+// instant messages and invitations are rate-limited per sender.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,10 +30,13 @@
 #include "Accounts.h"
 #include "ClientSession.h"
 #include "CommandArguments.h"
+#include "PasswordThrottle.h"
 #include "Rooms.h"
+#include "ServerLimits.h"
 
 struct ServerOutput {
-  enum class Kind { Send, Close, Log };
+  // StopReading: read nothing more from the connection until ResumeReading.
+  enum class Kind { Send, Close, Log, StopReading, ResumeReading };
   Kind kind;
   ConnectionId connection;
   // Send: the bytes. Log: the line, without the connection's number.
@@ -37,17 +48,25 @@ struct ServerSettings {
   bool verbose = false;
   // Seconds since the epoch; the system clock when empty.
   std::function<std::int64_t()> clock;
+  // Connections one peer address may hold at once.
+  std::size_t connectionsPerAddress = limits::kMaxConnectionsPerAddress;
 };
 
 class ServerCore {
  public:
   ServerCore(AccountStore accounts, ServerSettings settings);
 
-  // A new connection; closed at once when the server has too many.
-  void Open(ConnectionId id);
+  // A new connection from address; closed at once when the server, or that
+  // address, has too many.
+  void Open(ConnectionId id, std::string_view address);
   void Receive(ConnectionId id, std::string_view bytes);
   // The peer went away; its rooms are told.
   void Gone(ConnectionId id);
+  // The network layer has written count bytes of the connection's output.
+  void Written(ConnectionId id, std::size_t count);
+  // Cuts off every connection that has more than limits::kHoldAbove unsent
+  // and has written nothing for limits::kStallSeconds; call every second or so.
+  void CutOffStalledReaders();
 
   // A keep-alive frame to every signed-on client.
   void SendKeepAlives();
@@ -89,11 +108,17 @@ class ServerCore {
   void Close(ConnectionId id, std::string_view reason);
   void EndSession(ConnectionId id);
 
+  // Output bounds: the speaker's reading is held by a reader with too much unsent.
+  void Hold(ConnectionId speaker, ConnectionId reader);
+  void ReleaseHeldSenders(ConnectionId reader);
+  // Serves what held senders sent before they were held, now that they are not.
+  void ServeResumed();
+
   void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload);
   void Send(ConnectionId id, ClientSession& session, std::string_view message);
   void Send(ConnectionId id, std::string_view message);
   void SendError(ConnectionId id, ClientSession& session, std::string_view codeAndArgs);
-  void Log(ConnectionId id, std::string line);
+  void Log(ConnectionId id, std::string_view line);
   std::int64_t Now() const;
   ClientSession* FindOnline(std::string_view name);
 
@@ -145,4 +170,9 @@ class ServerCore {
   // Signed-on sessions by normalized screen name.
   std::unordered_map<std::string, ConnectionId> online_;
   std::vector<ServerOutput> output_;
+  // The connection whose command is being served: output it causes may hold it.
+  std::optional<ConnectionId> speaker_;
+  std::vector<ConnectionId> resumed_;
+  // Wrong passwords by normalized screen name, for accounts with a password.
+  std::unordered_map<std::string, PasswordThrottle> wrongPasswords_;
 };

@@ -1,4 +1,5 @@
-// Instant messages, profiles, status, warnings and account changes.
+// Instant messages, profiles, status, warnings and account changes. An
+// instant message or a warning takes a token of the sender's message limit.
 #include <algorithm>
 #include <limits>
 
@@ -48,6 +49,10 @@ void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCom
   const auto found = online_.find(NormalizeName(command.args[0]));
   if (found == online_.end()) {
     SendError(id, session, "901:" + command.args[0]);
+    return;
+  }
+  if (!session.messages.Take(Now())) {
+    SendError(id, session, "903");
     return;
   }
   ClientSession& recipient = sessions_.at(found->second);
@@ -127,6 +132,10 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
   const auto found = online_.find(NormalizeName(command.args[0]));
   if (found == online_.end()) {
     SendError(id, session, "902:" + command.args[0]);
+    return;
+  }
+  if (!session.messages.Take(Now())) {
+    SendError(id, session, "903");
     return;
   }
   const bool anonymous = mode == "anon";

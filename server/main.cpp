@@ -3,12 +3,12 @@
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <cstdio>
-#include <fstream>
 #include <optional>
 
 #include "DemoRunner.h"
 #include "QtTocServer.h"
 #include "ServerCore.h"
+#include "ServerLimits.h"
 
 namespace {
 
@@ -42,13 +42,23 @@ int main(int argc, char* argv[]) {
   parser.addVersionOption();
   const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1");
   const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one (default 5190).", "N", "5190");
-  const QCommandLineOption accountsOption(
-      "accounts", "Accounts file of \"screen name:password\" lines; without it any name and password sign on.", "FILE");
+  const QCommandLineOption accountsOption("accounts",
+                                          "Accounts file of \"screen name:password\" lines (spaces around the name "
+                                          "and around the password are ignored); without it any name and password "
+                                          "sign on.",
+                                          "FILE");
   const QCommandLineOption keepAliveOption("keepalive", "Seconds between keep-alive frames; 0 sends none (default 60).",
                                            "SECONDS", "60");
   const QCommandLineOption demoOption("demo", "Open room \"demo\" on exchange 4, where a few people chat.");
   const QCommandLineOption verboseOption("verbose", "Print one line per connection, sign-on and command.");
-  parser.addOptions({listenOption, portOption, accountsOption, keepAliveOption, demoOption, verboseOption});
+  const QCommandLineOption perAddressOption(
+      "max-per-address",
+      QString("Most connections one address may hold at once, 1 to %1 (default %2).")
+          .arg(limits::kMaxConnections)
+          .arg(limits::kMaxConnectionsPerAddress),
+      "N", QString::number(limits::kMaxConnectionsPerAddress));
+  parser.addOptions(
+      {listenOption, portOption, accountsOption, keepAliveOption, demoOption, verboseOption, perAddressOption});
   parser.process(app);
 
   if (!parser.positionalArguments().isEmpty()) return Fail("unexpected argument " + parser.positionalArguments()[0]);
@@ -58,18 +68,23 @@ int main(int argc, char* argv[]) {
   if (!port) return Fail("the port must be a number from 0 to 65535: " + parser.value(portOption));
   const auto keepAlive = ParseCount(parser.value(keepAliveOption), 86400);
   if (!keepAlive) return Fail("keep-alive seconds must be a number from 0 to 86400: " + parser.value(keepAliveOption));
+  const auto perAddress = ParseCount(parser.value(perAddressOption), static_cast<int>(limits::kMaxConnections));
+  if (!perAddress || *perAddress == 0) {
+    return Fail(QString("connections per address must be a number from 1 to %1: ").arg(limits::kMaxConnections) +
+                parser.value(perAddressOption));
+  }
 
   AccountStore accounts;
   if (parser.isSet(accountsOption)) {
     const QString path = parser.value(accountsOption);
-    std::ifstream file(path.toStdString());
-    if (!file) return Fail("cannot read the accounts file " + path);
     std::string error;
-    if (!accounts.Load(file, error)) return Fail(path + ": " + QString::fromStdString(error));
+    if (!accounts.LoadFile(path.toStdString(), error)) {
+      return Fail("accounts file " + path + ": " + QString::fromStdString(error));
+    }
   }
 
   const bool verbose = parser.isSet(verboseOption);
-  ServerCore core(std::move(accounts), ServerSettings{verbose, {}});
+  ServerCore core(std::move(accounts), ServerSettings{verbose, {}, static_cast<std::size_t>(*perAddress)});
   QtTocServer server(core, verbose ? QtTocServer::LogSink([](const std::string& line) { PrintLine(stdout, line); })
                                    : QtTocServer::LogSink());
   if (!server.Listen(address, static_cast<quint16>(*port))) {

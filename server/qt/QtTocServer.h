@@ -1,11 +1,9 @@
 // The bundled server's network layer over Qt Network, on the thread that
 // creates it. It accepts connections, hands what arrives to the protocol
 // core, and carries out what the core asks for: bytes to write, connections
-// to close, log lines. It also runs the core's timers.
-//
-// A client that stops reading while the server has more than
-// kMaxUnsentBytes waiting for it is cut off, so a stalled peer cannot make
-// the server hold ever more data.
+// to close, log lines, and which connections to stop and resume reading. It
+// tells the core what each socket has written, and runs the core's timers;
+// what to do about a slow reader is the core's decision.
 #pragma once
 
 #include <QHostAddress>
@@ -16,6 +14,7 @@
 #include <functional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "ServerCore.h"
 
@@ -23,10 +22,11 @@ class QTcpSocket;
 
 class QtTocServer : public QObject {
  public:
-  static constexpr std::size_t kMaxUnsentBytes = std::size_t{1024} * 1024;
   // How often connections that have not completed their sign-on are looked at;
   // one not signed on at two looks in a row is closed.
   static constexpr int kSignOnCheckMs = 30000;
+  // How often connections are looked at for having stopped reading.
+  static constexpr int kStallCheckMs = 1000;
 
   using LogSink = std::function<void(const std::string&)>;
 
@@ -45,6 +45,8 @@ class QtTocServer : public QObject {
  private:
   void Accept();
   void Read(ConnectionId id);
+  void StopReading(ConnectionId id);
+  void ResumeReading(ConnectionId id);
   void Lost(ConnectionId id);
   // Forgets the socket and lets it finish writing before it closes.
   void CloseSocket(ConnectionId id);
@@ -55,7 +57,10 @@ class QtTocServer : public QObject {
   LogSink log_;
   QTcpServer server_;
   std::unordered_map<ConnectionId, QTcpSocket*> sockets_;
+  // Connections whose sockets are not read until the core resumes them.
+  std::unordered_set<ConnectionId> held_;
   ConnectionId nextId_ = 1;
   QTimer keepAlive_;
   QTimer signOnCheck_;
+  QTimer stallCheck_;
 };

@@ -1,5 +1,5 @@
 // The server over real sockets on loopback, spoken to by bare clients that
-// write exact bytes.
+// write exact bytes. The server's clock is the test's.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "QtTocServer.h"
 #include "RawClient.h"
 #include "ServerCore.h"
+#include "ServerLimits.h"
 
 using ::testing::Optional;
 
@@ -24,7 +25,7 @@ class ServerProtocolTest : public ::testing::Test {
       std::string error;
       ASSERT_TRUE(accounts.Load(in, error)) << error;
     }
-    core = std::make_unique<ServerCore>(std::move(accounts), ServerSettings{});
+    core = std::make_unique<ServerCore>(std::move(accounts), ServerSettings{false, [this] { return now; }});
     server = std::make_unique<QtTocServer>(*core);
     ASSERT_TRUE(server->Listen(QHostAddress::LocalHost, 0));
   }
@@ -37,6 +38,7 @@ class ServerProtocolTest : public ::testing::Test {
     return client;
   }
 
+  std::int64_t now = 1700000000;
   std::unique_ptr<ServerCore> core;
   std::unique_ptr<QtTocServer> server;
 };
@@ -141,15 +143,90 @@ TEST_F(ServerProtocolTest, AClientThatStopsReadingIsCutOffAndTheRoomGoesOn) {
   ASSERT_TRUE(talker->NextStartingWith("CHAT_UPDATE_BUDDY:1:T:stalled:talker"));
   stalled->StopReading();
   bool cutOff = false;
-  talker->onFrame = [&](const std::string& frame) { cutOff = cutOff || frame == "CHAT_UPDATE_BUDDY:1:F:stalled"; };
-  // Far more than the socket buffers of both ends and the server's limit together.
-  const std::string line = "toc_chat_send \"1\" \"" + std::string(2000, 'x') + "\"";
-  for (int batch = 0; batch < 40; ++batch) {
-    for (int i = 0; i < 500; ++i) talker->Command(line);
-    if (QTest::qWaitFor([&] { return cutOff; }, 500)) break;
+  std::string heard;
+  talker->onFrame = [&](const std::string& frame) {
+    cutOff = cutOff || frame == "CHAT_UPDATE_BUDDY:1:F:stalled";
+    if (frame.starts_with("CHAT_IN_ENC:")) heard = frame;
+  };
+  // The stalled client asks for its own profile, escaped to three times its size, far more often than the
+  // socket buffers of both ends can hold, while the talker goes on chatting.
+  stalled->Command("toc_set_info \"" + std::string(2000, ' ') + "\"");
+  for (int i = 0; i < 3000; ++i) stalled->Command(R"(toc_get_info "stalled")");
+  for (int second = 0; second < 100 && !cutOff; ++second) {
+    talker->Command("toc_chat_send \"1\" \"" + std::to_string(second) + "\"");
+    QTest::qWait(50);
+    now += 1;
+    core->CutOffStalledReaders();
+    server->Flush();
   }
   EXPECT_TRUE(cutOff);
   EXPECT_EQ(core->ConnectionCount(), 1u);
+  talker->Command(R"(toc_chat_send "1" "after")");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return heard == "CHAT_IN_ENC:1:talker:F:A:en:after"; }, RawClient::kWaitMs));
+}
+
+TEST_F(ServerProtocolTest, TalkersHeldForAReaderThatPausedAreServedInFullWhenItReadsAgain) {
+  constexpr int kTalkers = 5;
+  auto pauser = SignedOn("pauser");
+  pauser->Command(R"(toc_chat_join "4" "busy")");
+  ASSERT_TRUE(pauser->NextStartingWith("CHAT_JOIN:1:busy"));
+  std::vector<std::unique_ptr<RawClient>> talkers;
+  for (int i = 0; i < kTalkers; ++i) {
+    talkers.push_back(SignedOn("talker" + std::to_string(i)));
+    talkers.back()->Command(R"(toc_chat_join "4" "busy")");
+    ASSERT_TRUE(talkers.back()->NextStartingWith("CHAT_JOIN:1:busy"));
+  }
+  pauser->StopReading();
+  // Each talker sends more than the server reads from a socket at once, all of it to the pauser too.
+  for (auto& talker : talkers) {
+    for (int line = 0; line < limits::kChatLineBurst; ++line) {
+      talker->Command("toc_chat_send \"1\" \"" + std::to_string(line) + std::string(2000, '.') + "\"");
+    }
+  }
+  QTest::qWait(500);
+  std::vector<int> next(kTalkers, 0);
+  bool inOrder = true;
+  pauser->onFrame = [&](const std::string& frame) {
+    if (!frame.starts_with("CHAT_IN_ENC:1:talker")) return;
+    const auto talker = static_cast<std::size_t>(frame[20] - '0');
+    inOrder = inOrder && frame.substr(29).starts_with(std::to_string(next[talker]) + ".");
+    ++next[talker];
+  };
+  pauser->ResumeReading();
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return std::all_of(next.begin(), next.end(), [](int n) { return n == limits::kChatLineBurst; }); },
+      RawClient::kWaitMs))
+      << testing::PrintToString(next);
+  EXPECT_TRUE(inOrder);
+  EXPECT_EQ(core->ConnectionCount(), kTalkers + 1u);
+}
+
+TEST_F(ServerProtocolTest, FloodsOfInvitationsAndInstantMessagesCannotCutOffAReader) {
+  auto victim = SignedOn("victim");
+  auto attacker = SignedOn("attacker");
+  auto friendly = SignedOn("friendly");
+  attacker->Command(R"(toc_chat_join "4" "trap")");
+  ASSERT_TRUE(attacker->NextStartingWith("CHAT_UPDATE_BUDDY:1:T:attacker"));
+  int refused = 0;
+  attacker->onFrame = [&](const std::string& frame) { refused += frame == "ERROR:903"; };
+  std::string invite = R"(toc_chat_invite "1" "come")";
+  for (int i = 0; i < 100; ++i) invite += R"( "victim")";
+  for (int i = 0; i < 12; ++i) attacker->Command(invite);
+  for (int i = 0; i < 1500; ++i) attacker->Command("toc_send_im \"victim\" \"" + std::string(150, 'i') + "\"");
+  friendly->Command(R"(toc_send_im "victim" "still here")");
+  int invitations = 0;
+  int messages = 0;
+  auto last = victim->Next();
+  for (; last && (last->starts_with("CHAT_INVITE:") || last->starts_with("IM_IN_ENC2:attacker:"));
+       last = victim->Next()) {
+    invitations += last->starts_with("CHAT_INVITE:");
+    messages += last->starts_with("IM_IN_ENC2:");
+  }
+  EXPECT_THAT(last, Optional(std::string("IM_IN_ENC2:friendly:F:F:T: O:F:L:en:still here")));
+  EXPECT_EQ(invitations, 12);
+  EXPECT_EQ(messages, limits::kMessageBurst);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return refused == 1500 - limits::kMessageBurst; }, 5000)) << refused;
+  EXPECT_EQ(core->ConnectionCount(), 3u);
 }
 
 int main(int argc, char** argv) {

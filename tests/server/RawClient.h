@@ -27,15 +27,18 @@ class RawClient {
   void Write(const std::string& bytes) { socket_.write(bytes.data(), static_cast<qint64>(bytes.size())); }
   void Command(const std::string& line) { Write(ClientCommand(line, sequence_++)); }
 
-  // Greeting, sign-on frame and toc2_login; returns the server's sign-on frame as received.
-  std::optional<std::string> SignOn(const std::string& name, const std::string& password = "pw",
-                                    const std::string& greeting = "FLAPON\n\n") {
-    Write(greeting);
-    auto first = Next();
-    Write(SignOnFrameFor(NormalizeName(name)));
+  // Greeting, sign-on frame and toc2_login, without waiting for any answer.
+  void StartSignOn(const std::string& name, const std::string& password = "pw",
+                   const std::string& greeting = "FLAPON\n\n") {
+    Write(greeting + SignOnFrameFor(NormalizeName(name)));
     sequence_ = 1;
     Command(LoginLine(name, password));
-    return first;
+  }
+  // StartSignOn, then the server's sign-on frame as received.
+  std::optional<std::string> SignOn(const std::string& name, const std::string& password = "pw",
+                                    const std::string& greeting = "FLAPON\n\n") {
+    StartSignOn(name, password, greeting);
+    return Next();
   }
 
   // The next frame, waiting for it when needed.
@@ -58,6 +61,11 @@ class RawClient {
   void StopReading() {
     QObject::disconnect(&socket_, &QTcpSocket::readyRead, nullptr, nullptr);
     socket_.setReadBufferSize(1024);
+  }
+  void ResumeReading() {
+    QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { ReadArrived(); });
+    socket_.setReadBufferSize(0);
+    ReadArrived();
   }
 
   bool WaitClosed(int ms = kWaitMs) {

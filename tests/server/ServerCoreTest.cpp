@@ -1,14 +1,19 @@
 // The server's protocol core driven without sockets: bytes in, frames and
-// closings out.
+// closings out, and what the sockets wrote reported back.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
 #include "DemoScript.h"
 #include "Frames.h"
+#include "LogText.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
 #include "WireText.h"
@@ -18,38 +23,74 @@ using ::testing::IsEmpty;
 
 namespace {
 
-// Drives a core and sorts what it sends by connection: data payloads as
-// they are, other frames as <type N>.
+// Drives a core on a clock of its own and sorts what it sends by
+// connection: data payloads as they are, other frames as <type N>. Every
+// connection's socket writes all it is given at once, except those in
+// notReading.
 struct Harness {
   explicit Harness(AccountStore accounts = {}, bool verbose = false)
-      : core(std::move(accounts), ServerSettings{verbose, [] { return 1000; }}) {}
+      : core(std::move(accounts), ServerSettings{verbose, [this] { return now; }}) {}
 
   void Pump() {
-    for (auto& out : core.TakeOutput()) {
-      if (out.kind == ServerOutput::Kind::Close) closed.insert(out.connection);
-      if (out.kind == ServerOutput::Kind::Log) log.push_back(out.bytes);
-      if (out.kind != ServerOutput::Kind::Send) continue;
-      const char type = out.bytes[1];
-      received[out.connection].push_back(type == flap::kData ? std::string(flap::Payload(out.bytes))
-                                                             : "<type " + std::to_string(type) + ">");
+    for (auto output = core.TakeOutput(); !output.empty(); output = core.TakeOutput()) {
+      std::map<ConnectionId, std::size_t> written;
+      for (auto& out : output) {
+        const ConnectionId id = out.connection;
+        switch (out.kind) {
+          case ServerOutput::Kind::Close:
+            closed.insert(id);
+            break;
+          case ServerOutput::Kind::Log:
+            log.push_back(out.bytes);
+            break;
+          case ServerOutput::Kind::StopReading:
+            held.insert(id);
+            break;
+          case ServerOutput::Kind::ResumeReading:
+            held.erase(id);
+            break;
+          case ServerOutput::Kind::Send: {
+            const char type = out.bytes[1];
+            received[id].push_back(type == flap::kData ? std::string(flap::Payload(out.bytes))
+                                                       : "<type " + std::to_string(type) + ">");
+            if (!notReading.contains(id)) written[id] += out.bytes.size();
+            break;
+          }
+        }
+      }
+      for (const auto& [id, count] : written) core.Written(id, count);
     }
+  }
+  void Open(ConnectionId id, const std::string& address = {}) {
+    core.Open(id, address.empty() ? "10.0.0." + std::to_string(id) : address);
+    Pump();
   }
   void Feed(ConnectionId id, std::string_view bytes) {
     core.Receive(id, bytes);
     Pump();
   }
   void Command(ConnectionId id, const std::string& line) { Feed(id, ClientCommand(line, 2)); }
-  void SignOn(ConnectionId id, const std::string& name, const std::string& password = "pw") {
-    core.Open(id);
+  void SignOn(ConnectionId id, const std::string& name, const std::string& password = "pw",
+              const std::string& address = {}) {
+    Open(id, address);
     Feed(id, "FLAPON\n\n" + SignOnFrameFor(name) + ClientCommand(LoginLine(name, password), 1));
   }
   std::vector<std::string> Take(ConnectionId id) { return std::exchange(received[id], {}); }
 
+  // Seconds since the epoch, as the core sees them.
+  std::int64_t now = 1000;
   ServerCore core;
   std::map<ConnectionId, std::vector<std::string>> received;
   std::set<ConnectionId> closed;
+  std::set<ConnectionId> held;
+  std::set<ConnectionId> notReading;
   std::vector<std::string> log;
 };
+
+std::size_t CountOf(const std::vector<std::string>& messages, std::string_view prefix) {
+  return static_cast<std::size_t>(
+      std::count_if(messages.begin(), messages.end(), [&](const std::string& m) { return m.starts_with(prefix); }));
+}
 
 AccountStore Accounts(const std::string& text) {
   AccountStore store;
@@ -119,6 +160,61 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
   }
 }
 
+TEST(Accounts, AByteOrderMarkAndSpacesAroundNameAndPasswordAreNotPartOfThem) {
+  Harness h(
+      Accounts("\xEF\xBB\xBF"
+               "dave: lead\n  Pat Smith  :  two words  \r\n"));
+  h.SignOn(1, "dave", "lead");
+  h.SignOn(2, "patsmith", "two words");
+  EXPECT_THAT(h.Take(1), testing::Contains("NICK:dave"));
+  EXPECT_THAT(h.Take(2), testing::Contains("NICK:Pat Smith"));
+  h.SignOn(3, "dave", " lead");
+  EXPECT_THAT(h.Take(3), ElementsAre("<type 1>", "ERROR:980"));
+}
+
+TEST(Accounts, APathThatIsNotAReadableRegularFileIsAnError) {
+  const auto directory = std::filesystem::temp_directory_path() / ("klaxo-accounts-" + std::to_string(getpid()));
+  std::filesystem::create_directories(directory);
+  const auto file = directory / "accounts";
+  std::ofstream(file) << "pat:pw\n";
+  const std::vector<std::pair<std::filesystem::path, std::string>> cases{
+      {directory, "not a regular file"},
+      {directory / "missing", "no such file"},
+      {file, ""},
+  };
+  for (const auto& [path, expected] : cases) {
+    AccountStore store;
+    std::string error;
+    EXPECT_EQ(store.LoadFile(path.string(), error), expected.empty()) << path;
+    EXPECT_EQ(error, expected) << path;
+    EXPECT_EQ(store.Closed(), expected.empty()) << path;
+  }
+  std::filesystem::remove_all(directory);
+}
+
+TEST(Accounts, WrongPasswordsForOneNameAreThrottled) {
+  Harness h(Accounts("pat:secret\nlee:pw\n"));
+  ConnectionId next = 1;
+  const auto answer = [&](const std::string& name, const std::string& password) {
+    const ConnectionId id = next++;
+    h.SignOn(id, name, password);
+    return h.Take(id)[1];
+  };
+  // Spread over more than a minute, wrong passwords are not held against the name.
+  for (int i = 0; i < limits::kMaxWrongPasswords - 1; ++i) EXPECT_EQ(answer("pat", "guess"), "ERROR:980");
+  h.now += limits::kWrongPasswordWindowSeconds;
+  for (int i = 0; i < limits::kMaxWrongPasswords - 1; ++i) EXPECT_EQ(answer("pat", "guess"), "ERROR:980");
+  EXPECT_EQ(answer("pat", "secret"), "SIGN_ON:TOC2.0");
+  EXPECT_EQ(answer("pat", "guess"), "ERROR:980");
+  // The fifth within a minute blocks the name, whatever the password; other names go on.
+  EXPECT_EQ(answer("pat", "secret"), "ERROR:983");
+  EXPECT_EQ(answer("lee", "pw"), "SIGN_ON:TOC2.0");
+  h.now += limits::kSignOnBlockSeconds - 1;
+  EXPECT_EQ(answer("pat", "secret"), "ERROR:983");
+  h.now += 1;
+  EXPECT_EQ(answer("pat", "secret"), "SIGN_ON:TOC2.0");
+}
+
 TEST(Accounts, TheStoreForgetsSomeoneNotSignedOnWhenFull) {
   AccountStore store;
   for (std::size_t i = 0; i < limits::kMaxStoredAccounts + 50; ++i) {
@@ -132,7 +228,7 @@ TEST(ServerCore, GreetingInBothFormsWhateverTheChunking) {
   for (const std::string greeting : {"FLAPON\n\n", "FLAPON\r\n\r\n"}) {
     for (std::size_t chunk : {1u, 3u, 100u}) {
       Harness h;
-      h.core.Open(1);
+      h.Open(1);
       const std::string all = greeting + SignOnFrameFor("abc") + ClientCommand(LoginLine("abc", "pw"), 1);
       for (std::size_t i = 0; i < all.size(); i += chunk) h.Feed(1, all.substr(i, chunk));
       EXPECT_THAT(h.Take(1), ElementsAre("<type 1>", "SIGN_ON:TOC2.0", "NICK:abc", "CONFIG2:m:1\ndone:\n"))
@@ -160,7 +256,7 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
     Harness h;
     h.SignOn(1, "bystander");
     h.Command(1, R"(toc_chat_join "4" "Lobby")");
-    h.core.Open(2);
+    h.Open(2);
     h.Feed(2, bytes);
     EXPECT_EQ(h.closed, std::set<ConnectionId>{2}) << what;
     EXPECT_EQ(h.core.ConnectionCount(), 1u) << what;
@@ -182,7 +278,7 @@ TEST(ServerCore, CommandOfExactly2048BytesIsServed) {
 
 TEST(ServerCore, HeldInputStaysBoundedWhileAFrameNeverCompletes) {
   Harness h;
-  h.core.Open(1);
+  h.Open(1);
   h.Feed(1, "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand(LoginLine("abc", "pw"), 1));
   h.Feed(1, std::string("*\x02\0\x03\x08\x01", 6));
   for (int i = 0; i < 100; ++i) h.Feed(1, std::string(100, 'y'));
@@ -271,7 +367,7 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
   h.Take(2);
   h.Command(2, R"(toc_chat_accept "1")");
   EXPECT_THAT(h.Take(2), ElementsAre("ERROR:911"));
-  h.Command(1, R"x(toc_chat_invite "1" "come (in)" "Bob" "nobody")x");
+  h.Command(1, R"x(toc_chat_invite "1" "come (in)" "Bob" "nobody" "b o b" "bob")x");
   h.Command(2, R"(toc_chat_accept "1")");
   EXPECT_THAT(h.Take(2),
               ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
@@ -306,10 +402,122 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   EXPECT_THAT(h.Take(3)[2], "NICK:A Bc");
 }
 
+TEST(ServerCore, OneAddressCannotTakeEveryConnectionSlotOrRoom) {
+  Harness h;
+  const std::string crowd = "10.9.9.9";
+  for (ConnectionId id = 1; id <= limits::kMaxConnectionsPerAddress + 1; ++id) h.Open(id, crowd);
+  EXPECT_EQ(h.closed, std::set<ConnectionId>{limits::kMaxConnectionsPerAddress + 1});
+  h.Open(100, "10.8.8.8");
+  EXPECT_EQ(h.core.ConnectionCount(), limits::kMaxConnectionsPerAddress + 1);
+
+  // Rooms opened from one address, by any of its connections, run out before the table does.
+  for (ConnectionId id = 1; id <= 5; ++id) {
+    h.core.Gone(id);
+    h.SignOn(id, "user" + std::to_string(id), "pw", crowd);
+    for (std::size_t room = 0; room < limits::kMaxRoomsPerUser; ++room) {
+      h.Command(id, "toc_chat_join \"4\" \"u" + std::to_string(id) + "r" + std::to_string(room) + "\"");
+    }
+  }
+  h.core.Gone(6);
+  h.SignOn(6, "user6", "pw", crowd);
+  h.SignOn(101, "elsewhere", "pw", "10.8.8.8");
+  h.Take(6);
+  h.Take(101);
+  EXPECT_EQ(h.core.RoomCount(), limits::kMaxRoomsPerAddress);
+  h.Command(6, R"(toc_chat_join "4" "one more")");
+  h.Command(6, R"(toc_chat_join "4" "u1r0")");
+  EXPECT_THAT(h.Take(6), ElementsAre("ERROR:951:one more:24", "CHAT_JOIN:1:u1r0", "CHAT_UPDATE_BUDDY:1:T:user1:user6"));
+  h.Command(101, R"(toc_chat_join "4" "one more")");
+  EXPECT_EQ(h.Take(101)[0], "CHAT_JOIN:51:one more");
+}
+
+TEST(ServerCore, SendersOverTheirRateGetError903AndGoOnAfterARest) {
+  struct Case {
+    std::string command;
+    std::string delivered;
+    std::int64_t burst;
+    std::int64_t perSecond;
+  };
+  const std::vector<Case> cases{
+      {R"(toc_chat_send "1" "hi")", "CHAT_IN_ENC:", limits::kChatLineBurst, limits::kChatLinesPerSecond},
+      {R"(toc_send_im "bob" "hi")", "IM_IN_ENC2:", limits::kMessageBurst, limits::kMessagesPerSecond},
+      {R"(toc_evil "bob" "anon")", "EVILED:", limits::kMessageBurst, limits::kMessagesPerSecond},
+      {R"(toc_chat_invite "1" "come" "bob" "Bob")", "CHAT_INVITE:", limits::kInvitationBurst,
+       limits::kInvitationsPerSecond},
+  };
+  for (const auto& c : cases) {
+    Harness h;
+    h.SignOn(1, "ann");
+    h.SignOn(2, "bob");
+    h.Command(1, R"(toc_chat_join "4" "room")");
+    h.Command(2, R"(toc_chat_join "4" "room")");
+    h.Take(1);
+    h.Take(2);
+    for (std::int64_t i = 0; i <= c.burst; ++i) h.Command(1, c.command);
+    EXPECT_THAT(h.Take(1), testing::Contains("ERROR:903").Times(1)) << c.command;
+    EXPECT_EQ(CountOf(h.Take(2), c.delivered), static_cast<std::size_t>(c.burst)) << c.command;
+    h.now += 1;
+    for (std::int64_t i = 0; i <= c.perSecond; ++i) h.Command(1, c.command);
+    EXPECT_THAT(h.Take(1), testing::Contains("ERROR:903").Times(1)) << c.command;
+    EXPECT_EQ(CountOf(h.Take(2), c.delivered), static_cast<std::size_t>(c.perSecond)) << c.command;
+    EXPECT_TRUE(h.closed.empty()) << c.command;
+  }
+}
+
+TEST(ServerCore, AFloodIsHeldForAReaderThatFallsBehindWhichIsCutOffOnlyWhenItTakesNothing) {
+  // The reader falls behind, then takes a little every few seconds or nothing at all.
+  for (const bool takesALittle : {true, false}) {
+    Harness h;
+    h.SignOn(1, "talker");
+    h.SignOn(2, "reader");
+    h.SignOn(3, "laggard");
+    for (ConnectionId id = 1; id <= 3; ++id) h.Command(id, R"(toc_chat_join "4" "busy")");
+    h.notReading.insert(3);
+    for (ConnectionId id = 1; id <= 3; ++id) h.Take(id);
+    std::string flood;
+    for (int i = 0; i < limits::kChatLineBurst; ++i) {
+      flood += ClientCommand("toc_chat_send \"1\" \"" + std::to_string(i) + std::string(1500, '.') + "\"", 2);
+    }
+    h.Feed(1, flood);
+    EXPECT_EQ(h.held, std::set<ConnectionId>{1}) << takesALittle;
+    const std::size_t servedBeforeHold = h.received[2].size();
+    EXPECT_LT(servedBeforeHold, static_cast<std::size_t>(limits::kChatLineBurst)) << takesALittle;
+    for (int second = 1; second <= 3 * limits::kStallSeconds; ++second) {
+      h.now += 1;
+      if (takesALittle && second % 5 == 0) h.core.Written(3, 100);
+      h.core.CutOffStalledReaders();
+      h.Pump();
+      // Until the laggard is cut off the talker stays held, and nothing more it said is served.
+      if (takesALittle || second < limits::kStallSeconds) {
+        EXPECT_TRUE(h.closed.empty()) << second;
+        EXPECT_EQ(h.received[2].size(), servedBeforeHold) << second;
+      }
+    }
+    if (takesALittle) {
+      h.notReading.clear();
+      h.core.Written(3, h.received[3].size() * 2048);
+      h.Pump();
+    } else {
+      EXPECT_EQ(h.closed, std::set<ConnectionId>{3});
+    }
+    EXPECT_TRUE(h.held.empty()) << takesALittle;
+    // Everything the talker said reaches the reader once, in order, and the talker too.
+    const std::string said = "CHAT_IN_ENC:1:talker:F:A:en:";
+    for (ConnectionId id : {1, 2}) {
+      std::vector<std::string> lines;
+      for (const auto& message : h.Take(id)) {
+        if (message.starts_with(said)) lines.push_back(message.substr(said.size(), message.find('.') - said.size()));
+      }
+      ASSERT_EQ(lines.size(), static_cast<std::size_t>(limits::kChatLineBurst)) << takesALittle;
+      for (int i = 0; i < limits::kChatLineBurst; ++i) EXPECT_EQ(lines[i], std::to_string(i)) << takesALittle;
+    }
+  }
+}
+
 TEST(ServerCore, StalledSignOnsAreDroppedAndSignedOnClientsGetKeepAlives) {
   Harness h;
   h.SignOn(1, "abc");
-  h.core.Open(2);
+  h.Open(2);
   h.Feed(2, "FLAPON\n\n");
   h.Take(1);
   h.core.SendKeepAlives();
@@ -353,5 +561,21 @@ TEST(ServerCore, VerboseLogHasALinePerEventNeverAPasswordAndNoControlCharacters)
   h.Command(1, "toc_bogus\x1b[2J");
   h.core.Gone(1);
   h.Pump();
-  EXPECT_THAT(h.log, ElementsAre("signed on as abc", "abc: toc_change_passwd", "abc: toc_bogus?[2J", "disconnected"));
+  EXPECT_THAT(h.log,
+              ElementsAre("signed on as abc", "abc: toc_change_passwd", "abc: toc_bogus\\x1B[2J", "disconnected"));
+}
+
+TEST(LogText, EveryControlCharacterIsEscaped) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"plain text, caf\xC3\xA9 and \xE2\x82\xAC", "plain text, caf\xC3\xA9 and \xE2\x82\xAC"},
+      {std::string("nul\0tab\tesc\x1B del\x7F", 17), "nul\\x00tab\\x09esc\\x1B del\\x7F"},
+      {"C1 as UTF-8: \xC2\x80 \xC2\x9B \xC2\x9F, not \xC2\xA0", "C1 as UTF-8: \\u0080 \\u009B \\u009F, not \xC2\xA0"},
+      {"raw \x9B[2J and \x85", "raw \\x9B[2J and \\x85"},
+      {"bidi \xE2\x80\xAE\xE2\x80\xAA\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\x8E\xE2\x80\x8F",
+       "bidi \\u202E\\u202A\\u2066\\u2069\\u200E\\u200F"},
+      {"cut short \xE2\x80, overlong \xC0\x9B, surrogate \xED\xA0\x80",
+       "cut short \\xE2\\x80, overlong \\xC0\\x9B, surrogate \\xED\\xA0\\x80"},
+      {"a\\x1B is not an escape", "a\\\\x1B is not an escape"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(EscapeForLog(text), expected) << expected;
 }
