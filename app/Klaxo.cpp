@@ -179,6 +179,8 @@ void Klaxo::cmdSignon_Click() {
 void Klaxo::cmdSignoff_Click() {
   keeper_.SignOffPressed();
   ScheduleWake();
+  // Kept only while a session is wanted, to sign on again with.
+  signOnPassword_.clear();
   lastRoom_.reset();
   toc->LogOff();
 }
@@ -248,6 +250,7 @@ void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
   if (intErrorCode != 980 && intErrorCode != 983 && intErrorCode != 989) return;
   keeper_.Refused();
   ScheduleWake();
+  signOnPassword_.clear();
   toc->LogOff();
   const QString text = FromWire(strError);
   events_.Run([this, text] { lblStat->setText(text); });

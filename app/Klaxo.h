@@ -155,7 +155,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   bool reconnect_;
   std::unique_ptr<SessionClock> clock_;
   SessionKeeper keeper_;
-  // The name and password of the last Sign On, as sent.
+  // The name and password of the last Sign On, as sent; the password is
+  // forgotten once no session is wanted.
   std::string signOnName_;
   std::string signOnPassword_;
   // Each room asked for since Sign On, by its normalized name.
