@@ -2,9 +2,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -41,8 +45,15 @@ bool ProducesCharacter(int key, const QString& text) {
 
 }  // namespace
 
-Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server)
-    : alerts_(std::move(alerts)), server_(std::move(server)) {
+Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server,
+             KlaxoOptions options)
+    : alerts_(std::move(alerts)),
+      server_(std::move(server)),
+      reconnect_(options.reconnect),
+      clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
+      keeper_(options.reconnect, options.random ? std::move(options.random) : SessionKeeper::Random([] {
+                return QRandomGenerator::global()->generateDouble();
+              })) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -53,6 +64,10 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
   console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
   console->setWindowIcon(windowIcon());
   console->setFont(centralWidget()->font());
+  if (!options.wordsFile.isEmpty()) {
+    wordsFile_.emplace(options.wordsFile);
+    LoadWords();
+  }
 }
 
 Klaxo::~Klaxo() {
@@ -151,21 +166,42 @@ void Klaxo::BuildMenus() {
 
 void Klaxo::cmdSignon_Click() {
   txtSn->setText(NormalizeText(txtSn->text()));
-  toc->Login(ToWire(txtSn->text()), ToWire(txtPw->text()), ToWire(server_.host), server_.port);
+  signOnName_ = ToWire(txtSn->text());
+  signOnPassword_ = ToWire(txtPw->text());
+  joinRequests_.clear();
+  lastRoom_.reset();
+  rejoining_ = false;
+  keeper_.SignOnPressed(clock_->Now());
+  ScheduleWake();
+  toc->Login(signOnName_, signOnPassword_, ToWire(server_.host), server_.port);
 }
 
-void Klaxo::cmdSignoff_Click() { toc->LogOff(); }
+void Klaxo::cmdSignoff_Click() {
+  keeper_.SignOffPressed();
+  ScheduleWake();
+  // Kept only while a session is wanted, to sign on again with.
+  signOnPassword_.clear();
+  lastRoom_.reset();
+  toc->LogOff();
+}
 
 void Klaxo::cmdJoin_Click() {
   txtCr->setText(NormalizeText(txtCr->text()));
   const auto exchange = ReadExchange(txtEx->text().toStdU16String());
-  if (exchange) toc->JoinChat(ToWire(txtCr->text()), *exchange);
+  if (!exchange) return;
+  const std::string room = ToWire(txtCr->text());
+  joinRequests_[Normalize(room)] = Room{room, *exchange};
+  toc->JoinChat(room, *exchange);
 }
 
 void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
 
 void Klaxo::LoggedIn(const std::string& strUserName, Collection<std::string>&, Collection<std::string>&,
                      Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
+  keeper_.LoggedIn(clock_->Now());
+  ScheduleWake();
+  // After the control's own sign-on steps, which end once this returns.
+  if (lastRoom_) QTimer::singleShot(0, this, &Klaxo::RejoinLastRoom);
   const QString name = FromWire(strUserName);
   events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
 }
@@ -174,14 +210,25 @@ void Klaxo::LoggedOut(const std::string&) {
   events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
 }
 
-void Klaxo::JoinedChat(std::string&, std::int32_t&) {
-  events_.Run([this] {
+void Klaxo::JoinedChat(std::string& strChatName, std::int32_t& lngChatID) {
+  if (const auto request = joinRequests_.find(Normalize(strChatName)); request != joinRequests_.end()) {
+    lastRoom_ = request->second;
+    lastRoomId_ = lngChatID;
+  }
+  // A rejoin names the room it went back to; the room box may read
+  // something else by now.
+  const bool rejoined = std::exchange(rejoining_, false) && lastRoom_;
+  const QString rejoinedRoom = rejoined ? FromWire(lastRoom_->name) : QString();
+  events_.Run([this, rejoined, rejoinedRoom] {
     InChat = true;
-    lblStat->setText(QStringLiteral("Logged on, joined chat '") + txtCr->text() + QStringLiteral("'"));
+    const QString room = rejoined ? rejoinedRoom : txtCr->text();
+    lblStat->setText(QStringLiteral("Logged on, joined chat '") + room + QStringLiteral("'"));
+    if (rejoined && Console) RestartConsole(room);
   });
 }
 
-void Klaxo::LeftChat(std::int32_t&) {
+void Klaxo::LeftChat(std::int32_t& lngChatID) {
+  if (lastRoom_ && lngChatID == lastRoomId_) lastRoom_.reset();
   events_.Run([this] {
     InChat = false;
     Clear();
@@ -190,11 +237,83 @@ void Klaxo::LeftChat(std::int32_t&) {
 }
 
 void Klaxo::WinsockError(std::string& strError) {
+  rejoining_ = false;
+  const auto retryIn = keeper_.Dropped(clock_->Now());
+  ScheduleWake();
+  ShowDisconnected(FromWire(strError), retryIn);
+}
+
+void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
+  // Only a watch that signs itself on again needs to know that the server
+  // refused: the plain program shows no server errors.
+  if (!reconnect_) return;
+  if (intErrorCode != 980 && intErrorCode != 983 && intErrorCode != 989) return;
+  keeper_.Refused();
+  ScheduleWake();
+  signOnPassword_.clear();
+  toc->LogOff();
   const QString text = FromWire(strError);
+  events_.Run([this, text] { lblStat->setText(text); });
+}
+
+void Klaxo::ShowDisconnected(const QString& reason, std::optional<SessionKeeper::Time> retryIn) {
+  QString text = QStringLiteral("Disconnected: ") + reason;
+  if (retryIn) {
+    const auto seconds = std::chrono::ceil<std::chrono::seconds>(*retryIn).count();
+    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
+    text += QStringLiteral(" Signing on again in %1 s").arg(seconds);
+  }
   events_.Run([this, text] {
     InChat = false;
-    lblStat->setText(QStringLiteral("Disconnected: ") + text);
+    lblStat->setText(text);
   });
+}
+
+void Klaxo::ScheduleWake() {
+  if (const auto when = keeper_.NextWake()) {
+    clock_->WakeAt(*when, [this] { Wake(); });
+  } else {
+    clock_->CancelWake();
+  }
+}
+
+void Klaxo::Wake() {
+  const SessionKeeper::Time now = clock_->Now();
+  switch (keeper_.Wake(now)) {
+    case SessionKeeper::Due::Nothing:
+      break;
+    case SessionKeeper::Due::SignOnTimedOut: {
+      toc->LogOff();
+      const auto retryIn = keeper_.Dropped(now);
+      ShowDisconnected(QStringLiteral("The server did not complete the sign-on within %1 seconds")
+                           .arg(std::chrono::duration_cast<std::chrono::seconds>(SessionKeeper::kSignOnLimit).count()),
+                       retryIn);
+      break;
+    }
+    case SessionKeeper::Due::SignOnAgain:
+      SignOnAgain();
+      break;
+  }
+  ScheduleWake();
+}
+
+void Klaxo::SignOnAgain() {
+  const QString name = FromWire(signOnName_);
+  events_.Run([this, name] { lblStat->setText(QStringLiteral("Signing on again as '") + name + QStringLiteral("'")); });
+  toc->Login(signOnName_, signOnPassword_, ToWire(server_.host), server_.port);
+}
+
+void Klaxo::RejoinLastRoom() {
+  if (!lastRoom_ || toc->strUserName.empty()) return;
+  rejoining_ = true;
+  toc->JoinChat(lastRoom_->name, lastRoom_->exchange);
+}
+
+void Klaxo::RestartConsole(const QString& room) {
+  Clear();
+  console->setWindowTitle(room + QStringLiteral(" - ") + FromWire(Normalize(toc->strUserName)));
+  console->SetHeader(FromWire(toc->strUserName) + QStringLiteral(" is in Chat '") + room + QStringLiteral("'"));
+  console->ShowPeopleCount();
 }
 
 // Word list and alerts.
@@ -224,13 +343,40 @@ bool Klaxo::txtNotify_KeyPress(int key, const QString&) {
     case WordBoxStep::AddWord:
       lstNotify->addItem(step.word);
       txtNotify->clear();
+      SaveWords();
       return true;
   }
   return false;
 }
 
 void Klaxo::lstNotify_DblClick(QListWidgetItem* item) {
-  if (item != nullptr) delete lstNotify->takeItem(lstNotify->row(item));
+  if (item == nullptr) return;
+  delete lstNotify->takeItem(lstNotify->row(item));
+  SaveWords();
+}
+
+void Klaxo::LoadWords() {
+  QString error;
+  if (const auto words = wordsFile_->Load(error)) {
+    lstNotify->addItems(*words);
+    return;
+  }
+  // The list on disk is kept as it is; nothing this run does replaces it.
+  const QString message = QStringLiteral("Cannot read the word list %1: %2. Changes will not be saved to it.")
+                              .arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
+  wordsFile_.reset();
+  std::fprintf(stderr, "klaxo: %s\n", qPrintable(message));
+  lblStat->setText(message);
+}
+
+void Klaxo::SaveWords() {
+  if (!wordsFile_) return;
+  QString error;
+  if (wordsFile_->Save(WordList(), error)) return;
+  const QString message =
+      QStringLiteral("Cannot save the word list to %1: %2").arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
+  std::fprintf(stderr, "klaxo: %s\n", qPrintable(message));
+  lblStat->setText(message);
 }
 
 void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& strMessage) {
@@ -317,6 +463,8 @@ void Klaxo::mnuShow_Click() {
 
 void Klaxo::EndProgram() {
   ending_ = true;
+  keeper_.SignOffPressed();
+  clock_->CancelWake();
   events_.Discard();
   QCoreApplication::exit(0);
 }

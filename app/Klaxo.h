@@ -6,6 +6,9 @@
 // Alerts are modal: while one is open the control keeps running inside the
 // box's event loop, and the window's handling of every event that arrives
 // then waits in an EventQueue until the box is dismissed.
+//
+// Two options go beyond the plain program: signing on again after a lost
+// connection, and keeping the word list in a file between runs.
 #pragma once
 
 #include <QCheckBox>
@@ -15,20 +18,38 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "AlertPresenter.h"
 #include "EventQueue.h"
 #include "QuovTOCSock.h"
 #include "ServerAddress.h"
+#include "SessionClock.h"
+#include "SessionKeeper.h"
+#include "WordsFile.h"
 #include "frmConsole.h"
+
+// What the command line turns on; the defaults are the plain program.
+struct KlaxoOptions {
+  // Sign on again after a lost connection, and rejoin the room (--reconnect).
+  bool reconnect = false;
+  // Where the word list is kept between runs (--words); empty keeps it nowhere.
+  QString wordsFile;
+  // The session's clock and randomness; the real ones when not given.
+  std::unique_ptr<SessionClock> clock;
+  SessionKeeper::Random random;
+};
 
 class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   Q_OBJECT
 
  public:
   Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts,
-        ServerAddress server = ServerAddress());
+        ServerAddress server = ServerAddress(), KlaxoOptions options = {});
   ~Klaxo() override;
 
   static QString Caption();
@@ -79,6 +100,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void ChatMessage(std::int32_t& lngChatID, std::string& strUserName, std::string& strMessage) override;
   void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
   void WinsockError(std::string& strError) override;
+  void Error(std::int16_t& intErrorCode, std::string& strError) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -106,9 +128,44 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void EndProgram();
 
   QStringList WordList() const;
+  void LoadWords();
+  void SaveWords();
+
+  // Session keeping: the sign-on time limit and, with --reconnect, the
+  // next sign-on after a lost connection.
+  void ScheduleWake();
+  void Wake();
+  void SignOnAgain();
+  void RejoinLastRoom();
+  // The status line after a lost connection or a sign-on given up.
+  void ShowDisconnected(const QString& reason, std::optional<SessionKeeper::Time> retryIn);
+  // An open console after a rejoin: the new session's header, and a people
+  // list that the room's arrivals fill again.
+  void RestartConsole(const QString& room);
 
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
   EventQueue events_;
   bool ending_ = false;
+
+  struct Room {
+    std::string name;
+    std::int16_t exchange = 0;
+  };
+  bool reconnect_;
+  std::unique_ptr<SessionClock> clock_;
+  SessionKeeper keeper_;
+  // The name and password of the last Sign On, as sent; the password is
+  // forgotten once no session is wanted.
+  std::string signOnName_;
+  std::string signOnPassword_;
+  // Each room asked for since Sign On, by its normalized name.
+  std::map<std::string, Room> joinRequests_;
+  // The room joined last, and its ID while still in it; joined again after
+  // signing on again.
+  std::optional<Room> lastRoom_;
+  std::int32_t lastRoomId_ = 0;
+  bool rejoining_ = false;
+
+  std::optional<WordsFile> wordsFile_;
 };

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "Klaxo.h"
 #include "MessageBoxAlerts.h"
@@ -17,13 +18,25 @@ int main(int argc, char* argv[]) {
   QApplication::setQuitOnLastWindowClosed(false);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Watches a TOC2 chat room for the words you list."));
+  parser.setApplicationDescription(
+      QStringLiteral("Watches a TOC2 chat room for the words you list.\n"
+                     "A sign-on that the server has not completed within 60 seconds is given up."));
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption serverOption(QStringLiteral("server"),
                                         QStringLiteral("The TOC server to sign on to (default localhost, port 5190)."),
                                         QStringLiteral("HOST[:PORT]"));
-  parser.addOption(serverOption);
+  const QCommandLineOption reconnectOption(
+      QStringLiteral("reconnect"),
+      QStringLiteral("After a lost connection, sign on again with the same name and password and rejoin the room: "
+                     "first after 2 s, then after twice the delay before, up to 5 minutes (each shortened by up "
+                     "to a fifth at random). Sign Off stops it, and so does a sign-on the server refuses."));
+  const QCommandLineOption wordsOption(
+      QStringLiteral("words"),
+      QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
+                     "A missing file is created at the first change."),
+      QStringLiteral("FILE"));
+  parser.addOptions({serverOption, reconnectOption, wordsOption});
   parser.process(app);
 
   ServerAddress server;
@@ -37,7 +50,15 @@ int main(int argc, char* argv[]) {
     server = *parsed;
   }
 
-  Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(), server);
+  if (parser.isSet(wordsOption) && parser.value(wordsOption).isEmpty()) {
+    std::fprintf(stderr, "klaxo: --words wants the name of a file\n");
+    return 2;
+  }
+
+  KlaxoOptions options;
+  options.reconnect = parser.isSet(reconnectOption);
+  options.wordsFile = parser.value(wordsOption);
+  Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
   window.show();
   return QApplication::exec();
 }

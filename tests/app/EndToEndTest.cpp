@@ -9,6 +9,7 @@
 #include <QTextFragment>
 #include <algorithm>
 
+#include "ManualClock.h"
 #include "QtTocSocket.h"
 #include "RecordingEvents.h"
 #include "WindowFixture.h"
@@ -17,12 +18,13 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-// Starts klaxo-tocd on a free loopback port and stops it at the end.
+// Starts klaxo-tocd on loopback, on the given port or a free one, and stops
+// it at the end.
 class BundledServer {
  public:
-  BundledServer() {
+  explicit BundledServer(int port = 0) {
     process_.setProgram(QStringLiteral(KLAXO_TOCD));
-    process_.setArguments({"--listen", "127.0.0.1", "--port", "0", "--keepalive", "1"});
+    process_.setArguments({"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"});
     process_.start();
     // The first line names the port the server picked.
     const bool listening = QTest::qWaitFor(
@@ -46,6 +48,36 @@ class BundledServer {
   QProcess process_;
   QByteArray output_;
   int port_ = 0;
+};
+
+// A second client, signed on and in the room, to speak there.
+class OtherClient {
+ public:
+  explicit OtherClient(int port) : toc_(std::make_unique<QtTocSocket>(), &events_) {
+    toc_.Login("Other One", "pw", "127.0.0.1", port);
+  }
+  ~OtherClient() { toc_.LogOff(); }
+  OtherClient(const OtherClient&) = delete;
+  OtherClient& operator=(const OtherClient&) = delete;
+
+  bool Join(const std::string& room) {
+    const bool signedOn = QTest::qWaitFor(
+        [&] {
+          return std::any_of(events_.lines.begin(), events_.lines.end(),
+                             [](const std::string& line) { return line.starts_with("LoggedIn("); });
+        },
+        kWaitMs);
+    if (!signedOn) return false;
+    room_ = room;
+    toc_.JoinChat(room, 4);
+    return QTest::qWaitFor([&] { return toc_.LastChatID != 0; }, kWaitMs);
+  }
+  void Say(const std::string& text) { toc_.SendChat(room_, text, toc_.LastChatID); }
+
+ private:
+  RecordingEvents events_;
+  QuovTOCSock toc_;
+  std::string room_;
 };
 
 bool LastLineHasRedName(const QPlainTextEdit& box) {
@@ -78,22 +110,13 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
   window.lstNotify->addItem(QStringLiteral("cat"));
   window.chkConsole->setChecked(true);
 
-  RecordingEvents otherEvents;
-  QuovTOCSock other(std::make_unique<QtTocSocket>(), &otherEvents);
-  other.Login("Other One", "pw", "127.0.0.1", server.Port());
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        return std::any_of(otherEvents.lines.begin(), otherEvents.lines.end(),
-                           [](const std::string& line) { return line.starts_with("LoggedIn("); });
-      },
-      kWaitMs));
-  other.JoinChat("testroom", 4);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return other.LastChatID != 0; }, kWaitMs));
+  OtherClient other(server.Port());
+  ASSERT_TRUE(other.Join("testroom"));
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return window.console->txtChatBox->toPlainText().contains(QStringLiteral("has entered the room.")); },
       kWaitMs));
 
-  other.SendChat("testroom", "I saw a <b>cat</b> today", other.LastChatID);
+  other.Say("I saw a <b>cat</b> today");
   ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
   ASSERT_EQ(alerts.shown.size(), 1u);
   EXPECT_NE(alerts.shown[0].find(": I saw a cat today"), std::string::npos) << alerts.shown[0];
@@ -118,5 +141,51 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
 
   window.cmdSignoff->click();
   EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged off"));
-  other.LogOff();
+}
+
+TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
+  auto server = std::make_unique<BundledServer>();
+  const int port = server->Port();
+  ASSERT_NE(port, 0) << "klaxo-tocd did not start";
+
+  auto recorder = std::make_unique<RecordingAlerts>();
+  RecordingAlerts& alerts = *recorder;
+  auto manual = std::make_unique<ManualClock>();
+  ManualClock& clock = *manual;
+  KlaxoOptions options;
+  options.reconnect = true;
+  options.clock = std::move(manual);
+  options.random = [] { return 0.0; };
+  Klaxo window(std::make_unique<QtTocSocket>(), std::move(recorder), ServerAddress{"127.0.0.1", port},
+               std::move(options));
+  window.show();
+  window.txtSn->setText(QStringLiteral("watcher"));
+  window.cmdSignon->click();
+  window.txtCr->setText(QStringLiteral("Test Room"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text().startsWith(QStringLiteral("Logged on")); }, kWaitMs));
+  window.cmdJoin->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs));
+  window.lstNotify->addItem(QStringLiteral("cat"));
+  window.chkConsole->setChecked(true);
+
+  server.reset();
+  const QString dropped = QStringLiteral("Disconnected: Connection closed by the server. Signing on again in 2 s");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text() == dropped; }, kWaitMs))
+      << window.lblStat->text().toStdString();
+  EXPECT_FALSE(window.InChat);
+
+  server = std::make_unique<BundledServer>(port);
+  ASSERT_EQ(server->Port(), port) << "klaxo-tocd did not start again on its port";
+  window.txtCr->setText(QStringLiteral("elsewhere"));
+  clock.Advance(std::chrono::seconds(2));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs)) << window.lblStat->text().toStdString();
+  EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged on, joined chat 'testroom'"));
+
+  OtherClient other(port);
+  ASSERT_TRUE(other.Join("testroom"));
+  other.Say("the cat is back");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
+  EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
+  EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
+  EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
 }

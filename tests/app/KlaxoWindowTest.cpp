@@ -1,8 +1,12 @@
 // The main window driven through its widgets: sign-on, joining, the status
 // line, the word box, alerts and the one-box-at-a-time rule.
+#include <QDialog>
 #include <QMenuBar>
-#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -234,24 +238,45 @@ TEST_F(WindowTest, ShowRestoresAHiddenMinimizedWindowToItsNormalSize) {
   EXPECT_FALSE(window->isMaximized());
 }
 
-TEST(MessageBoxAlerts, ShowsAPlainTextBoxTitledAlertWithOneOkButtonOnTop) {
-  QMessageBox* seen = nullptr;
-  QString text;
-  QTimer::singleShot(0, [&] {
-    seen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (seen == nullptr) return;
-    text = seen->text();
-    EXPECT_EQ(seen->windowTitle(), QStringLiteral("Alert"));
-    EXPECT_EQ(seen->textFormat(), Qt::PlainText);
-    EXPECT_EQ(seen->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(seen->buttons().size(), 1);
-    EXPECT_EQ(seen->standardButtons(), QMessageBox::Ok);
-    EXPECT_TRUE(seen->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    seen->button(QMessageBox::Ok)->click();
-  });
-  MessageBoxAlerts().ShowAlert(QStringLiteral("bob: <b>a &amp; b</b>"));
-  ASSERT_NE(seen, nullptr);
-  EXPECT_EQ(text, QStringLiteral("bob: <b>a &amp; b</b>"));
+TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheScreen) {
+  const struct {
+    const char* name;
+    QString text;
+  } cases[] = {
+      {"markup stays text", QStringLiteral("bob: <b>a &amp; b</b>")},
+      {"60 KB of words", QStringLiteral("bob: ") + QStringLiteral("a cat sat. ").repeated(6000)},
+      {"one 60 KB word", QStringLiteral("bob: ") + QString(60000, QLatin1Char('w'))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool inspected = false;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      // Closed whatever the checks find, so that a failure cannot hang the run.
+      const auto close = qScopeGuard([box] { box->done(QDialog::Accepted); });
+      inspected = true;
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("Alert"));
+      EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+      EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+      const auto buttons = box->findChildren<QAbstractButton*>();
+      ASSERT_EQ(buttons.size(), 1);
+      EXPECT_EQ(buttons[0]->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+      const auto* view = box->findChild<QPlainTextEdit*>();
+      ASSERT_NE(view, nullptr);
+      EXPECT_TRUE(view->isReadOnly());
+      EXPECT_EQ(view->toPlainText(), c.text);
+      const QRect area = box->screen()->availableGeometry();
+      EXPECT_TRUE(area.contains(box->frameGeometry()))
+          << "box " << box->frameGeometry().width() << "x" << box->frameGeometry().height() << " in " << area.width()
+          << "x" << area.height();
+      EXPECT_TRUE(area.contains(buttons[0]->mapToGlobal(buttons[0]->rect().bottomRight())));
+      EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0) << "long words break instead of widening the box";
+      buttons[0]->click();
+    });
+    MessageBoxAlerts().ShowAlert(c.text);
+    EXPECT_TRUE(inspected);
+  }
 }
 
 namespace {

@@ -1,0 +1,44 @@
+// The word list kept in a file between runs (klaxo --words FILE).
+//
+// The file is UTF-8 text, one word per line, in list order, each line ended
+// by a line feed. Read leniently, as a person may have edited it: a leading
+// byte-order mark is skipped, a carriage return before a line feed is
+// dropped, a line that is not valid UTF-8 is read as Latin-1, and spaces are
+// removed from every line, as the word box removes them, so a line left
+// empty (a blank line) holds no word. A listed word never contains a space,
+// which leaves room for the one entry a blank line cannot hold: the empty
+// word (typed as only spaces) is the line kEmptyWordLine.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+inline constexpr const char* kEmptyWordLine = "(empty word)";
+
+QStringList ParseWords(const QByteArray& file);
+QByteArray SerializeWords(const QStringList& words);
+
+// Reads and writes the word list at one path. Writing goes through a new
+// file that is renamed over the old one, so the file holds either the old
+// list or the new one, never a mix.
+class WordsFile {
+ public:
+  // A file this large is not a word list; it is refused rather than loaded.
+  static constexpr std::int64_t kMaxBytes = std::int64_t{1} << 20;
+
+  explicit WordsFile(QString path) : path_(std::move(path)) {}
+  [[nodiscard]] const QString& Path() const { return path_; }
+
+  // The list in the file; empty when the file does not exist. Without a
+  // value, error says why the file could not be read.
+  std::optional<QStringList> Load(QString& error) const;
+  // False with error set when the list could not be written.
+  bool Save(const QStringList& words, QString& error) const;
+
+ private:
+  QString path_;
+};

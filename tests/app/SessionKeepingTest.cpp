@@ -1,0 +1,241 @@
+// The window keeping its session and its word list: the sign-on time limit,
+// signing on again after a lost connection (--reconnect), and the word list
+// kept in a file (--words). Time is moved by hand.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ManualClock.h"
+#include "WindowFixture.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::minutes;
+using std::chrono::seconds;
+
+const QString kTimedOut = QStringLiteral("Disconnected: The server did not complete the sign-on within 60 seconds");
+
+}  // namespace
+
+class SessionKeepingTest : public WindowTest {
+ protected:
+  SessionKeepingTest() { Restart({}); }
+
+  // A new window, with the given options and a clock moved by hand.
+  void Restart(KlaxoOptions options) {
+    window.reset();
+    auto socket = std::make_unique<FakeSocket>();
+    sock = socket.get();
+    auto recorder = std::make_unique<RecordingAlerts>();
+    alerts = recorder.get();
+    auto manual = std::make_unique<ManualClock>();
+    clock = manual.get();
+    options.clock = std::move(manual);
+    options.random = [] { return 0.0; };
+    window = std::make_unique<Klaxo>(std::move(socket), std::move(recorder), ServerAddress{"toc.test", 5191},
+                                     std::move(options));
+    window->show();
+  }
+  void RestartReconnecting() {
+    KlaxoOptions options;
+    options.reconnect = true;
+    Restart(std::move(options));
+  }
+  void RestartWithWords(const QString& path) {
+    KlaxoOptions options;
+    options.wordsFile = path;
+    Restart(std::move(options));
+  }
+
+  // The server's side of a sign-on on the connection the window opened last.
+  void CompleteSignOn() {
+    sock->Open();
+    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n"));
+  }
+
+  QString Status() const { return window->lblStat->text(); }
+
+  ManualClock* clock = nullptr;
+};
+
+TEST_F(SessionKeepingTest, ASignOnTheServerDoesNotCompleteIsGivenUpAfterSixtySeconds) {
+  window->txtSn->setText(QStringLiteral("me"));
+  window->cmdSignon->click();
+  sock->Open();
+  clock->Advance(seconds(60) - milliseconds(1));
+  EXPECT_EQ(Status(), QStringLiteral("Status - "));
+  EXPECT_EQ(sock->State(), SocketState::Connected);
+  clock->Advance(milliseconds(1));
+  EXPECT_EQ(Status(), kTimedOut);
+  EXPECT_EQ(sock->State(), SocketState::Closed);
+  clock->Advance(minutes(10));
+  EXPECT_EQ(sock->connects.size(), 1u) << "without --reconnect there is no second try";
+
+  SignOn();
+  clock->Advance(minutes(2));
+  EXPECT_EQ(Status(), QStringLiteral("Logged on 'myname'")) << "a completed sign-on has no time limit";
+
+  Deliver("ERROR:980");
+  sock->PeerClose();
+  EXPECT_EQ(Status(), QStringLiteral("Disconnected: Connection closed by the server"))
+      << "the plain program shows no server errors";
+  clock->Advance(minutes(10));
+  EXPECT_EQ(sock->connects.size(), 2u);
+}
+
+TEST_F(SessionKeepingTest, ReconnectSignsOnAgainLaterEachTryAndRejoinsTheRoomLastJoined) {
+  RestartReconnecting();
+  SignOnAndJoin();
+  window->chkConsole->setChecked(true);
+  AddWord(QStringLiteral("cat"));
+  for (QLineEdit* box : {window->txtSn, window->txtPw, window->txtCr, window->txtEx}) box->setText("edited");
+
+  sock->Fail("Network down");
+  EXPECT_EQ(Status(), QStringLiteral("Disconnected: Network down. Signing on again in 2 s"));
+  EXPECT_FALSE(window->InChat);
+  clock->Advance(seconds(2) - milliseconds(1));
+  EXPECT_EQ(sock->connects.size(), 1u);
+  clock->Advance(milliseconds(1));
+  ASSERT_EQ(sock->connects.size(), 2u);
+  EXPECT_EQ(sock->connects[1], (std::pair<std::string, std::int32_t>{"toc.test", 5191}));
+  EXPECT_EQ(Status(), QStringLiteral("Signing on again as 'myname'"));
+
+  sock->Fail("Connection refused");
+  EXPECT_EQ(Status(), QStringLiteral("Disconnected: Connection refused. Signing on again in 4 s"));
+  clock->Advance(seconds(4));
+  ASSERT_EQ(sock->connects.size(), 3u);
+  sock->Open();
+  clock->Advance(seconds(60));
+  EXPECT_EQ(Status(), kTimedOut + QStringLiteral(". Signing on again in 8 s")) << "a silent try is a failed one";
+  clock->Advance(seconds(8));
+  ASSERT_EQ(sock->connects.size(), 4u);
+
+  CompleteSignOn();
+  EXPECT_EQ(window->toc->strUserName, "myname") << "the name and password of Sign On, not the boxes'";
+  EXPECT_EQ(window->toc->strPassword, RoastPassword("pw"));
+  EXPECT_EQ(Status(), QStringLiteral("Logged on 'myname'"));
+  EXPECT_EQ(sock->TakeSent().find("toc_chat_join"), std::string::npos) << "not before the sign-on's own steps";
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Sent(R"(toc_chat_join "4" "thelobby")")) << "the room and exchange last joined: " << sock->sent;
+
+  Deliver("CHAT_JOIN:43:thelobby");
+  Deliver("CHAT_UPDATE_BUDDY:43:T:myname:carol");
+  EXPECT_TRUE(window->InChat);
+  EXPECT_EQ(Status(), QStringLiteral("Logged on, joined chat 'thelobby'"));
+  EXPECT_EQ(Transcript(), (std::vector<std::string>{"myname is in Chat 'thelobby'", "myname has entered the room.",
+                                                    "carol has entered the room."}));
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("2"));
+  Say("carol", "a cat");
+  EXPECT_EQ(alerts->shown, std::vector<std::string>{"carol: a cat"});
+
+  sock->PeerClose();
+  EXPECT_EQ(Status(), QStringLiteral("Disconnected: Connection closed by the server. Signing on again in 16 s"))
+      << "the delays go on doubling while sessions stay short";
+}
+
+TEST_F(SessionKeepingTest, SignOffAndSignOnCancelAPendingTryAndLeavingForgetsTheRoom) {
+  RestartReconnecting();
+  SignOnAndJoin();
+  sock->Fail("Network down");
+  window->cmdSignoff->click();
+  EXPECT_EQ(Status(), QStringLiteral("Logged off"));
+  clock->Advance(minutes(10));
+  EXPECT_EQ(sock->connects.size(), 1u);
+
+  SignOnAndJoin();
+  sock->Fail("Network down");
+  SignOn();
+  EXPECT_EQ(sock->connects.size(), 3u);
+  clock->Advance(seconds(2));
+  EXPECT_EQ(sock->connects.size(), 3u) << "Sign On replaced the pending try";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sock->TakeSent(), "") << "a session the user signed on to joins nothing by itself";
+
+  window->txtCr->setText(QStringLiteral("lobby"));
+  window->cmdJoin->click();
+  Deliver("CHAT_JOIN:7:lobby");
+  window->cmdLeave->click();
+  Deliver("CHAT_LEFT:7");
+  sock->Fail("Network down");
+  clock->Advance(seconds(2));
+  CompleteSignOn();
+  sock->TakeSent();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sock->TakeSent(), "") << "a room left is not joined again";
+}
+
+TEST_F(SessionKeepingTest, ARefusedSignOnStopsTheRetriesAndSaysWhy) {
+  RestartReconnecting();
+  SignOn();
+  sock->Fail("Network down");
+  clock->Advance(seconds(2));
+  sock->Open();
+  sock->Deliver(SignOnFrame() + ServerMessage("ERROR:980"));
+  EXPECT_EQ(Status(), QStringLiteral("Invalid account or password"));
+  EXPECT_EQ(sock->State(), SocketState::Closed);
+  clock->Advance(minutes(10));
+  EXPECT_EQ(sock->connects.size(), 2u);
+}
+
+TEST_F(SessionKeepingTest, WordsFileKeepsTheListAcrossRuns) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("words.txt"));
+  RestartWithWords(path);
+  EXPECT_TRUE(Words().isEmpty());
+  EXPECT_FALSE(QFile::exists(path)) << "created at the first change, not before";
+
+  for (const char* typed : {"cat", "dog", "   ", "café"}) {
+    window->txtNotify->setText(QString::fromUtf8(typed));
+    QTest::keyClick(window->txtNotify, Qt::Key_Return);
+  }
+  QListWidget* list = window->lstNotify;
+  const QPoint dog = list->visualItemRect(list->item(1)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, dog);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, dog);
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("cat\n(empty word)\ncaf\xC3\xA9\n"));
+  file.close();
+
+  RestartWithWords(path);
+  EXPECT_EQ(Words(), (QStringList{"cat", "", "café"}));
+}
+
+TEST_F(SessionKeepingTest, AWordsFileThatCannotBeReadIsLeftUntouched) {
+  QTemporaryDir dir;
+  const QString large = dir.filePath(QStringLiteral("large"));
+  {
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.write("cat\n") == 4 && file.resize(WordsFile::kMaxBytes + 1));
+  }
+  const struct {
+    QString path;
+    const char* why;
+  } cases[] = {{large, "too large for a word list"}, {dir.path(), "it is a folder"}};
+  for (const auto& c : cases) {
+    RestartWithWords(c.path);
+    EXPECT_TRUE(Status().startsWith(QStringLiteral("Cannot read the word list "))) << Status().toStdString();
+    EXPECT_TRUE(Status().contains(QString::fromUtf8(c.why))) << Status().toStdString();
+    EXPECT_TRUE(Words().isEmpty());
+    AddWord(QStringLiteral("dog"));
+    QTest::keyClicks(window->txtNotify, QStringLiteral("cat"));
+    QTest::keyClick(window->txtNotify, Qt::Key_Return);
+    EXPECT_EQ(Words(), (QStringList{"dog", "cat"})) << "the list still works";
+  }
+  QFile file(large);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.size(), WordsFile::kMaxBytes + 1);
+  EXPECT_EQ(file.read(4), QByteArray("cat\n"));
+  EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+
+  RestartWithWords(dir.filePath(QStringLiteral("missing/words.txt")));
+  QTest::keyClicks(window->txtNotify, QStringLiteral("cat"));
+  QTest::keyClick(window->txtNotify, Qt::Key_Return);
+  EXPECT_TRUE(Status().startsWith(QStringLiteral("Cannot save the word list to "))) << Status().toStdString();
+  EXPECT_EQ(Words(), QStringList{"cat"});
+}
