@@ -5,15 +5,14 @@
 #include <QTextCursor>
 
 #include "ConsoleText.h"
+#include "Functions.h"
+#include "ShownLine.h"
 #include "TextEdge.h"
 
 namespace {
 
 // Twips to device-independent pixels.
 constexpr int Px(int twips) { return twips / 15; }
-
-// A hostile or very busy room must not grow the transcript without bound.
-constexpr int kTranscriptLines = 10000;
 
 QTextCharFormat NameFormat(const QColor& colour) {
   QTextCharFormat format;
@@ -28,6 +27,12 @@ QTextCharFormat PlainFormat() {
   format.setFontWeight(QFont::Normal);
   return format;
 }
+
+// What the text takes in the transcript, in bytes.
+std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(text.size()) * sizeof(QChar); }
+
+// The key under which the people index holds a name: the normalized name.
+std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
 
 template <typename W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
@@ -54,7 +59,6 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   // lays out only what is on screen, so appending stays cheap as it grows.
   txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
   txtChatBox->setReadOnly(true);
-  txtChatBox->document()->setMaximumBlockCount(kTranscriptLines);
   txtChatBox->setAccessibleName(QStringLiteral("Chat transcript"));
   lblPpl = Place(new QLabel(QStringLiteral("0"), this), "lblPpl", 5520, 120, 375, 255);
   lblPpl->setTextFormat(Qt::PlainText);
@@ -70,7 +74,8 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
 
 void frmConsole::Clear() {
   txtChatBox->clear();
-  lstUsers->clear();
+  transcript_.Restart(0);
+  ClearPeople();
   lblPpl->setText(QStringLiteral("0"));
   setWindowTitle(QStringLiteral("---"));
 }
@@ -79,42 +84,51 @@ void frmConsole::SetHeader(const QString& text) {
   txtChatBox->clear();
   QTextCursor cursor(txtChatBox->document());
   cursor.insertText(text, QTextCharFormat());
+  transcript_.Restart(TextBytes(text));
 }
 
 void frmConsole::WriteMessage(const QString& sender, const QString& message) {
   if (!isVisible()) return;
-  const QString text = DisplayText(message);
-  for (int i = 0; i < lstUsers->count(); ++i) {
-    const QListWidgetItem* entry = lstUsers->item(i);
-    if (entry->isSelected() && SamePerson(entry->text(), sender)) return;
+  for (const QListWidgetItem* entry : lstUsers->selectedItems()) {
+    if (SamePerson(entry->text(), sender)) return;
   }
+  const QString text = DisplayText(message);
   const bool own = SamePerson(sender, txtSn_.text());
-  AppendLine(QStringLiteral("\n") + sender + QStringLiteral(":"),
+  AppendLine(QStringLiteral("\n") + ShownLine(sender) + QStringLiteral(":"),
              NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
 }
 
 void frmConsole::WritePersonLine(const QString& name, bool inside) {
   if (!isVisible()) return;
-  AppendLine(QStringLiteral("\n") + name, NameFormat(QColor(0, 0, 0)),
+  AppendLine(QStringLiteral("\n") + ShownLine(name), NameFormat(QColor(0, 0, 0)),
              inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."));
   if (inside) {
-    lstUsers->addItem(name);
-  } else {
-    for (int i = 0; i < lstUsers->count(); ++i) {
-      if (SamePerson(lstUsers->item(i)->text(), name)) {
-        delete lstUsers->takeItem(i);
-        break;
-      }
-    }
+    AddToPeople(name);
+  } else if (const auto row = people_.RemoveFirst(PersonKey(name))) {
+    delete lstUsers->takeItem(static_cast<int>(*row));
   }
   ShowPeopleCount();
 }
 
+void frmConsole::WriteLinesNotShown(std::size_t count) {
+  if (!isVisible()) return;
+  AppendLine(QStringLiteral("\n"), PlainFormat(),
+             QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
+}
+
 void frmConsole::ShowPeopleCount() { lblPpl->setText(QString::number(lstUsers->count())); }
 
-void frmConsole::ClearPeople() { lstUsers->clear(); }
+void frmConsole::ClearPeople() {
+  lstUsers->clear();
+  people_.Clear();
+}
 
-void frmConsole::AddPerson(const std::string& name) { lstUsers->addItem(FromWire(name)); }
+void frmConsole::AddPerson(const std::string& name) { AddToPeople(FromWire(name)); }
+
+void frmConsole::AddToPeople(const QString& name) {
+  lstUsers->addItem(name);
+  people_.Append(PersonKey(name));
+}
 
 void frmConsole::closeEvent(QCloseEvent* event) {
   chkConsole_.setChecked(false);
@@ -131,6 +145,11 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   QTextCursor cursor(txtChatBox->document());
   // One edit, so the new line is laid out once rather than once per piece.
   cursor.beginEditBlock();
+  const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
+  if (oldest > 0) {
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(oldest));
+    cursor.removeSelectedText();
+  }
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(name, nameFormat);
   cursor.insertText(rest, PlainFormat());
