@@ -5,7 +5,9 @@
 //
 // Alerts are modal: while one is open the control keeps running inside the
 // box's event loop, and the window's handling of every event that arrives
-// then waits in an EventQueue until the box is dismissed.
+// then waits in an EventQueue until the box is dismissed. A message is
+// matched against the word list as it arrives: the user cannot change the
+// list while a box is open.
 #pragma once
 
 #include <QCheckBox>
@@ -80,6 +82,9 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
   void WinsockError(std::string& strError) override;
 
+  // The work waiting behind an open alert box, for measuring what it holds.
+  [[nodiscard]] const EventQueue& Waiting() const { return events_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -96,7 +101,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void lstNotify_DblClick(QListWidgetItem* item);
   // The word box's key rule; true when the key is consumed.
   bool txtNotify_KeyPress(int key, const QString& text);
-  void toc_ChatMessage(const QString& sender, const QString& message);
+  void toc_ChatMessage(const QString& sender, const std::string& strMessage);
 
   void mnuAbout_Click();
   void mnuTray_Click();
@@ -110,5 +115,4 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
   EventQueue events_;
-  bool ending_ = false;
 };
