@@ -2,8 +2,8 @@
 //
 // A hostile or very busy room must not grow the transcript without bound,
 // neither with many lines nor with long ones: it keeps at most kMaxLines
-// lines and kMaxBytes of text, dropping its oldest lines first. The newest
-// line always stays.
+// lines and kMaxBytes of text, dropping its oldest lines first, a hundredth
+// of the bound at a time. The newest line always stays.
 #pragma once
 
 #include <cstddef>

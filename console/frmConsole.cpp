@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <utility>
 
 #include "ConsoleText.h"
 #include "Functions.h"
@@ -28,6 +29,15 @@ QTextCharFormat PlainFormat() {
   return format;
 }
 
+// An entry of the people list shows its name as one line; the name as
+// delivered, when it differs, is kept under this role.
+constexpr int kDeliveredName = Qt::UserRole;
+
+QString DeliveredName(const QListWidgetItem& entry) {
+  const QVariant delivered = entry.data(kDeliveredName);
+  return delivered.isValid() ? delivered.toString() : entry.text();
+}
+
 // What the text takes in the transcript, in bytes.
 std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(text.size()) * sizeof(QChar); }
 
@@ -43,8 +53,9 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 }  // namespace
 
-frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole)
-    : toc_(toc), txtSn_(txtSn), txtCr_(txtCr), chkConsole_(chkConsole) {
+frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
+                       TranscriptBudget transcript)
+    : toc_(toc), txtSn_(txtSn), txtCr_(txtCr), chkConsole_(chkConsole), transcript_(std::move(transcript)) {
   setObjectName(QStringLiteral("frmConsole"));
   setWindowTitle(QStringLiteral("Chat Console"));
   setFixedSize(Px(6090), Px(3615));
@@ -59,6 +70,8 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   // lays out only what is on screen, so appending stays cheap as it grows.
   txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
   txtChatBox->setReadOnly(true);
+  // Lines dropped from the top would otherwise stay in the undo history.
+  txtChatBox->setUndoRedoEnabled(false);
   txtChatBox->setAccessibleName(QStringLiteral("Chat transcript"));
   lblPpl = Place(new QLabel(QStringLiteral("0"), this), "lblPpl", 5520, 120, 375, 255);
   lblPpl->setTextFormat(Qt::PlainText);
@@ -90,7 +103,7 @@ void frmConsole::SetHeader(const QString& text) {
 void frmConsole::WriteMessage(const QString& sender, const QString& message) {
   if (!isVisible()) return;
   for (const QListWidgetItem* entry : lstUsers->selectedItems()) {
-    if (SamePerson(entry->text(), sender)) return;
+    if (SamePerson(DeliveredName(*entry), sender)) return;
   }
   const QString text = DisplayText(message);
   const bool own = SamePerson(sender, txtSn_.text());
@@ -126,7 +139,10 @@ void frmConsole::ClearPeople() {
 void frmConsole::AddPerson(const std::string& name) { AddToPeople(FromWire(name)); }
 
 void frmConsole::AddToPeople(const QString& name) {
-  lstUsers->addItem(name);
+  const QString shown = ShownLine(name);
+  auto* entry = new QListWidgetItem(shown);
+  if (shown != name) entry->setData(kDeliveredName, name);
+  lstUsers->addItem(entry);
   people_.Append(PersonKey(name));
 }
 
@@ -143,13 +159,15 @@ void frmConsole::cmdSend_Click() {
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
   QTextCursor cursor(txtChatBox->document());
-  // One edit, so the new line is laid out once rather than once per piece.
-  cursor.beginEditBlock();
+  // The oldest lines go in an edit of their own: one edit spanning the whole
+  // document would make the view drop the layout of every line in between.
   const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
   if (oldest > 0) {
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(oldest));
     cursor.removeSelectedText();
   }
+  // One edit, so the new line is laid out once rather than once per piece.
+  cursor.beginEditBlock();
   cursor.movePosition(QTextCursor::End);
   cursor.insertText(name, nameFormat);
   cursor.insertText(rest, PlainFormat());

@@ -21,7 +21,8 @@ class frmConsole : public QWidget, public PeopleList {
   Q_OBJECT
 
  public:
-  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole);
+  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
+             TranscriptBudget transcript = TranscriptBudget());
 
   // Empties the transcript and the people list; the caption becomes "---".
   void Clear();
