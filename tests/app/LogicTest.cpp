@@ -304,29 +304,37 @@ TEST(EventQueue, AFloodBehindABoxKeepsSessionWorkAndCountsWhatGivesWay) {
     const std::string name = "a" + std::to_string(alertMessages++);
     queue->Run(EventQueue::Message{QString::fromStdString(name), 1, line(name), kLineBytes});
   };
-  const auto work = [&](const std::string& name) { queue->Run([&log, name] { log.done.push_back("work:" + name); }); };
+  const auto work = [&](const std::string& name, std::size_t bytes = 0) {
+    queue->Run([&log, name] { log.done.push_back("work:" + name); }, bytes);
+  };
   std::size_t maxWaiting = 0;
-  queue = std::make_unique<EventQueue>(EventQueue::Presenter{[&](const QString& alert) {
-                                                               recording.showAlert(alert);
-                                                               if (alert != QStringLiteral("a0")) return;
-                                                               work("joined");
-                                                               for (int i = 0; i < 40; ++i) plain();
-                                                               work("arrival");
-                                                               for (int i = 0; i < 60; ++i) {
-                                                                 alerting();
-                                                                 if (i % 10 == 0) plain();
-                                                               }
-                                                               work("departure");
-                                                               for (int i = 0; i < 20; ++i) plain();
-                                                               work("disconnected");
-                                                               maxWaiting = queue->PeakWaitingBytes();
-                                                             },
-                                                             recording.linesNotShown, recording.alertsDropped},
-                                       kBound);
+  const auto flood = [&] {
+    work("joined");
+    for (int i = 0; i < 40; ++i) plain();
+    work("arrival");
+    for (int i = 0; i < 60; ++i) {
+      alerting();
+      if (i % 10 == 0) plain();
+    }
+    work("departure");
+    for (int i = 0; i < 20; ++i) plain();
+    maxWaiting = queue->PeakWaitingBytes();
+    // Session work past the bound still waits.
+    for (int i = 0; i < 40; ++i) work("left", kLineBytes);
+    work("disconnected");
+  };
+  const auto showAlert = [&](const QString& alert) {
+    recording.showAlert(alert);
+    if (alert == QStringLiteral("a0")) flood();
+  };
+  queue = std::make_unique<EventQueue>(
+      EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, kBound);
   queue->Run(EventQueue::Message{QStringLiteral("a0"), 1, line("a0"), kLineBytes});
 
-  EXPECT_EQ(log.Starting("work:"),
-            (std::vector<std::string>{"work:joined", "work:arrival", "work:departure", "work:disconnected"}));
+  std::vector<std::string> session{"work:joined", "work:arrival", "work:departure"};
+  session.insert(session.end(), 40, "work:left");
+  session.emplace_back("work:disconnected");
+  EXPECT_EQ(log.Starting("work:"), session);
   EXPECT_LE(maxWaiting, kBound);
   EXPECT_EQ(queue->WaitingBytes(), 0u);
 
