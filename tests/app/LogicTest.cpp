@@ -282,6 +282,26 @@ TEST(EventQueue, MessagesShowTheirAlertsThenTheirLineAndNoBoxOpensOverAnother) {
   EXPECT_EQ(nested.WaitingBytes(), 0u);
 }
 
+TEST(EventQueue, PlainLinesGiveWayBeforeTheLinesOfAlertingMessages) {
+  constexpr std::size_t kEntry = EventQueue::kEntryBytes;
+  QueueLog log;
+  EventQueue::Presenter recording = log.Presenter();
+  std::unique_ptr<EventQueue> queue;
+  const auto message = [&](const char* name, std::size_t alerts) {
+    return EventQueue::Message{QString::fromUtf8(name), alerts, [&log, name] { log.done.emplace_back(name); }, kEntry};
+  };
+  const auto showAlert = [&](const QString& alert) {
+    recording.showAlert(alert);
+    if (alert != QStringLiteral("a0")) return;
+    queue->Run(message("a1", 1));
+    for (const char* name : {"p1", "p2", "p3", "p4"}) queue->Run(message(name, 0));
+  };
+  queue = std::make_unique<EventQueue>(
+      EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, 6 * kEntry);
+  queue->Run(message("a0", 1));
+  EXPECT_EQ(log.done, (std::vector<std::string>{"alert:a0", "a0", "alert:a1", "a1", "not shown:3", "p4"}));
+}
+
 // A server floods the room while one box is open, far past the bound: session
 // work all runs in order, lines give way first, and every alert is shown or
 // counted in one more alert at the end.
