@@ -5,9 +5,7 @@
 //
 // Alerts are modal: while one is open the control keeps running inside the
 // box's event loop, and the window's handling of every event that arrives
-// then waits in an EventQueue until the box is dismissed. A message is
-// matched against the word list as it arrives: the user cannot change the
-// list while a box is open.
+// then waits in an EventQueue until the box is dismissed.
 #pragma once
 
 #include <QCheckBox>
