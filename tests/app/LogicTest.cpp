@@ -257,31 +257,6 @@ TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
   EXPECT_EQ(done, (std::vector<std::string>{"first begins", "first ends", "second", "third", "fourth"}));
 }
 
-TEST(EventQueue, MessagesShowTheirAlertsThenTheirLineAndNoBoxOpensOverAnother) {
-  QueueLog log;
-  EventQueue queue(log.Presenter());
-  const auto message = [&](const char* alert, std::size_t alerts, const char* line) {
-    EventQueue::Message waiting{QString::fromUtf8(alert), alerts, {}, 0};
-    if (line != nullptr) waiting.line = [&log, line] { log.done.emplace_back(line); };
-    return waiting;
-  };
-  int boxes = 0;
-  log.done.reserve(16);
-  EventQueue::Presenter presenter = log.Presenter();
-  EventQueue nested({[&](const QString& alert) {
-                       presenter.showAlert(alert);
-                       if (++boxes == 1) {
-                         nested.Run(message("b", 1, "line b"));
-                         nested.Run(message("", 0, "line c"));
-                         nested.Run(message("", 0, nullptr));
-                       }
-                     },
-                     presenter.linesNotShown, presenter.alertsDropped});
-  nested.Run(message("a", 2, "line a"));
-  EXPECT_EQ(log.done, (std::vector<std::string>{"alert:a", "alert:a", "line a", "alert:b", "line b", "line c"}));
-  EXPECT_EQ(nested.WaitingBytes(), 0u);
-}
-
 TEST(EventQueue, PlainLinesGiveWayBeforeTheLinesOfAlertingMessages) {
   constexpr std::size_t kEntry = EventQueue::kEntryBytes;
   QueueLog log;
