@@ -49,6 +49,12 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
              KlaxoOptions options)
     : alerts_(std::move(alerts)),
       server_(std::move(server)),
+      events_({[this](const QString& alert) { alerts_->ShowAlert(alert); },
+               [this](std::size_t lines) { console->WriteLinesNotShown(lines); },
+               [this](std::size_t dropped) {
+                 alerts_->ShowAlert(
+                     QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
+               }}),
       reconnect_(options.reconnect),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
       keeper_(options.reconnect, options.random ? std::move(options.random) : SessionKeeper::Random([] {
@@ -380,27 +386,31 @@ void Klaxo::SaveWords() {
 }
 
 void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& strMessage) {
-  const QString sender = FromWire(strUserName);
-  const QString message = FromWire(strMessage);
-  events_.Run([this, sender, message] { toc_ChatMessage(sender, message); });
+  toc_ChatMessage(FromWire(strUserName), strMessage);
 }
 
-void Klaxo::toc_ChatMessage(const QString& sender, const QString& message) {
-  const QString cleaned = FromWire(toc->RemoveHtml(ToWire(message)));
-  const QString alert = AlertText(sender, cleaned);
-  for (qsizetype i = MatchingWords(WordList(), cleaned).size(); i > 0; --i) {
-    if (ending_) return;
-    alerts_->ShowAlert(alert);
+// The message is matched as it arrives: while an alert box is open the word
+// list cannot change, so the result is the one it would have had later.
+void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage) {
+  const QString cleaned = FromWire(toc->RemoveHtml(strMessage));
+  EventQueue::Message waiting;
+  waiting.alerts = static_cast<std::size_t>(MatchingWords(WordList(), cleaned).size());
+  if (waiting.alerts > 0) waiting.alert = AlertText(sender, cleaned);
+  // A hidden console records nothing, so its line need not wait.
+  if (Console) {
+    const QString message = FromWire(strMessage);
+    waiting.line = [this, sender, message] { console->WriteMessage(sender, message); };
+    waiting.lineBytes = static_cast<std::size_t>(sender.size() + message.size()) * sizeof(QChar);
   }
-  if (ending_) return;
-  console->WriteMessage(sender, message);
+  events_.Run(std::move(waiting));
 }
 
 // Chat console.
 
 void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t) {
   const QString name = FromWire(strUserName);
-  events_.Run([this, name, blnInside] { console->WritePersonLine(name, blnInside); });
+  events_.Run([this, name, blnInside] { console->WritePersonLine(name, blnInside); },
+              static_cast<std::size_t>(name.size()) * sizeof(QChar));
 }
 
 void Klaxo::chkConsole_Click(bool ticked) {
@@ -462,7 +472,6 @@ void Klaxo::mnuShow_Click() {
 }
 
 void Klaxo::EndProgram() {
-  ending_ = true;
   keeper_.SignOffPressed();
   clock_->CancelWake();
   events_.Discard();

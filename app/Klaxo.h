@@ -102,6 +102,9 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void WinsockError(std::string& strError) override;
   void Error(std::int16_t& intErrorCode, std::string& strError) override;
 
+  // The work waiting behind an open alert box, for measuring what it holds.
+  [[nodiscard]] const EventQueue& Waiting() const { return events_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -118,7 +121,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void lstNotify_DblClick(QListWidgetItem* item);
   // The word box's key rule; true when the key is consumed.
   bool txtNotify_KeyPress(int key, const QString& text);
-  void toc_ChatMessage(const QString& sender, const QString& message);
+  void toc_ChatMessage(const QString& sender, const std::string& strMessage);
 
   void mnuAbout_Click();
   void mnuTray_Click();
@@ -146,8 +149,6 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
   EventQueue events_;
-  bool ending_ = false;
-
   struct Room {
     std::string name;
     std::int16_t exchange = 0;

@@ -1,5 +1,7 @@
 #include "WordList.h"
 
+#include "ShownLine.h"
+
 WordBoxStep WordBoxKey(const QStringList& entries, const QString& boxText, bool isEnter) {
   if (boxText.isEmpty()) return {};
   if (entries.contains(boxText, Qt::CaseSensitive)) return {WordBoxStep::EmptyThenKey, {}};
@@ -16,4 +18,6 @@ QStringList MatchingWords(const QStringList& entries, const QString& cleaned) {
   return found;
 }
 
-QString AlertText(const QString& sender, const QString& cleaned) { return sender + QStringLiteral(": ") + cleaned; }
+QString AlertText(const QString& sender, const QString& cleaned) {
+  return ShownLine(sender) + QStringLiteral(": ") + ShownLine(cleaned);
+}

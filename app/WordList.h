@@ -21,5 +21,6 @@ WordBoxStep WordBoxKey(const QStringList& entries, const QString& boxText, bool 
 // occurs in an empty one. Each matching entry raises one alert.
 QStringList MatchingWords(const QStringList& entries, const QString& cleaned);
 
-// The alert's text: the sender, ": " and the cleaned text.
+// The alert's text: the sender, ": " and the cleaned text, each kept to one
+// line of its own (ShownLine).
 QString AlertText(const QString& sender, const QString& cleaned);

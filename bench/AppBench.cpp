@@ -1,13 +1,20 @@
 // The application's share of a flooding room: matching a message against
-// the word list, and appending message lines to the console's transcript.
+// the word list, appending message lines to the console's transcript, a
+// flood that waits behind an alert box, and a room that empties in bulk.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "AlertPresenter.h"
 #include "FakeSocket.h"
+#include "Frames.h"
+#include "Klaxo.h"
 #include "QuovTOCSock.h"
 #include "WordList.h"
 #include "frmConsole.h"
@@ -52,6 +59,120 @@ void BM_TranscriptGrowth(benchmark::State& state) {
                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TranscriptGrowth)->Arg(0)->Arg(4000)->Arg(9000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Answers every alert at once; whileShowing runs while the first is "open".
+class AnsweringAlerts : public AlertPresenter {
+ public:
+  void ShowAlert(const QString&) override {
+    if (++shown == 1 && whileShowing) whileShowing();
+  }
+  std::size_t shown = 0;
+  std::function<void()> whileShowing;
+};
+
+// The main window signed on with its console open, the word kiwi listed.
+struct FloodedWindow {
+  FloodedWindow() {
+    auto socket = std::make_unique<FakeSocket>();
+    sock = socket.get();
+    auto presenter = std::make_unique<AnsweringAlerts>();
+    alerts = presenter.get();
+    window = std::make_unique<Klaxo>(std::move(socket), std::move(presenter));
+    window->txtSn->setText(QStringLiteral("myname"));
+    window->cmdSignon->click();
+    sock->Open();
+    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n"));
+    window->lstNotify->addItem(QStringLiteral("kiwi"));
+    window->chkConsole->setChecked(true);
+  }
+  FakeSocket* sock;
+  AnsweringAlerts* alerts;
+  std::unique_ptr<Klaxo> window;
+};
+
+constexpr int kFloodMessages = 100000;
+
+// kFloodMessages room messages, one in a hundred holding the listed word, as
+// the server would send them in 64 KiB reads.
+const std::string& FloodBytes() {
+  static const std::string bytes = [] {
+    const std::string plain = Message200().toStdString();
+    std::string matching = plain;
+    matching.replace(0, 4, "kiwi");
+    std::string all;
+    for (int i = 0; i < kFloodMessages; ++i) {
+      all += ServerMessage("CHAT_IN_ENC:42:Someone:F:US-ASCII:en:" + (i % 100 == 99 ? matching : plain));
+    }
+    return all;
+  }();
+  return bytes;
+}
+
+// The flood handled as it arrives, with no box open.
+void BM_FloodWithNoBox(benchmark::State& state) {
+  std::size_t alerts = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    FloodedWindow flooded;
+    state.ResumeTiming();
+    flooded.sock->DeliverInChunks(FloodBytes(), 65536);
+    alerts = flooded.alerts->shown;
+  }
+  if (alerts != kFloodMessages / 100) state.SkipWithError("wrong number of alerts");
+}
+BENCHMARK(BM_FloodWithNoBox)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The same flood arriving while one box is open; the time is the drain once
+// it is answered. Also reported: the time taken while the box was open, and
+// the most bytes that waited.
+void BM_FloodDrainedAfterABox(benchmark::State& state) {
+  double arrivalSeconds = 0;
+  std::size_t peakBytes = 0;
+  for (auto _ : state) {
+    FloodedWindow flooded;
+    std::chrono::steady_clock::time_point answered;
+    flooded.alerts->whileShowing = [&] {
+      const auto start = std::chrono::steady_clock::now();
+      flooded.sock->DeliverInChunks(FloodBytes(), 65536);
+      answered = std::chrono::steady_clock::now();
+      arrivalSeconds += std::chrono::duration<double>(answered - start).count();
+    };
+    flooded.sock->Deliver(ServerMessage("CHAT_IN_ENC:42:Someone:F:US-ASCII:en:kiwi first"));
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - answered).count());
+    if (flooded.alerts->shown != kFloodMessages / 100 + 1) state.SkipWithError("wrong number of alerts");
+    peakBytes = std::max(peakBytes, flooded.window->Waiting().PeakWaitingBytes());
+  }
+  state.counters["arrival_ms"] = arrivalSeconds * 1e3 / static_cast<double>(state.iterations());
+  state.counters["peak_waiting_MiB"] = static_cast<double>(peakBytes) / (1 << 20);
+}
+BENCHMARK(BM_FloodDrainedAfterABox)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// 10,000 departures from a room of state.range(0) occupants, spread over the
+// list, each named as the server sends it rather than as listed.
+void BM_RoomDepartures(benchmark::State& state) {
+  constexpr int kDepartures = 10000;
+  const int occupants = static_cast<int>(state.range(0));
+  QuovTOCSock toc(std::make_unique<FakeSocket>());
+  QLineEdit txtSn(QStringLiteral("myname"));
+  QLineEdit txtCr(QStringLiteral("lobby"));
+  QCheckBox chkConsole;
+  frmConsole console(toc, txtSn, txtCr, chkConsole);
+  console.show();
+  for (auto _ : state) {
+    state.PauseTiming();
+    console.Clear();
+    for (int i = 0; i < occupants; ++i) console.AddPerson("Person " + std::to_string(i));
+    QApplication::processEvents();
+    state.ResumeTiming();
+    for (int i = 0; i < kDepartures; ++i) {
+      console.WritePersonLine(QStringLiteral("person%1").arg(i * 7919 % occupants), false);
+    }
+    QApplication::processEvents();
+  }
+  state.counters["seconds_per_departure"] = benchmark::Counter(
+      static_cast<double>(state.iterations() * kDepartures), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RoomDepartures)->Arg(12500)->Arg(50000)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

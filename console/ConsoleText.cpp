@@ -1,6 +1,7 @@
 #include "ConsoleText.h"
 
 #include "Functions.h"
+#include "ShownLine.h"
 
 namespace {
 const QString kMarkupPrefix =
@@ -12,7 +13,7 @@ QString DisplayText(const QString& message) {
   text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
   text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
   text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-  return text;
+  return ShownLine(text);
 }
 
 QString OutgoingMessage(const QString& typed) {

@@ -4,7 +4,8 @@
 #include <QString>
 
 // A message as the transcript shows it: tags removed first, then "&lt;",
-// "&gt;" and "&amp;" decoded in that order, so "&amp;lt;" shows as "&lt;".
+// "&gt;" and "&amp;" decoded in that order, so "&amp;lt;" shows as "&lt;";
+// then kept to one line of its own (ShownLine).
 QString DisplayText(const QString& message);
 
 // What the console sends for a typed message: every "<" escaped as "&lt;"

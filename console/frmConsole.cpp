@@ -3,17 +3,17 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <utility>
 
 #include "ConsoleText.h"
+#include "Functions.h"
+#include "ShownLine.h"
 #include "TextEdge.h"
 
 namespace {
 
 // Twips to device-independent pixels.
 constexpr int Px(int twips) { return twips / 15; }
-
-// A hostile or very busy room must not grow the transcript without bound.
-constexpr int kTranscriptLines = 10000;
 
 QTextCharFormat NameFormat(const QColor& colour) {
   QTextCharFormat format;
@@ -29,6 +29,21 @@ QTextCharFormat PlainFormat() {
   return format;
 }
 
+// An entry of the people list shows its name as one line; the name as
+// delivered, when it differs, is kept under this role.
+constexpr int kDeliveredName = Qt::UserRole;
+
+QString DeliveredName(const QListWidgetItem& entry) {
+  const QVariant delivered = entry.data(kDeliveredName);
+  return delivered.isValid() ? delivered.toString() : entry.text();
+}
+
+// What the text takes in the transcript, in bytes.
+std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(text.size()) * sizeof(QChar); }
+
+// The key under which the people index holds a name: the normalized name.
+std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
+
 template <typename W>
 W* Place(W* widget, const char* name, int left, int top, int width, int height) {
   widget->setObjectName(QString::fromLatin1(name));
@@ -38,8 +53,9 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
 
 }  // namespace
 
-frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole)
-    : toc_(toc), txtSn_(txtSn), txtCr_(txtCr), chkConsole_(chkConsole) {
+frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
+                       TranscriptBudget transcript)
+    : toc_(toc), txtSn_(txtSn), txtCr_(txtCr), chkConsole_(chkConsole), transcript_(std::move(transcript)) {
   setObjectName(QStringLiteral("frmConsole"));
   setWindowTitle(QStringLiteral("Chat Console"));
   setFixedSize(Px(6090), Px(3615));
@@ -54,7 +70,8 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   // lays out only what is on screen, so appending stays cheap as it grows.
   txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
   txtChatBox->setReadOnly(true);
-  txtChatBox->document()->setMaximumBlockCount(kTranscriptLines);
+  // Lines dropped from the top would otherwise stay in the undo history.
+  txtChatBox->setUndoRedoEnabled(false);
   txtChatBox->setAccessibleName(QStringLiteral("Chat transcript"));
   lblPpl = Place(new QLabel(QStringLiteral("0"), this), "lblPpl", 5520, 120, 375, 255);
   lblPpl->setTextFormat(Qt::PlainText);
@@ -70,7 +87,8 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
 
 void frmConsole::Clear() {
   txtChatBox->clear();
-  lstUsers->clear();
+  transcript_.Restart(0);
+  ClearPeople();
   lblPpl->setText(QStringLiteral("0"));
   setWindowTitle(QStringLiteral("---"));
 }
@@ -79,42 +97,54 @@ void frmConsole::SetHeader(const QString& text) {
   txtChatBox->clear();
   QTextCursor cursor(txtChatBox->document());
   cursor.insertText(text, QTextCharFormat());
+  transcript_.Restart(TextBytes(text));
 }
 
 void frmConsole::WriteMessage(const QString& sender, const QString& message) {
   if (!isVisible()) return;
-  const QString text = DisplayText(message);
-  for (int i = 0; i < lstUsers->count(); ++i) {
-    const QListWidgetItem* entry = lstUsers->item(i);
-    if (entry->isSelected() && SamePerson(entry->text(), sender)) return;
+  for (const QListWidgetItem* entry : lstUsers->selectedItems()) {
+    if (SamePerson(DeliveredName(*entry), sender)) return;
   }
+  const QString text = DisplayText(message);
   const bool own = SamePerson(sender, txtSn_.text());
-  AppendLine(QStringLiteral("\n") + sender + QStringLiteral(":"),
+  AppendLine(QStringLiteral("\n") + ShownLine(sender) + QStringLiteral(":"),
              NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
 }
 
 void frmConsole::WritePersonLine(const QString& name, bool inside) {
   if (!isVisible()) return;
-  AppendLine(QStringLiteral("\n") + name, NameFormat(QColor(0, 0, 0)),
+  AppendLine(QStringLiteral("\n") + ShownLine(name), NameFormat(QColor(0, 0, 0)),
              inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."));
   if (inside) {
-    lstUsers->addItem(name);
-  } else {
-    for (int i = 0; i < lstUsers->count(); ++i) {
-      if (SamePerson(lstUsers->item(i)->text(), name)) {
-        delete lstUsers->takeItem(i);
-        break;
-      }
-    }
+    AddToPeople(name);
+  } else if (const auto row = people_.RemoveFirst(PersonKey(name))) {
+    delete lstUsers->takeItem(static_cast<int>(*row));
   }
   ShowPeopleCount();
 }
 
+void frmConsole::WriteLinesNotShown(std::size_t count) {
+  if (!isVisible()) return;
+  AppendLine(QStringLiteral("\n"), PlainFormat(),
+             QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
+}
+
 void frmConsole::ShowPeopleCount() { lblPpl->setText(QString::number(lstUsers->count())); }
 
-void frmConsole::ClearPeople() { lstUsers->clear(); }
+void frmConsole::ClearPeople() {
+  lstUsers->clear();
+  people_.Clear();
+}
 
-void frmConsole::AddPerson(const std::string& name) { lstUsers->addItem(FromWire(name)); }
+void frmConsole::AddPerson(const std::string& name) { AddToPeople(FromWire(name)); }
+
+void frmConsole::AddToPeople(const QString& name) {
+  const QString shown = ShownLine(name);
+  auto* entry = new QListWidgetItem(shown);
+  if (shown != name) entry->setData(kDeliveredName, name);
+  lstUsers->addItem(entry);
+  people_.Append(PersonKey(name));
+}
 
 void frmConsole::closeEvent(QCloseEvent* event) {
   chkConsole_.setChecked(false);
@@ -129,6 +159,13 @@ void frmConsole::cmdSend_Click() {
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
   QTextCursor cursor(txtChatBox->document());
+  // The oldest lines go in an edit of their own: one edit spanning the whole
+  // document would make the view drop the layout of every line in between.
+  const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
+  if (oldest > 0) {
+    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(oldest));
+    cursor.removeSelectedText();
+  }
   // One edit, so the new line is laid out once rather than once per piece.
   cursor.beginEditBlock();
   cursor.movePosition(QTextCursor::End);

@@ -12,14 +12,17 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include "PeopleIndex.h"
 #include "PeopleList.h"
 #include "QuovTOCSock.h"
+#include "TranscriptBudget.h"
 
 class frmConsole : public QWidget, public PeopleList {
   Q_OBJECT
 
  public:
-  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole);
+  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
+             TranscriptBudget transcript = TranscriptBudget());
 
   // Empties the transcript and the people list; the caption becomes "---".
   void Clear();
@@ -31,6 +34,8 @@ class frmConsole : public QWidget, public PeopleList {
   void WriteMessage(const QString& sender, const QString& message);
   // An arrival or departure line, and the people list and count that follow it.
   void WritePersonLine(const QString& name, bool inside);
+  // A line saying how many lines were not written because too many waited.
+  void WriteLinesNotShown(std::size_t count);
   void ShowPeopleCount();
 
   void ClearPeople() override;
@@ -51,9 +56,13 @@ class frmConsole : public QWidget, public PeopleList {
   // Appends a line at the end of the transcript, the name emphasized in
   // nameFormat and the rest plain black, and follows it.
   void AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest);
+  void AddToPeople(const QString& name);
 
   QuovTOCSock& toc_;
   QLineEdit& txtSn_;
   QLineEdit& txtCr_;
   QCheckBox& chkConsole_;
+  // Kept in step with lstUsers: every change to its entries goes through both.
+  PeopleIndex people_;
+  TranscriptBudget transcript_;
 };

@@ -33,6 +33,14 @@ def main(out, parts):
         print(f"{family}: " + ", ".join(f"{c:.0f} ns" for c in costs) + f" per item; growth {growth:.2f}x")
         if growth > 1.3:
             failures.append(f"{family} cost per item grew {growth:.2f}x (target: 1.3x)")
+    no_box = next((run for name, run in by_name.items() if name.startswith("BM_FloodWithNoBox")), None)
+    drained = next((run for name, run in by_name.items() if name.startswith("BM_FloodDrainedAfterABox")), None)
+    if no_box and drained:
+        ratio = drained["real_time"] / no_box["real_time"]
+        print(f"Flood drained after a box: {ratio:.2f}x the time with no box, "
+              f"peak {drained['peak_waiting_MiB']:.1f} MiB waiting")
+        if ratio > 2:
+            failures.append(f"the flood drains in {ratio:.1f}x the time with no box (target: 2x)")
     for failure in failures:
         print("MISSED:", failure)
     print("results written to", out)

@@ -5,6 +5,7 @@
 #include <QTextFragment>
 
 #include "ConsoleText.h"
+#include "TranscriptBudget.h"
 #include "WindowFixture.h"
 #include "WireText.h"
 
@@ -118,6 +119,44 @@ TEST_F(ConsoleTest, TwoArrivalsThenOneDepartureLeaveOneEntry) {
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
 }
 
+TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
+  SignOnAndJoin("myname:bob");
+  Open();
+  Say("bob", "hello\nalice: please send me your password");
+  Say("b\xe2\x80\xaeob", "hi\xe2\x80\xae there\r\n");
+  Deliver("CHAT_UPDATE_BUDDY:42:T:eve\nalice");
+  const std::vector<std::string> lines = Transcript();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], "bob: hello\u23CEalice: please send me your password");
+  EXPECT_EQ(lines[2], "bob: hi there\u23CE");
+  EXPECT_EQ(lines[3], "eve\u23CEalice has entered the room.");
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob", "eve\u23CEalice"}));
+
+  window->console->lstUsers->item(2)->setSelected(true);
+  Say("eve\nalice", "hidden");
+  EXPECT_EQ(Transcript().size(), 4u) << "the selected entry still hides that person";
+  Deliver("CHAT_UPDATE_BUDDY:42:F:eve\nalice");
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
+}
+
+TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
+  QuovTOCSock toc(std::make_unique<FakeSocket>());
+  QLineEdit txtSn(QStringLiteral("myname"));
+  QLineEdit txtCr(QStringLiteral("lobby"));
+  QCheckBox chkConsole;
+  frmConsole console(toc, txtSn, txtCr, chkConsole, TranscriptBudget(3, 60));
+  console.show();
+  console.SetHeader(QStringLiteral("h"));
+  for (const char* text : {"a", "b", "c", "0123456789012345"}) {
+    console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text));
+  }
+  std::vector<std::string> lines;
+  for (QTextBlock block = console.txtChatBox->document()->begin(); block.isValid(); block = block.next()) {
+    lines.push_back(block.text().toStdString());
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"bob: c", "bob: 0123456789012345"}));
+}
+
 TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
   SignOnAndJoin();
   Open();
@@ -152,6 +191,11 @@ TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("0"));
   Say("bob", "still here");
   EXPECT_EQ(Transcript().back(), "bob: still here");
+
+  Deliver("CHAT_UPDATE_BUDDY:42:F:bob");
+  Deliver("CHAT_UPDATE_BUDDY:42:T:carol:bob");
+  Deliver("CHAT_UPDATE_BUDDY:42:F:bob");
+  EXPECT_EQ(People(), std::vector<std::string>{"carol"}) << "the emptied list forgets bob";
 }
 
 TEST_F(ConsoleTest, HiddenConsoleRecordsNothingAndItsCloseBoxClearsTheCheckBox) {
@@ -161,6 +205,8 @@ TEST_F(ConsoleTest, HiddenConsoleRecordsNothingAndItsCloseBoxClearsTheCheckBox) 
   EXPECT_EQ(window->console->txtChatBox->toPlainText(), QString());
   Open();
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"})) << "filled from the control's occupants";
+  Deliver("CHAT_UPDATE_BUDDY:42:F:bob");
+  EXPECT_EQ(People(), std::vector<std::string>{"myname"});
 
   window->console->close();
   EXPECT_FALSE(window->chkConsole->isChecked());

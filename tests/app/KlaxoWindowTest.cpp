@@ -10,6 +10,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "MessageBoxAlerts.h"
 #include "WindowFixture.h"
@@ -207,6 +208,43 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
   EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
             (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2"}));
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
+}
+
+// A room floods while one box stays open, past the bound of what may wait;
+// then the connection drops. The session ends as it would have with no box
+// open, every alert is shown or counted, and what waited stayed bounded.
+TEST_F(WindowTest, AFloodBehindAnAlertLosesNoStateAndCountsWhatGivesWay) {
+  SignOnAndJoin();
+  window->chkConsole->setChecked(true);
+  AddWord(QStringLiteral("cat"));
+  const std::string text(60000, 'x');
+  constexpr std::size_t kAlerting = 600;
+  alerts->whileShowing = [&](std::size_t count) {
+    if (count != 1) return;
+    for (int i = 0; i < 300; ++i) Say("bob", text);
+    Deliver("CHAT_UPDATE_BUDDY:42:T:carol:dave");
+    for (std::size_t i = 0; i < kAlerting; ++i) Say("bob", "cat " + text);
+    Deliver("CHAT_UPDATE_BUDDY:42:F:Bob");
+    Deliver("CHAT_JOIN:43:other");
+    sock->Fail("Network down");
+  };
+  Say("bob", "cat 1");
+
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
+  EXPECT_FALSE(window->InChat);
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "dave"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("3"));
+
+  ASSERT_GE(alerts->shown.size(), 2u);
+  const std::string& last = alerts->shown.back();
+  const std::size_t dropped = std::stoul(last);
+  EXPECT_EQ(last, std::to_string(dropped) + " more alerts were dropped: too many were waiting to be shown.");
+  EXPECT_EQ(alerts->shown.size() - 2 + dropped, kAlerting) << "every alert is shown or counted";
+  EXPECT_LE(window->Waiting().PeakWaitingBytes(), EventQueue::kMaxWaitingBytes);
+  EXPECT_GT(window->Waiting().PeakWaitingBytes(), EventQueue::kMaxWaitingBytes - (1u << 20));
+  const std::vector<std::string> lines = Transcript();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "(900 lines were not shown: too many waited behind an alert.)"),
+            lines.end());
 }
 
 TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {

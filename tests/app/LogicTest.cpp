@@ -1,10 +1,13 @@
 // The application's pure rules: the exchange reader, word matching, the
 // console's texts, the text edge, the --server option, the one-at-a-time
-// event queue, the session's timing and the word list file's format. The word box's key rule is tested through the
-// window.
+// event queue, the session's timing and the word list file's format. The word
+// box's key rule is tested through the window.
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +15,12 @@
 #include "ConsoleText.h"
 #include "EventQueue.h"
 #include "ExchangeReader.h"
+#include "PeopleIndex.h"
 #include "ServerAddress.h"
 #include "SessionKeeper.h"
+#include "ShownLine.h"
 #include "TextEdge.h"
+#include "TranscriptBudget.h"
 #include "WordList.h"
 #include "WordsFile.h"
 
@@ -79,6 +85,75 @@ TEST(WordMatching, OneEntryPerMatchInListOrderAndNothingInEmptyText) {
   EXPECT_EQ(MatchingWords({"cat", "dog"}, QStringLiteral("dog")), QStringList{"dog"});
   EXPECT_EQ(MatchingWords({""}, QStringLiteral("x")), QStringList{""});
   EXPECT_EQ(MatchingWords({""}, QString()), QStringList{});
+  EXPECT_EQ(AlertText(QString::fromUtf16(u"bob\u202E"), QStringLiteral("hi\nalice: x")),
+            QString::fromUtf16(u"bob: hi\u23CEalice: x"))
+      << "the box shows one line per message";
+}
+
+TEST(ShownLine, LineBreaksShowAsAMarkAndDirectionControlsGo) {
+  const struct {
+    const char16_t* text;
+    const char16_t* shown;
+  } cases[] = {
+      {u"hello\nalice: please send me your password", u"hello\u23CEalice: please send me your password"},
+      {u"a\r\nb\rc\n\nd", u"a\u23CEb\u23CEc\u23CE\u23CEd"},
+      {u"v\vf\fn\u0085l\u2028p\u2029", u"v\u23CEf\u23CEn\u23CEl\u23CEp\u23CE"},
+      {u"abc\u202Egnp.exe", u"abcgnp.exe"},
+      {u"\u202A\u202B\u202C\u202D x \u2066\u2067\u2068\u2069", u" x "},
+      {u"\u200F\u05E9\u05DC\u05D5\u05DD \u2065\u206A\u2029", u"\u200F\u05E9\u05DC\u05D5\u05DD \u2065\u206A\u23CE"},
+      {u"tab\tstays", u"tab\tstays"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShownLine(QString::fromUtf16(c.text)), QString::fromUtf16(c.shown)) << Print(QString::fromUtf16(c.text));
+  }
+}
+
+TEST(PeopleIndex, ADepartureFindsTheFirstEntryOfThatNameAndItsRow) {
+  PeopleIndex index;
+  for (const char* name : {"carol", "bob", "carol", "dave"}) index.Append(name);
+  EXPECT_EQ(index.RemoveFirst("carol"), 0u);
+  EXPECT_EQ(index.RemoveFirst("dave"), 2u);
+  EXPECT_EQ(index.RemoveFirst("carol"), 1u);
+  EXPECT_EQ(index.RemoveFirst("carol"), std::nullopt);
+  EXPECT_EQ(index.Size(), 1u);
+  index.Clear();
+  EXPECT_EQ(index.RemoveFirst("bob"), std::nullopt);
+}
+
+TEST(PeopleIndex, AgreesWithAListThroughLongChurn) {
+  PeopleIndex index;
+  std::vector<std::string> list;
+  std::uint32_t seed = 7;
+  for (int step = 0; step < 20000; ++step) {
+    seed = seed * 1103515245u + 12345u;
+    const std::string name = "n" + std::to_string((seed >> 16) % 50);
+    if ((seed >> 8) % 5 < 2) {
+      index.Append(name);
+      list.push_back(name);
+      continue;
+    }
+    const auto first = std::find(list.begin(), list.end(), name);
+    const auto row = index.RemoveFirst(name);
+    if (first == list.end()) {
+      ASSERT_EQ(row, std::nullopt) << step;
+    } else {
+      ASSERT_EQ(row, static_cast<std::size_t>(first - list.begin())) << step;
+      list.erase(first);
+    }
+    ASSERT_EQ(index.Size(), list.size());
+  }
+}
+
+TEST(TranscriptBudget, DropsTheOldestLinesPastEitherBoundButNeverTheNewest) {
+  TranscriptBudget budget(3, 10);
+  budget.Restart(4);
+  EXPECT_EQ(budget.Add(2), 0u);
+  EXPECT_EQ(budget.Add(2), 0u);
+  EXPECT_EQ(budget.Add(1), 1u) << "a fourth line";
+  EXPECT_EQ(budget.Add(8), 2u) << "2 + 2 + 1 + 8 bytes";
+  EXPECT_EQ(budget.Add(20), 2u);
+  EXPECT_EQ(budget.Lines(), 1u);
+  EXPECT_EQ(budget.Bytes(), 20u);
 }
 
 TEST(ConsoleText, TagsGoBeforeEntitiesAndAmpersandIsDecodedLast) {
@@ -91,6 +166,9 @@ TEST(ConsoleText, TagsGoBeforeEntitiesAndAmpersandIsDecodedLast) {
       {"a &gt; b &amp; c", "a > b & c"},
       {"x>y<z", "x>y<z"},
       {"<font color=red>caf\xc3\xa9</font>", "caf\xc3\xa9"},
+      {"<b>hi</b>\n<b>bob:</b> x&#10;",
+       "hi\xe2\x8f\x8e"
+       "bob: x&#10;"},
   };
   for (const auto& c : cases) EXPECT_EQ(Print(DisplayText(QString::fromUtf8(c.message))), c.shown) << c.message;
 }
@@ -144,9 +222,33 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
   }
 }
 
-TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
-  EventQueue queue;
+// Records what the queue shows, in order: "alert:TEXT", "not shown:N",
+// "dropped:N", and whatever the queued work adds.
+struct QueueLog {
   std::vector<std::string> done;
+  EventQueue::Presenter Presenter() {
+    return {[this](const QString& alert) { done.push_back("alert:" + alert.toStdString()); },
+            [this](std::size_t lines) { done.push_back("not shown:" + std::to_string(lines)); },
+            [this](std::size_t alerts) { done.push_back("dropped:" + std::to_string(alerts)); }};
+  }
+  [[nodiscard]] std::vector<std::string> Starting(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const std::string& entry : done) {
+      if (entry.rfind(prefix, 0) == 0) found.push_back(entry);
+    }
+    return found;
+  }
+  [[nodiscard]] std::size_t Sum(const std::string& prefix) const {
+    std::size_t sum = 0;
+    for (const std::string& entry : Starting(prefix)) sum += std::stoul(entry.substr(prefix.size()));
+    return sum;
+  }
+};
+
+TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
+  QueueLog log;
+  EventQueue queue(log.Presenter());
+  std::vector<std::string>& done = log.done;
   queue.Run([&] {
     done.emplace_back("first begins");
     queue.Run([&] {
@@ -161,15 +263,96 @@ TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
   EXPECT_EQ(done, (std::vector<std::string>{"first begins", "first ends", "second", "third", "fourth"}));
 }
 
-TEST(EventQueue, WaitingWorkIsBounded) {
-  EventQueue queue;
-  std::size_t ran = 0;
-  queue.Run([&] {
-    for (std::size_t i = 0; i < EventQueue::kMaxWaiting + 5; ++i) queue.Run([&] { ++ran; });
-  });
-  EXPECT_EQ(ran, EventQueue::kMaxWaiting);
-  queue.Run([&] { ++ran; });
-  EXPECT_EQ(ran, EventQueue::kMaxWaiting + 1) << "work runs again once the queue has drained";
+TEST(EventQueue, PlainLinesGiveWayBeforeTheLinesOfAlertingMessages) {
+  constexpr std::size_t kEntry = EventQueue::kEntryBytes;
+  QueueLog log;
+  EventQueue::Presenter recording = log.Presenter();
+  std::unique_ptr<EventQueue> queue;
+  const auto message = [&](const char* name, std::size_t alerts) {
+    return EventQueue::Message{QString::fromUtf8(name), alerts, [&log, name] { log.done.emplace_back(name); }, kEntry};
+  };
+  const auto showAlert = [&](const QString& alert) {
+    recording.showAlert(alert);
+    if (alert != QStringLiteral("a0")) return;
+    queue->Run(message("a1", 1));
+    for (const char* name : {"p1", "p2", "p3", "p4"}) queue->Run(message(name, 0));
+  };
+  queue = std::make_unique<EventQueue>(
+      EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, 6 * kEntry);
+  queue->Run(message("a0", 1));
+  EXPECT_EQ(log.done, (std::vector<std::string>{"alert:a0", "a0", "alert:a1", "a1", "not shown:3", "p4"}));
+}
+
+// A server floods the room while one box is open, far past the bound: session
+// work all runs in order, lines give way first, and every alert is shown or
+// counted in one more alert at the end.
+TEST(EventQueue, AFloodBehindABoxKeepsSessionWorkAndCountsWhatGivesWay) {
+  constexpr std::size_t kBound = 32 * EventQueue::kEntryBytes;
+  constexpr std::size_t kLineBytes = 2 * EventQueue::kEntryBytes;
+  QueueLog log;
+  EventQueue::Presenter recording = log.Presenter();
+  std::unique_ptr<EventQueue> queue;
+  std::size_t plainLines = 0;
+  std::size_t alertMessages = 1;
+  const auto line = [&](std::string text) {
+    return [&log, text = std::move(text)] { log.done.push_back("line:" + text); };
+  };
+  const auto plain = [&] {
+    const std::string name = "p" + std::to_string(plainLines++);
+    queue->Run(EventQueue::Message{{}, 0, line(name), kLineBytes});
+  };
+  const auto alerting = [&] {
+    const std::string name = "a" + std::to_string(alertMessages++);
+    queue->Run(EventQueue::Message{QString::fromStdString(name), 1, line(name), kLineBytes});
+  };
+  const auto work = [&](const std::string& name, std::size_t bytes = 0) {
+    queue->Run([&log, name] { log.done.push_back("work:" + name); }, bytes);
+  };
+  std::size_t maxWaiting = 0;
+  const auto flood = [&] {
+    work("joined");
+    for (int i = 0; i < 40; ++i) plain();
+    work("arrival");
+    for (int i = 0; i < 60; ++i) {
+      alerting();
+      if (i % 10 == 0) plain();
+    }
+    work("departure");
+    for (int i = 0; i < 20; ++i) plain();
+    maxWaiting = queue->PeakWaitingBytes();
+    // Session work past the bound still waits.
+    for (int i = 0; i < 40; ++i) work("left", kLineBytes);
+    work("disconnected");
+  };
+  const auto showAlert = [&](const QString& alert) {
+    recording.showAlert(alert);
+    if (alert == QStringLiteral("a0")) flood();
+  };
+  queue = std::make_unique<EventQueue>(
+      EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, kBound);
+  queue->Run(EventQueue::Message{QStringLiteral("a0"), 1, line("a0"), kLineBytes});
+
+  std::vector<std::string> session{"work:joined", "work:arrival", "work:departure"};
+  session.insert(session.end(), 40, "work:left");
+  session.emplace_back("work:disconnected");
+  EXPECT_EQ(log.Starting("work:"), session);
+  EXPECT_LE(maxWaiting, kBound);
+  EXPECT_EQ(queue->WaitingBytes(), 0u);
+
+  const std::vector<std::string> alerts = log.Starting("alert:");
+  const std::size_t dropped = log.Sum("dropped:");
+  EXPECT_GT(dropped, 0u);
+  EXPECT_EQ(alerts.size() + dropped, alertMessages) << "every alert is shown or counted";
+  for (std::size_t i = 0; i < alerts.size(); ++i) EXPECT_EQ(alerts[i], "alert:a" + std::to_string(i));
+  EXPECT_EQ(log.done.back(), "dropped:" + std::to_string(dropped)) << "one more alert, after the last";
+
+  EXPECT_EQ(log.Starting("line:").size() + log.Sum("not shown:"), plainLines + alertMessages)
+      << "every line is written or counted";
+  const auto notice = std::find_if(log.done.begin(), log.done.end(),
+                                   [](const std::string& entry) { return entry.rfind("not shown:", 0) == 0; });
+  ASSERT_NE(notice, log.done.end());
+  EXPECT_EQ(*(notice - 1), "work:joined") << "the notice takes the place of the oldest line dropped";
+  EXPECT_EQ(log.Starting("not shown:").size(), 1u) << "one notice while it waits";
 }
 
 TEST(SessionKeeper, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifth) {
