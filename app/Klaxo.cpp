@@ -164,13 +164,13 @@ void Klaxo::cmdJoin_Click() {
 
 void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
 
-void Klaxo::LoggedIn(const std::string& strUserName, Collection<std::string>&, Collection<std::string>&,
+void Klaxo::LoggedIn(std::string strUserName, Collection<std::string>&, Collection<std::string>&,
                      Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
   const QString name = FromWire(strUserName);
   events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
 }
 
-void Klaxo::LoggedOut(const std::string&) {
+void Klaxo::LoggedOut(std::string) {
   events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
 }
 
