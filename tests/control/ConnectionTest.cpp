@@ -161,12 +161,12 @@ TEST_F(ControlConnection, CorruptStreamClosesWithAReport) {
   EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(again)"));
 }
 
-TEST_F(ControlConnection, PartialFrameFromAnEarlierConnectionIsDropped) {
+TEST_F(ControlConnection, PartialFrameAndConfigurationFromAnEarlierConnectionAreDropped) {
   Connect();
-  sock->Deliver(ServerMessage("NICK:cut off").substr(0, 8));
+  sock->Deliver(ServerMessage("CONFIG2:g:Old\nb:stale\n") + ServerMessage("NICK:cut off").substr(0, 8));
   Connect();
-  sock->Deliver(ServerMessage("NICK:fresh"));
-  EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(fresh)"));
+  sock->Deliver(ServerMessage("NICK:fresh") + ServerMessage("CONFIG2:g:New\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(fresh)", "LoggedIn(abc,[[group]New],[],[],[],,0)"));
 }
 
 TEST_F(ControlConnection, ServerClosingASessionIsReported) {
@@ -214,6 +214,32 @@ TEST_F(ControlConnection, LogOffReportsTheNameAndForgetsTheSession) {
   EXPECT_TRUE(toc->strAuthServer.empty());
   EXPECT_EQ(toc->LastChatID, 0);
   EXPECT_EQ(toc->UsersHere.Count(), 0u);
+}
+
+// A handler that renames the session or signs on again keeps the name it was given.
+TEST(ControlSessionEvents, HandlersGetTheirOwnCopyOfTheName) {
+  struct Renaming : QuovTOCSockEvents {
+    QuovTOCSock* toc = nullptr;
+    std::vector<std::string> seen;
+    void LoggedIn(std::string name, Collection<std::string>&, Collection<std::string>&, Collection<std::string>&,
+                  Collection<std::string>&, const std::string&, std::int16_t) override {
+      toc->strUserName = "renamed";
+      seen.push_back(name);
+    }
+    void LoggedOut(std::string name) override {
+      toc->Login("Other", "", "h", 5190);
+      seen.push_back(name);
+    }
+  } holder;
+  auto socket = std::make_unique<FakeSocket>();
+  FakeSocket* fake = socket.get();
+  QuovTOCSock toc(std::move(socket), &holder);
+  holder.toc = &toc;
+  toc.Login("abc", "", "h", 5190);
+  fake->Open();
+  fake->Deliver(ServerMessage("CONFIG2:done:\n"));
+  toc.LogOff();
+  EXPECT_THAT(holder.seen, ElementsAre("abc", "renamed"));
 }
 
 TEST_F(ControlConnection, SizeIsAlwaysTheLogos) {

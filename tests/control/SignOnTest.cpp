@@ -59,9 +59,9 @@ TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
 
 TEST_F(ControlSignOn, ConfigurationLineRules) {
   Connect();
-  sock->Deliver(
-      ServerMessage("CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\ndone:\ng:after\ndone:\n"));
-  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[],[],[],second,0)"));
+  sock->Deliver(ServerMessage(
+      "CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\nd:\n\ndone:\ng:after\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[\"\"],[],[\"\"],second,0)"));
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0)) << "exactly once";
 }
 
