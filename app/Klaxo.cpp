@@ -5,26 +5,18 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <limits>
 #include <string>
 #include <utility>
 
 #include "ExchangeReader.h"
 #include "Functions.h"
 #include "TextEdge.h"
+#include "Twips.h"
 #include "WordList.h"
 #include "mdlTray.h"
 
 namespace {
-
-// Twips to device-independent pixels.
-constexpr int Px(int twips) { return twips / 15; }
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
-  return widget;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width, int height) {
   auto* label = Place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
@@ -105,6 +97,8 @@ void Klaxo::BuildControls() {
   Label3->setBuddy(txtPw);
   Label4->setBuddy(txtCr);
   Label5->setBuddy(lstNotify);
+  // Qt's line edits stop at 32,767 characters unless told otherwise; these take any length.
+  for (QLineEdit* box : client->findChildren<QLineEdit*>()) box->setMaxLength(std::numeric_limits<int>::max());
 
   const QWidget* order[] = {chkConsole, txtNotify, cmdLeave, cmdJoin, cmdSignoff, cmdSignon,
                             lstNotify,  txtEx,     txtCr,    txtPw,   txtSn};

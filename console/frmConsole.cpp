@@ -3,14 +3,13 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <limits>
 
 #include "ConsoleText.h"
 #include "TextEdge.h"
+#include "Twips.h"
 
 namespace {
-
-// Twips to device-independent pixels.
-constexpr int Px(int twips) { return twips / 15; }
 
 // A hostile or very busy room must not grow the transcript without bound.
 constexpr int kTranscriptLines = 10000;
@@ -29,13 +28,6 @@ QTextCharFormat PlainFormat() {
   return format;
 }
 
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
-  return widget;
-}
-
 }  // namespace
 
 frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole)
@@ -49,6 +41,7 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
   lstUsers->setAccessibleName(QStringLiteral("People here"));
   txtMessage = Place(new QLineEdit(this), "txtMessage", 120, 3240, 4215, 285);
+  txtMessage->setMaxLength(std::numeric_limits<int>::max());  // Qt would stop at 32,767 characters
   txtMessage->setAccessibleName(QStringLiteral("Message to send"));
   // A plain-text box still carries a colour and weight per character, and it
   // lays out only what is on screen, so appending stays cheap as it grows.

@@ -24,6 +24,15 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
     EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
   }
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("Chat Console"));
+
+  const QString longText(40000, QLatin1Char('x'));
+  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->console->findChildren<QLineEdit*>();
+  ASSERT_EQ(boxes.size(), 6);
+  for (QLineEdit* box : boxes) {
+    box->setText(longText);
+    EXPECT_EQ(box->text().size(), longText.size()) << box->objectName().toStdString() << " limits its length";
+  }
 }
 
 TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
