@@ -215,11 +215,27 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
 }
 
 TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {
-  if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the window tests run offscreen, with no tray";
   window->mnuTray->trigger();
   EXPECT_TRUE(window->isVisible());
   EXPECT_FALSE(window->isMinimized());
   EXPECT_FALSE(mdlTray::TrayIconShown());
+}
+
+TEST_F(WindowTest, ExitAndTheCloseBoxEndTheProgramWithoutSigningOff) {
+  SignOn();
+  const int closes = sock->closeCount;
+  const std::function<void()> exits[] = {[&] { window->mnuExit->trigger(); }, [&] { window->close(); }};
+  for (const auto& exit : exits) {
+    window->show();
+    QTimer::singleShot(0, exit);
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the program did not end";
+  }
+  EXPECT_EQ(sock->closeCount, closes) << "no sign-off";
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged on 'myname'"));
 }
 
 TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
