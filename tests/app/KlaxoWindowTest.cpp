@@ -44,6 +44,13 @@ TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
   EXPECT_EQ(window->toc->strPassword, RoastPassword("Pass Word"));
   ASSERT_EQ(sock->connects.size(), 1u);
   EXPECT_EQ(sock->connects[0], (std::pair<std::string, std::int32_t>{"toc.test", 5191}));
+
+  window->txtSn->clear();
+  window->txtPw->clear();
+  window->cmdSignon->click();
+  EXPECT_EQ(sock->connects.size(), 2u) << "empty boxes sign on all the same";
+  EXPECT_EQ(window->toc->strUserName, "");
+  EXPECT_EQ(window->toc->strPassword, "0x");
 }
 
 TEST_F(WindowTest, JoinReadsTheExchangeAndSkipsNumbersBeyondSixteenBits) {
@@ -92,6 +99,15 @@ TEST_F(WindowTest, StatusLineFollowsTheSession) {
 
   window->cmdSignoff->click();
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged off"));
+
+  // Signed on again, no room joined since: Leave finds the room by the name as typed.
+  SignOn(QStringLiteral("abc"));
+  Deliver("CHAT_JOIN:8:The Room");
+  window->cmdSignoff->click();
+  SignOn(QStringLiteral("abc"));
+  window->txtCr->setText(QStringLiteral("The Room"));
+  window->cmdLeave->click();
+  EXPECT_TRUE(Sent(R"(toc_chat_leave "8")")) << sock->sent;
 }
 
 TEST_F(WindowTest, ALostConnectionIsReportedAndEndsTheChat) {
@@ -197,6 +213,7 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
     Deliver("CHAT_UPDATE_BUDDY:42:T:carol");
     EXPECT_NE(window->toc->UsersHere.Item("42")->Item("carol"), nullptr) << "occupants are still tracked";
     Say("carol", "cat 2");
+    Say("dave", "a cat 3");
     sock->Deliver(flap::BuildFrame(flap::kKeepAlive, 9, ""));
     EXPECT_NE(sock->TakeSent(), "") << "keep-alives are still answered";
     sock->Fail("Network down");
@@ -206,11 +223,11 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
   };
   Say("bob", "cat 1");
 
-  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat 1", "carol: cat 2"}));
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat 1", "carol: cat 2", "dave: a cat 3"}));
   const std::vector<std::string> lines = Transcript();
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-            (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2"}));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2", "dave: a cat 3"}));
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
 }
 
