@@ -35,11 +35,12 @@ class ConsoleTest : public WindowTest {
 
 TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
   SignOnAndJoin("myname:bob");
+  window->toc->strUserName = "My Name";  // the holder may write it; the caption shows it normalized
   Open();
   EXPECT_TRUE(window->console->isVisible());
   EXPECT_TRUE(window->Console);
   EXPECT_EQ(window->console->windowTitle(), QStringLiteral("thelobby - myname"));
-  EXPECT_EQ(Transcript(), (std::vector<std::string>{"myname is in Chat 'thelobby'"}));
+  EXPECT_EQ(Transcript(), (std::vector<std::string>{"My Name is in Chat 'thelobby'"}));
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("2"));
 }
@@ -133,10 +134,13 @@ TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
 
   window->console->cmdSend->click();
   EXPECT_EQ(sock->sent, "") << "an empty box sends nothing";
+  window->console->txtMessage->setText(QStringLiteral(" "));
+  window->console->cmdSend->click();
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + " \"", 5)) << "a space is not an empty box";
 
   window->console->txtMessage->setText(QStringLiteral("café"));
   QTest::keyClick(window->console->txtMessage, Qt::Key_Return);
-  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + "caf\xc3\xa9\"", 5)) << "Enter sends, as UTF-8";
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + "caf\xc3\xa9\"", 6)) << "Enter sends, as UTF-8";
 }
 
 TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {

@@ -37,11 +37,11 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
 
 TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
   window->txtSn->setText(QStringLiteral("My Name"));
-  window->txtPw->setText(QStringLiteral("Pass Word"));
+  window->txtPw->setText(QStringLiteral(" Pass Word "));
   window->cmdSignon->click();
   EXPECT_EQ(window->txtSn->text(), QStringLiteral("myname"));
   EXPECT_EQ(window->toc->strUserName, "myname");
-  EXPECT_EQ(window->toc->strPassword, RoastPassword("Pass Word"));
+  EXPECT_EQ(window->toc->strPassword, RoastPassword(" Pass Word "));
   ASSERT_EQ(sock->connects.size(), 1u);
   EXPECT_EQ(sock->connects[0], (std::pair<std::string, std::int32_t>{"toc.test", 5191}));
 
@@ -104,6 +104,7 @@ TEST_F(WindowTest, StatusLineFollowsTheSession) {
   SignOn(QStringLiteral("abc"));
   Deliver("CHAT_JOIN:8:The Room");
   window->cmdSignoff->click();
+  EXPECT_TRUE(window->InChat) << "only LeftChat ends InChat";
   SignOn(QStringLiteral("abc"));
   window->txtCr->setText(QStringLiteral("The Room"));
   window->cmdLeave->click();
@@ -150,20 +151,26 @@ TEST_F(WindowTest, WordBoxKeySequences) {
   enter();
   EXPECT_EQ(Words(), (QStringList{"cat", "cat"})) << "equal only without its space, so added";
 
+  type("Cat");
+  enter();
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat", "Cat"})) << "compared case-sensitively";
+
   type("cats");
   EXPECT_EQ(box->text(), QStringLiteral("s"));
   box->clear();
 
   type("cat");
+  QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+  EXPECT_EQ(box->text(), QStringLiteral("cat")) << "Delete produces no character";
   QTest::keyClick(box, Qt::Key_Backspace);
   EXPECT_EQ(box->text(), QString());
 
   type("   ");
   enter();
-  EXPECT_EQ(Words(), (QStringList{"cat", "cat", ""}));
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat", "Cat", ""}));
 
   enter();
-  EXPECT_EQ(Words().size(), 3) << "Enter on an empty box adds nothing";
+  EXPECT_EQ(Words().size(), 4) << "Enter on an empty box adds nothing";
 }
 
 TEST_F(WindowTest, DoubleClickRemovesExactlyThatEntry) {
@@ -192,6 +199,7 @@ TEST_F(WindowTest, AlertsOncePerListedWordFoundInTheCleanedText) {
       {{"café"}, "un caf\xe9 noir", {"bob: un café noir"}},
       {{"café"}, "un caf\xc3\xa9 noir", {"bob: un café noir"}},
       {{""}, "<i></i>", {}},
+      {{"cat"}, " <i>cat</i> ", {"bob:  cat "}},
   };
   for (const auto& c : cases) {
     window->lstNotify->clear();
@@ -264,6 +272,19 @@ TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
   QStringList bar;
   for (QAction* item : window->menuBar()->actions()) bar.append(item->text());
   EXPECT_EQ(bar, (QStringList{"File", "About", "Send to Tray"}));
+
+  QString about;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    about = box->windowTitle() + QStringLiteral("|") + box->text();
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->click();
+  });
+  window->mnuAbout->trigger();
+  EXPECT_TRUE(about.startsWith(QStringLiteral("About|"))) << about.toStdString();
+  EXPECT_FALSE(about.contains(QLatin1Char('\n'))) << "a one-line credit";
 }
 
 TEST_F(WindowTest, ShowRestoresAHiddenMinimizedWindowToItsNormalSize) {
@@ -313,4 +334,46 @@ TEST_F(WindowTest, TabMovesThroughTheControlsInTheirOrder) {
                          "txtEx", "txtCr", "txtPw", "txtSn"}));
   EXPECT_EQ(TabOrderFrom(window->console->txtChatBox, 4),
             (QStringList{"txtChatBox", "txtMessage", "lstUsers", "cmdSend"}));
+}
+
+TEST_F(WindowTest, ControlsHaveTheirCaptionsAndPlacesInTwips) {
+  const frmConsole& c = *window->console;
+  const struct {
+    const QWidget* widget;
+    const char* caption;
+    int left, top, width, height;
+  } controls[] = {
+      {window->txtSn, "", 360, 120, 1695, 285},
+      {window->txtPw, "", 360, 480, 1695, 285},
+      {window->txtCr, "", 360, 1200, 1455, 285},
+      {window->txtEx, "4", 1800, 1200, 255, 285},
+      {window->lstNotify, "", 2160, 360, 1335, 1620},
+      {window->cmdSignon, "Sign On", 360, 840, 855, 255},
+      {window->cmdSignoff, "Sign Off", 1320, 840, 735, 255},
+      {window->cmdJoin, "Join", 360, 1560, 735, 255},
+      {window->cmdLeave, "Leave", 1200, 1560, 855, 255},
+      {window->txtNotify, "", 2160, 2040, 1335, 285},
+      {window->chkConsole, "Open Chatroom Console", 360, 2280, 3135, 255},
+      {window->Label2, "SN", 0, 120, 255, 255},
+      {window->Label3, "PW", 0, 480, 375, 255},
+      {window->Label4, "CR", 0, 1200, 255, 255},
+      {window->lblStat, "Status - ", 360, 1920, 1695, 375},
+      {window->Label5, "Word List", 2160, 120, 1095, 255},
+      {c.cmdSend, "Send", 4440, 3240, 1575, 255},
+      {c.lstUsers, "", 4440, 360, 1575, 2790},
+      {c.txtMessage, "", 120, 3240, 4215, 285},
+      {c.txtChatBox, "", 120, 120, 4215, 3015},
+      {c.lblPpl, "0", 5520, 120, 375, 255},
+      {c.Label1, "People Here", 4440, 120, 975, 255},
+  };
+  // 15 twips make one pixel.
+  for (const auto& control : controls) {
+    const std::string name = control.widget->objectName().toStdString();
+    EXPECT_EQ(control.widget->property("text").toString(), QString::fromUtf8(control.caption)) << name;
+    EXPECT_EQ(control.widget->geometry(),
+              QRect(control.left / 15, control.top / 15, control.width / 15, control.height / 15))
+        << name;
+  }
+  EXPECT_EQ(window->centralWidget()->size(), QSize(3585 / 15, 2565 / 15));
+  EXPECT_EQ(c.size(), QSize(6090 / 15, 3615 / 15));
 }

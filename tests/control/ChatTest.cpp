@@ -65,7 +65,7 @@ TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
   EXPECT_EQ(toc->GetChatName(7), "a:b") << "room names keep their colons";
   Say("CHAT_UPDATE_BUDDY:7:T:bob");
   Say("CHAT_UPDATE_BUDDY:7:F:bob");
-  Say("CHAT_UPDATE_BUDDY:7:F:carol");
+  Say("CHAT_UPDATE_BUDDY:7:x:carol");
   Say("CHAT_UPDATE_BUDDY:99:T:dave:erin");
   EXPECT_THAT(events.lines,
               ElementsAre("JoinedChat(a:b,7)", "InitialJoin(bob,7)", "ChatUserUpdate(bob,true,7)",
@@ -134,6 +134,8 @@ TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
   Say("CHAT_IN_ENC:5:bob:F:A");
   EXPECT_THAT(events.lines, IsEmpty());
   EXPECT_THAT(Occupants(*toc, "abc"), ElementsAre("<no entry>"));
+  Say("CHAT_JOIN:9");
+  EXPECT_EQ(toc->LastChatID, 9) << "a join without a name is recorded, unannounced";
 }
 
 TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
@@ -186,8 +188,8 @@ TEST_F(ControlChat, CommandLinesAreExact) {
   expectLine("toc_chat_join \"-3\" \"The \"Big\" \\ Room\"");
   toc->SendChat("Lobby", "hi");
   EXPECT_EQ(expectLine("toc_chat_send \"12\" \"hi\""), 23u);
-  toc->SendChat("Lobby", "hi", 30);
-  expectLine("toc_chat_send \"30\" \"hi\"");
+  toc->SendChat("Lobby", "hi", -30);
+  expectLine("toc_chat_send \"-30\" \"hi\"");
   toc->SendChat("Lobby", "a\"b\\c$d(e)f[g]h{i}j: 'k'");
   expectLine("toc_chat_send \"12\" \"a\\\"b\\\\c\\$d\\(e\\)f\\[g\\]h\\{i\\}j: 'k'\"");
   toc->LeaveChat("Anything", 7);

@@ -22,8 +22,10 @@ TEST_F(ControlConnection, LoginStoresTheSessionAndConnects) {
   EXPECT_EQ(sock->connects[0], std::make_pair(std::string("toc.example"), 5191));
   EXPECT_EQ(sock->closeCount, 1) << "Login closes the socket before connecting";
 
+  toc->UsersHere.Add(Collection<std::string>{}, "42");
   toc->Login("x", "", "h", 5190, " auth.example ");
   EXPECT_EQ(toc->strAuthServer, "auth.example");
+  EXPECT_EQ(toc->UsersHere.Count(), 0u);
 }
 
 TEST_F(ControlConnection, GreetingIsEightUnframedBytes) {
@@ -182,7 +184,8 @@ TEST_F(ControlConnection, CloseWithoutASessionRaisesNothing) {
   toc->Login("", "", "h", 5190);
   sock->Open();
   sock->PeerClose();
-  EXPECT_THAT(events.lines, IsEmpty());
+  sock->Deliver(ServerMessage("NICK:after the close"));
+  EXPECT_THAT(events.lines, IsEmpty()) << "nothing is read while not connected";
 }
 
 TEST_F(ControlConnection, SocketErrorIsReportedAndCloses) {
