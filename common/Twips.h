@@ -1,5 +1,5 @@
-// Window controls are laid out in twips, 1/1440 inch, as the windows were
-// designed; 15 twips make one pixel at 96 dots per inch.
+// Both windows place their controls in twips, 1/1440 inch; 15 twips make
+// one pixel at 96 dots per inch.
 #pragma once
 
 #include <QString>
