@@ -9,26 +9,19 @@
 #include <QRandomGenerator>
 #include <QTimer>
 #include <cstdio>
+#include <limits>
 #include <string>
 #include <utility>
 
 #include "ExchangeReader.h"
 #include "Functions.h"
+#include "ShownLine.h"
 #include "TextEdge.h"
+#include "Twips.h"
 #include "WordList.h"
 #include "mdlTray.h"
 
 namespace {
-
-// Twips to device-independent pixels.
-constexpr int Px(int twips) { return twips / 15; }
-
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
-  return widget;
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left, int top, int width, int height) {
   auto* label = Place(new QLabel(QString::fromUtf8(text), parent), name, left, top, width, height);
@@ -126,6 +119,8 @@ void Klaxo::BuildControls() {
   Label3->setBuddy(txtPw);
   Label4->setBuddy(txtCr);
   Label5->setBuddy(lstNotify);
+  // Qt's line edits stop at 32,767 characters unless told otherwise; these take any length.
+  for (QLineEdit* box : client->findChildren<QLineEdit*>()) box->setMaxLength(std::numeric_limits<int>::max());
 
   const QWidget* order[] = {chkConsole, txtNotify, cmdLeave, cmdJoin, cmdSignoff, cmdSignon,
                             lstNotify,  txtEx,     txtCr,    txtPw,   txtSn};
@@ -202,17 +197,17 @@ void Klaxo::cmdJoin_Click() {
 
 void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
 
-void Klaxo::LoggedIn(const std::string& strUserName, Collection<std::string>&, Collection<std::string>&,
+void Klaxo::LoggedIn(std::string strUserName, Collection<std::string>&, Collection<std::string>&,
                      Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
   keeper_.LoggedIn(clock_->Now());
   ScheduleWake();
   // After the control's own sign-on steps, which end once this returns.
   if (lastRoom_) QTimer::singleShot(0, this, &Klaxo::RejoinLastRoom);
-  const QString name = FromWire(strUserName);
+  const QString name = ShownLine(FromWire(strUserName));
   events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
 }
 
-void Klaxo::LoggedOut(const std::string&) {
+void Klaxo::LoggedOut(std::string) {
   events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
 }
 
@@ -246,7 +241,7 @@ void Klaxo::WinsockError(std::string& strError) {
   rejoining_ = false;
   const auto retryIn = keeper_.Dropped(clock_->Now());
   ScheduleWake();
-  ShowDisconnected(FromWire(strError), retryIn);
+  ShowDisconnected(ShownLine(FromWire(strError)), retryIn);
 }
 
 void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
@@ -258,7 +253,7 @@ void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
   ScheduleWake();
   signOnPassword_.clear();
   toc->LogOff();
-  const QString text = FromWire(strError);
+  const QString text = ShownLine(FromWire(strError));
   events_.Run([this, text] { lblStat->setText(text); });
 }
 

@@ -91,10 +91,10 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::unique_ptr<frmConsole> console;
 
   // The events the window handles.
-  void LoggedIn(const std::string& strUserName, Collection<std::string>& BuddyList, Collection<std::string>& BlockList,
+  void LoggedIn(std::string strUserName, Collection<std::string>& BuddyList, Collection<std::string>& BlockList,
                 Collection<std::string>& PrivateList, Collection<std::string>& MiscData,
                 const std::string& strPreferences, std::int16_t PrivacyMode) override;
-  void LoggedOut(const std::string& strUserName) override;
+  void LoggedOut(std::string strUserName) override;
   void JoinedChat(std::string& strChatName, std::int32_t& lngChatID) override;
   void LeftChat(std::int32_t& lngChatID) override;
   void ChatMessage(std::int32_t& lngChatID, std::string& strUserName, std::string& strMessage) override;

@@ -3,17 +3,16 @@
 #include <QCloseEvent>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <limits>
 #include <utility>
 
 #include "ConsoleText.h"
 #include "Functions.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
+#include "Twips.h"
 
 namespace {
-
-// Twips to device-independent pixels.
-constexpr int Px(int twips) { return twips / 15; }
 
 QTextCharFormat NameFormat(const QColor& colour) {
   QTextCharFormat format;
@@ -44,13 +43,6 @@ std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(tex
 // The key under which the people index holds a name: the normalized name.
 std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
 
-template <typename W>
-W* Place(W* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(Px(left), Px(top), Px(width), Px(height));
-  return widget;
-}
-
 }  // namespace
 
 frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
@@ -65,6 +57,7 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
   lstUsers->setAccessibleName(QStringLiteral("People here"));
   txtMessage = Place(new QLineEdit(this), "txtMessage", 120, 3240, 4215, 285);
+  txtMessage->setMaxLength(std::numeric_limits<int>::max());  // Qt would stop at 32,767 characters
   txtMessage->setAccessibleName(QStringLiteral("Message to send"));
   // A plain-text box still carries a colour and weight per character, and it
   // lays out only what is on screen, so appending stays cheap as it grows.

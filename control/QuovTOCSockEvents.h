@@ -42,11 +42,15 @@ class QuovTOCSockEvents {
   virtual void BuddyUnblocked(std::string& /*strBuddy*/) {}
 
   // Session.
-  virtual void LoggedIn(const std::string& /*strUserName*/, Collection<std::string>& /*BuddyList*/,
+  // The screen name is a copy: a handler that signs on or off, or changes
+  // strUserName, does not change its own argument.
+  // NOLINTNEXTLINE(performance-unnecessary-value-param)
+  virtual void LoggedIn(std::string /*strUserName*/, Collection<std::string>& /*BuddyList*/,
                         Collection<std::string>& /*BlockList*/, Collection<std::string>& /*PrivateList*/,
                         Collection<std::string>& /*MiscData*/, const std::string& /*strPreferences*/,
                         std::int16_t /*PrivacyMode*/) {}
-  virtual void LoggedOut(const std::string& /*strUserName*/) {}
+  // NOLINTNEXTLINE(performance-unnecessary-value-param)
+  virtual void LoggedOut(std::string /*strUserName*/) {}
   virtual void ScreennameFormat(const std::string& /*strFormattedSN*/) {}
 
   // Messages, notices and failures.

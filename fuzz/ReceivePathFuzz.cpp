@@ -20,7 +20,7 @@ class CallingBackHolder : public QuovTOCSockEvents {
   FakeSocket* sock = nullptr;
   int events = 0;
 
-  void LoggedIn(const std::string&, Collection<std::string>&, Collection<std::string>&, Collection<std::string>&,
+  void LoggedIn(std::string, Collection<std::string>&, Collection<std::string>&, Collection<std::string>&,
                 Collection<std::string>&, const std::string&, std::int16_t) override {
     ++events;
     toc->JoinChat("lobby", 4);

@@ -2,8 +2,8 @@
 # Builds Klaxo and runs every test; installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev
+tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb trayer
 cmake --preset default
 cmake --build --preset default
-ctest --preset default
+tools/with-tray.sh ctest --preset default
 tools/package.sh

@@ -4,10 +4,8 @@
 #include <QTextBlock>
 #include <QTextFragment>
 
-#include "ConsoleText.h"
 #include "TranscriptBudget.h"
 #include "WindowFixture.h"
-#include "WireText.h"
 
 namespace {
 
@@ -38,11 +36,12 @@ class ConsoleTest : public WindowTest {
 
 TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
   SignOnAndJoin("myname:bob");
+  window->toc->strUserName = "My Name";  // the holder may write it; the caption shows it normalized
   Open();
   EXPECT_TRUE(window->console->isVisible());
   EXPECT_TRUE(window->Console);
   EXPECT_EQ(window->console->windowTitle(), QStringLiteral("thelobby - myname"));
-  EXPECT_EQ(Transcript(), (std::vector<std::string>{"myname is in Chat 'thelobby'"}));
+  EXPECT_EQ(Transcript(), (std::vector<std::string>{"My Name is in Chat 'thelobby'"}));
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("2"));
 }
@@ -112,7 +111,9 @@ TEST_F(ConsoleTest, TwoArrivalsThenOneDepartureLeaveOneEntry) {
   const auto runs = LastLineRuns(*window->console->txtChatBox);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_TRUE(runs[0].bold);
+  EXPECT_EQ(runs[0].colour, QColor(0, 0, 0));
   EXPECT_FALSE(runs[1].bold);
+  EXPECT_EQ(runs[1].colour, QColor(0, 0, 0));
 
   Deliver("CHAT_UPDATE_BUDDY:42:F:nobody");
   EXPECT_EQ(Transcript().back(), "nobody has left the room.");
@@ -160,22 +161,25 @@ TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
 TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
   SignOnAndJoin();
   Open();
-  window->console->txtMessage->setText(QStringLiteral("1<2"));
+  // The 69-character markup prefix, escaped for the command line.
+  const std::string line =
+      R"x(toc_chat_send "42" "<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">)x";
+  window->txtCr->setText(QStringLiteral("edited"));
+  window->console->txtMessage->setText(QStringLiteral("1<2 > 0 & (a\"b\")"));
   window->console->cmdSend->click();
-  const std::string markup = OutgoingMessage(QStringLiteral("1<2")).toStdString();
-  EXPECT_EQ(markup.size(), 69u + 6u);
-  EXPECT_EQ(markup.substr(69), "1&lt;2");
-  EXPECT_TRUE(Sent("toc_chat_send \"42\" \"" + EscapeText(markup) + "\"")) << sock->sent;
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + R"x(1&lt;2 > 0 & \(a\"b\"\)")x", 4)) << "to the room last joined";
   EXPECT_EQ(window->console->txtMessage->text(), QString());
   EXPECT_EQ(Transcript().back(), "myname is in Chat 'thelobby'") << "only the room's echo is written";
 
-  sock->TakeSent();
   window->console->cmdSend->click();
   EXPECT_EQ(sock->sent, "") << "an empty box sends nothing";
+  window->console->txtMessage->setText(QStringLiteral(" "));
+  window->console->cmdSend->click();
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + " \"", 5)) << "a space is not an empty box";
 
   window->console->txtMessage->setText(QStringLiteral("café"));
   QTest::keyClick(window->console->txtMessage, Qt::Key_Return);
-  EXPECT_NE(sock->sent.find("caf\xc3\xa9"), std::string::npos) << "Enter sends, as UTF-8";
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(line + "caf\xc3\xa9\"", 6)) << "Enter sends, as UTF-8";
 }
 
 TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {

@@ -2,6 +2,7 @@
 // line, the word box, alerts and the one-box-at-a-time rule.
 #include <QDialog>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -29,17 +30,33 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
     EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
   }
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("Chat Console"));
+
+  const QString longText(40000, QLatin1Char('x'));
+  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->console->findChildren<QLineEdit*>();
+  ASSERT_EQ(boxes.size(), 6);
+  for (QLineEdit* box : boxes) {
+    box->setText(longText);
+    EXPECT_EQ(box->text().size(), longText.size()) << box->objectName().toStdString() << " limits its length";
+  }
 }
 
 TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
   window->txtSn->setText(QStringLiteral("My Name"));
-  window->txtPw->setText(QStringLiteral("Pass Word"));
+  window->txtPw->setText(QStringLiteral(" Pass Word "));
   window->cmdSignon->click();
   EXPECT_EQ(window->txtSn->text(), QStringLiteral("myname"));
   EXPECT_EQ(window->toc->strUserName, "myname");
-  EXPECT_EQ(window->toc->strPassword, RoastPassword("Pass Word"));
+  EXPECT_EQ(window->toc->strPassword, RoastPassword(" Pass Word "));
   ASSERT_EQ(sock->connects.size(), 1u);
   EXPECT_EQ(sock->connects[0], (std::pair<std::string, std::int32_t>{"toc.test", 5191}));
+
+  window->txtSn->clear();
+  window->txtPw->clear();
+  window->cmdSignon->click();
+  EXPECT_EQ(sock->connects.size(), 2u) << "empty boxes sign on all the same";
+  EXPECT_EQ(window->toc->strUserName, "");
+  EXPECT_EQ(window->toc->strPassword, "0x");
 }
 
 TEST_F(WindowTest, JoinReadsTheExchangeAndSkipsNumbersBeyondSixteenBits) {
@@ -88,6 +105,16 @@ TEST_F(WindowTest, StatusLineFollowsTheSession) {
 
   window->cmdSignoff->click();
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged off"));
+
+  // Signed on again, no room joined since: Leave finds the room by the name as typed.
+  SignOn(QStringLiteral("abc"));
+  Deliver("CHAT_JOIN:8:The Room");
+  window->cmdSignoff->click();
+  EXPECT_TRUE(window->InChat) << "only LeftChat ends InChat";
+  SignOn(QStringLiteral("abc"));
+  window->txtCr->setText(QStringLiteral("The Room"));
+  window->cmdLeave->click();
+  EXPECT_TRUE(Sent(R"(toc_chat_leave "8")")) << sock->sent;
 }
 
 TEST_F(WindowTest, ALostConnectionIsReportedAndEndsTheChat) {
@@ -130,20 +157,26 @@ TEST_F(WindowTest, WordBoxKeySequences) {
   enter();
   EXPECT_EQ(Words(), (QStringList{"cat", "cat"})) << "equal only without its space, so added";
 
+  type("Cat");
+  enter();
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat", "Cat"})) << "compared case-sensitively";
+
   type("cats");
   EXPECT_EQ(box->text(), QStringLiteral("s"));
   box->clear();
 
   type("cat");
+  QTest::sendKeyEvent(QTest::Click, box, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+  EXPECT_EQ(box->text(), QStringLiteral("cat")) << "Delete produces no character";
   QTest::keyClick(box, Qt::Key_Backspace);
   EXPECT_EQ(box->text(), QString());
 
   type("   ");
   enter();
-  EXPECT_EQ(Words(), (QStringList{"cat", "cat", ""}));
+  EXPECT_EQ(Words(), (QStringList{"cat", "cat", "Cat", ""}));
 
   enter();
-  EXPECT_EQ(Words().size(), 3) << "Enter on an empty box adds nothing";
+  EXPECT_EQ(Words().size(), 4) << "Enter on an empty box adds nothing";
 }
 
 TEST_F(WindowTest, DoubleClickRemovesExactlyThatEntry) {
@@ -172,6 +205,7 @@ TEST_F(WindowTest, AlertsOncePerListedWordFoundInTheCleanedText) {
       {{"café"}, "un caf\xe9 noir", {"bob: un café noir"}},
       {{"café"}, "un caf\xc3\xa9 noir", {"bob: un café noir"}},
       {{""}, "<i></i>", {}},
+      {{"cat"}, " <i>cat</i> ", {"bob:  cat "}},
   };
   for (const auto& c : cases) {
     window->lstNotify->clear();
@@ -193,6 +227,7 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
     Deliver("CHAT_UPDATE_BUDDY:42:T:carol");
     EXPECT_NE(window->toc->UsersHere.Item("42")->Item("carol"), nullptr) << "occupants are still tracked";
     Say("carol", "cat 2");
+    Say("dave", "a cat 3");
     sock->Deliver(flap::BuildFrame(flap::kKeepAlive, 9, ""));
     EXPECT_NE(sock->TakeSent(), "") << "keep-alives are still answered";
     sock->Fail("Network down");
@@ -202,11 +237,11 @@ TEST_F(WindowTest, OneAlertAtATimeWithLaterEventsHandledAfterInOrder) {
   };
   Say("bob", "cat 1");
 
-  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat 1", "carol: cat 2"}));
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat 1", "carol: cat 2", "dave: a cat 3"}));
   const std::vector<std::string> lines = Transcript();
-  ASSERT_GE(lines.size(), 3u);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
-            (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2"}));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"bob: cat 1", "carol has entered the room.", "carol: cat 2", "dave: a cat 3"}));
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
 }
 
@@ -248,11 +283,27 @@ TEST_F(WindowTest, AFloodBehindAnAlertLosesNoStateAndCountsWhatGivesWay) {
 }
 
 TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {
-  if (QSystemTrayIcon::isSystemTrayAvailable()) GTEST_SKIP() << "this desktop has a tray";
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the window tests run offscreen, with no tray";
   window->mnuTray->trigger();
   EXPECT_TRUE(window->isVisible());
   EXPECT_FALSE(window->isMinimized());
   EXPECT_FALSE(mdlTray::TrayIconShown());
+}
+
+TEST_F(WindowTest, ExitAndTheCloseBoxEndTheProgramWithoutSigningOff) {
+  SignOn();
+  const int closes = sock->closeCount;
+  const std::function<void()> exits[] = {[&] { window->mnuExit->trigger(); }, [&] { window->close(); }};
+  for (const auto& exit : exits) {
+    window->show();
+    QTimer::singleShot(0, exit);
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the program did not end";
+  }
+  EXPECT_EQ(sock->closeCount, closes) << "no sign-off";
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged on 'myname'"));
 }
 
 TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
@@ -264,6 +315,19 @@ TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
   QStringList bar;
   for (QAction* item : window->menuBar()->actions()) bar.append(item->text());
   EXPECT_EQ(bar, (QStringList{"File", "About", "Send to Tray"}));
+
+  QString about;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    about = box->windowTitle() + QStringLiteral("|") + box->text();
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    box->button(QMessageBox::Ok)->click();
+  });
+  window->mnuAbout->trigger();
+  EXPECT_TRUE(about.startsWith(QStringLiteral("About|"))) << about.toStdString();
+  EXPECT_FALSE(about.contains(QLatin1Char('\n'))) << "a one-line credit";
 }
 
 TEST_F(WindowTest, ShowRestoresAHiddenMinimizedWindowToItsNormalSize) {
@@ -334,4 +398,46 @@ TEST_F(WindowTest, TabMovesThroughTheControlsInTheirOrder) {
                          "txtEx", "txtCr", "txtPw", "txtSn"}));
   EXPECT_EQ(TabOrderFrom(window->console->txtChatBox, 4),
             (QStringList{"txtChatBox", "txtMessage", "lstUsers", "cmdSend"}));
+}
+
+TEST_F(WindowTest, ControlsHaveTheirCaptionsAndPlacesInTwips) {
+  const frmConsole& c = *window->console;
+  const struct {
+    const QWidget* widget;
+    const char* caption;
+    int left, top, width, height;
+  } controls[] = {
+      {window->txtSn, "", 360, 120, 1695, 285},
+      {window->txtPw, "", 360, 480, 1695, 285},
+      {window->txtCr, "", 360, 1200, 1455, 285},
+      {window->txtEx, "4", 1800, 1200, 255, 285},
+      {window->lstNotify, "", 2160, 360, 1335, 1620},
+      {window->cmdSignon, "Sign On", 360, 840, 855, 255},
+      {window->cmdSignoff, "Sign Off", 1320, 840, 735, 255},
+      {window->cmdJoin, "Join", 360, 1560, 735, 255},
+      {window->cmdLeave, "Leave", 1200, 1560, 855, 255},
+      {window->txtNotify, "", 2160, 2040, 1335, 285},
+      {window->chkConsole, "Open Chatroom Console", 360, 2280, 3135, 255},
+      {window->Label2, "SN", 0, 120, 255, 255},
+      {window->Label3, "PW", 0, 480, 375, 255},
+      {window->Label4, "CR", 0, 1200, 255, 255},
+      {window->lblStat, "Status - ", 360, 1920, 1695, 375},
+      {window->Label5, "Word List", 2160, 120, 1095, 255},
+      {c.cmdSend, "Send", 4440, 3240, 1575, 255},
+      {c.lstUsers, "", 4440, 360, 1575, 2790},
+      {c.txtMessage, "", 120, 3240, 4215, 285},
+      {c.txtChatBox, "", 120, 120, 4215, 3015},
+      {c.lblPpl, "0", 5520, 120, 375, 255},
+      {c.Label1, "People Here", 4440, 120, 975, 255},
+  };
+  // 15 twips make one pixel.
+  for (const auto& control : controls) {
+    const std::string name = control.widget->objectName().toStdString();
+    EXPECT_EQ(control.widget->property("text").toString(), QString::fromUtf8(control.caption)) << name;
+    EXPECT_EQ(control.widget->geometry(),
+              QRect(control.left / 15, control.top / 15, control.width / 15, control.height / 15))
+        << name;
+  }
+  EXPECT_EQ(window->centralWidget()->size(), QSize(3585 / 15, 2565 / 15));
+  EXPECT_EQ(c.size(), QSize(6090 / 15, 3615 / 15));
 }

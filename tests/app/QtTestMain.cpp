@@ -7,6 +7,8 @@
 int main(int argc, char* argv[]) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // As in the program: only Exit ends it, not the last window closing.
+  QApplication::setQuitOnLastWindowClosed(false);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

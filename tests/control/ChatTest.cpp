@@ -43,6 +43,8 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
 
   Say("CHAT_UPDATE_BUDDY:42:F:Alice B:bob");
   EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "a departure handles its first name only";
+  Say("CHAT_JOIN:42:Lobby");
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "joined again before CHAT_LEFT: the list stays";
 
   Say("CHAT_IN_ENC:42:bob:F:US-ASCII:en:hi: there");
   Say("CHAT_LEFT:42");
@@ -51,11 +53,11 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
 
   Say("CHAT_JOIN:42:Lobby");
   Say("CHAT_UPDATE_BUDDY:42:T:abc");
-  EXPECT_THAT(
-      events.lines,
-      ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
-                  "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)", "ChatMessage(42,bob,hi: there)",
-                  "LeftChat(42)", "JoinedChat(Lobby,42)", "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
+  EXPECT_THAT(events.lines,
+              ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
+                          "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)", "JoinedChat(Lobby,42)",
+                          "ChatMessage(42,bob,hi: there)", "LeftChat(42)", "JoinedChat(Lobby,42)",
+                          "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
 }
 
 TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
@@ -63,7 +65,7 @@ TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
   EXPECT_EQ(toc->GetChatName(7), "a:b") << "room names keep their colons";
   Say("CHAT_UPDATE_BUDDY:7:T:bob");
   Say("CHAT_UPDATE_BUDDY:7:F:bob");
-  Say("CHAT_UPDATE_BUDDY:7:F:carol");
+  Say("CHAT_UPDATE_BUDDY:7:x:carol");
   Say("CHAT_UPDATE_BUDDY:99:T:dave:erin");
   EXPECT_THAT(events.lines,
               ElementsAre("JoinedChat(a:b,7)", "InitialJoin(bob,7)", "ChatUserUpdate(bob,true,7)",
@@ -79,18 +81,27 @@ TEST_F(ControlChat, HandlerSeesTheRoomAsItWasBeforeEachName) {
     if (line.rfind("ChatUserUpdate", 0) == 0) countsSeen.push_back(toc->UsersHere.Item("42")->Count());
   };
   Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob:ALICEB");
-  EXPECT_THAT(countsSeen, ElementsAre(0u, 1u, 2u));
-  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B", "bob=bob")) << "a name already present is not added";
+  Say("CHAT_UPDATE_BUDDY:42:F:BOB");
+  EXPECT_THAT(countsSeen, ElementsAre(0u, 1u, 2u, 2u)) << "a departure is raised before the name leaves";
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B")) << "a name already present is not added";
 }
 
+// The room is looked up again after every event: a handler may end the
+// session and the holder may put other records in place of the old ones.
 TEST_F(ControlChat, HandlerThatEndsTheSessionMidListIsSafe) {
   Say("CHAT_JOIN:42:Lobby");
+  Collection<Collection<std::string>> taken;
   events.onEvent = [&](const std::string& line) {
-    if (line == "ChatUserUpdate(b,true,42)") toc->LogOff();
+    if (line != "ChatUserUpdate(b,true,42)") return;
+    taken = std::move(toc->UsersHere);
+    toc->LogOff();
+    toc->UsersHere.Add(Collection<std::string>{}, "42");
   };
   Say("CHAT_UPDATE_BUDDY:42:T:a:b:c");
-  EXPECT_EQ(toc->UsersHere.Count(), 0u);
   EXPECT_EQ(events.lines.back(), "ChatUserUpdate(c,true,42)");
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("b=b", "c=c"));
+  ASSERT_NE(taken.Item("42"), nullptr);
+  EXPECT_EQ(taken.Item("42")->Count(), 1u) << "only a went into the room taken away";
 }
 
 TEST_F(ControlChat, JoinedChatHandlerWritesLastChatIDItself) {
@@ -123,6 +134,8 @@ TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
   Say("CHAT_IN_ENC:5:bob:F:A");
   EXPECT_THAT(events.lines, IsEmpty());
   EXPECT_THAT(Occupants(*toc, "abc"), ElementsAre("<no entry>"));
+  Say("CHAT_JOIN:9");
+  EXPECT_EQ(toc->LastChatID, 9) << "a join without a name is recorded, unannounced";
 }
 
 TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
@@ -175,8 +188,8 @@ TEST_F(ControlChat, CommandLinesAreExact) {
   expectLine("toc_chat_join \"-3\" \"The \"Big\" \\ Room\"");
   toc->SendChat("Lobby", "hi");
   EXPECT_EQ(expectLine("toc_chat_send \"12\" \"hi\""), 23u);
-  toc->SendChat("Lobby", "hi", 30);
-  expectLine("toc_chat_send \"30\" \"hi\"");
+  toc->SendChat("Lobby", "hi", -30);
+  expectLine("toc_chat_send \"-30\" \"hi\"");
   toc->SendChat("Lobby", "a\"b\\c$d(e)f[g]h{i}j: 'k'");
   expectLine("toc_chat_send \"12\" \"a\\\"b\\\\c\\$d\\(e\\)f\\[g\\]h\\{i\\}j: 'k'\"");
   toc->LeaveChat("Anything", 7);

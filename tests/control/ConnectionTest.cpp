@@ -22,8 +22,10 @@ TEST_F(ControlConnection, LoginStoresTheSessionAndConnects) {
   EXPECT_EQ(sock->connects[0], std::make_pair(std::string("toc.example"), 5191));
   EXPECT_EQ(sock->closeCount, 1) << "Login closes the socket before connecting";
 
+  toc->UsersHere.Add(Collection<std::string>{}, "42");
   toc->Login("x", "", "h", 5190, " auth.example ");
   EXPECT_EQ(toc->strAuthServer, "auth.example");
+  EXPECT_EQ(toc->UsersHere.Count(), 0u);
 }
 
 TEST_F(ControlConnection, GreetingIsEightUnframedBytes) {
@@ -161,12 +163,12 @@ TEST_F(ControlConnection, CorruptStreamClosesWithAReport) {
   EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(again)"));
 }
 
-TEST_F(ControlConnection, PartialFrameFromAnEarlierConnectionIsDropped) {
+TEST_F(ControlConnection, PartialFrameAndConfigurationFromAnEarlierConnectionAreDropped) {
   Connect();
-  sock->Deliver(ServerMessage("NICK:cut off").substr(0, 8));
+  sock->Deliver(ServerMessage("CONFIG2:g:Old\nb:stale\n") + ServerMessage("NICK:cut off").substr(0, 8));
   Connect();
-  sock->Deliver(ServerMessage("NICK:fresh"));
-  EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(fresh)"));
+  sock->Deliver(ServerMessage("NICK:fresh") + ServerMessage("CONFIG2:g:New\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(fresh)", "LoggedIn(abc,[[group]New],[],[],[],,0)"));
 }
 
 TEST_F(ControlConnection, ServerClosingASessionIsReported) {
@@ -182,7 +184,8 @@ TEST_F(ControlConnection, CloseWithoutASessionRaisesNothing) {
   toc->Login("", "", "h", 5190);
   sock->Open();
   sock->PeerClose();
-  EXPECT_THAT(events.lines, IsEmpty());
+  sock->Deliver(ServerMessage("NICK:after the close"));
+  EXPECT_THAT(events.lines, IsEmpty()) << "nothing is read while not connected";
 }
 
 TEST_F(ControlConnection, SocketErrorIsReportedAndCloses) {
@@ -214,6 +217,32 @@ TEST_F(ControlConnection, LogOffReportsTheNameAndForgetsTheSession) {
   EXPECT_TRUE(toc->strAuthServer.empty());
   EXPECT_EQ(toc->LastChatID, 0);
   EXPECT_EQ(toc->UsersHere.Count(), 0u);
+}
+
+// A handler that renames the session or signs on again keeps the name it was given.
+TEST(ControlSessionEvents, HandlersGetTheirOwnCopyOfTheName) {
+  struct Renaming : QuovTOCSockEvents {
+    QuovTOCSock* toc = nullptr;
+    std::vector<std::string> seen;
+    void LoggedIn(std::string name, Collection<std::string>&, Collection<std::string>&, Collection<std::string>&,
+                  Collection<std::string>&, const std::string&, std::int16_t) override {
+      toc->strUserName = "renamed";
+      seen.push_back(name);
+    }
+    void LoggedOut(std::string name) override {
+      toc->Login("Other", "", "h", 5190);
+      seen.push_back(name);
+    }
+  } holder;
+  auto socket = std::make_unique<FakeSocket>();
+  FakeSocket* fake = socket.get();
+  QuovTOCSock toc(std::move(socket), &holder);
+  holder.toc = &toc;
+  toc.Login("abc", "", "h", 5190);
+  fake->Open();
+  fake->Deliver(ServerMessage("CONFIG2:done:\n"));
+  toc.LogOff();
+  EXPECT_THAT(holder.seen, ElementsAre("abc", "renamed"));
 }
 
 TEST_F(ControlConnection, SizeIsAlwaysTheLogos) {

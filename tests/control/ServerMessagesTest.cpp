@@ -66,6 +66,7 @@ TEST_F(ControlServerMessages, ListInsertions) {
       {"INSERTED2:B:Bobby:bob:Friends", ""},
       {"INSERTED2", ""},
       {"UPDATED2:b:bob:Friends", ""},
+      {"UPDATED2:g:Work", ""},
   });
 }
 

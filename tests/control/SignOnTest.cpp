@@ -48,20 +48,20 @@ TEST_F(ControlSignOn, OtherFrameTypes) {
 
 TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
   Connect("Ab C");
-  sock->Deliver(ServerMessage("CONFIG2:g:Friends\nb:alice\n"));
-  sock->Deliver(ServerMessage("CONFIG2:b:bob\nd:eve\np:carol\n"));
-  EXPECT_THAT(events.lines, IsEmpty());
+  sock->Deliver(ServerMessage("CONFIG2:g:Friends\nb:alice\nk:done:"));
+  sock->Deliver(ServerMessage("CONFIG2:\nb:bob\nd:eve\np:carol\n"));
+  EXPECT_THAT(events.lines, IsEmpty()) << "only the newly received text is searched for the end";
   EXPECT_THAT(sock->sent, IsEmpty());
   sock->Deliver(ServerMessage("CONFIG2:m:3\npref:x\nk:1\ndone:\n"));
-  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]Friends|alice|bob],[eve],[carol],[k:1],x,3)"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]Friends|alice|bob],[eve],[carol],[k:done:|k:1],x,3)"));
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0));
 }
 
 TEST_F(ControlSignOn, ConfigurationLineRules) {
   Connect();
-  sock->Deliver(
-      ServerMessage("CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\ndone:\ng:after\ndone:\n"));
-  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[],[],[],second,0)"));
+  sock->Deliver(ServerMessage(
+      "CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\nd:\n\ndone:\ng:after\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[\"\"],[],[\"\"],second,0)"));
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0)) << "exactly once";
 }
 

@@ -350,6 +350,8 @@ TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndTheirIdsAreNeverReused) {
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc:Bo B", "CHAT_JOIN:1:Tea Room",
                                      "CHAT_UPDATE_BUDDY:1:T:abc:Bo B"));
   h.Command(1, R"(toc_chat_leave "1")");
+  EXPECT_THAT(h.Take(1), ElementsAre("CHAT_LEFT:1")) << "the leaver is not told of its own departure";
+  EXPECT_THAT(h.Take(2), ElementsAre("CHAT_UPDATE_BUDDY:1:F:abc"));
   h.Command(2, R"(toc_chat_leave "1")");
   EXPECT_EQ(h.core.RoomCount(), 0u);
   h.Command(1, R"(toc_chat_join "5" "Tea Room")");
@@ -371,6 +373,8 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
   h.Command(2, R"(toc_chat_accept "1")");
   EXPECT_THAT(h.Take(2),
               ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
+  h.Command(2, R"(toc_chat_accept "1")");
+  EXPECT_THAT(h.Take(2), ElementsAre("ERROR:911")) << "an invitation is accepted once";
 }
 
 TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
@@ -550,6 +554,9 @@ TEST(DemoScript, PeopleArriveTalkAndAllLeaveByTheEnd) {
   EXPECT_GE(arrivals, 3);
   EXPECT_EQ(arrivals, departures);
   EXPECT_GE(messages, 10);
+  h.core.ScriptedMessage(room, "watcher", "not said by watcher");
+  h.Pump();
+  EXPECT_THAT(h.Take(1), IsEmpty()) << "the server speaks only for the people it plays";
   h.Command(1, R"(toc_chat_leave "1")");
   EXPECT_EQ(h.core.RoomCount(), 1u) << "the demo room stays open when empty";
 }

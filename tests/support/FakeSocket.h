@@ -1,5 +1,7 @@
-// A socket for tests: records every byte sent and lets the test deliver
-// arrivals in any chunking, a close by the peer and an error.
+// A socket for tests: records every byte the control hands it, whatever the
+// state, so that tests see what the control sends while not connected; and
+// lets the test deliver arrivals in any chunking, a close by the peer and an
+// error.
 #pragma once
 
 #include <string>
@@ -21,9 +23,7 @@ class FakeSocket : public TocSocket {
     state_ = SocketState::Closed;
     inbox_.clear();
   }
-  void SendData(const std::string& bytes) override {
-    if (state_ == SocketState::Connected) sent += bytes;
-  }
+  void SendData(const std::string& bytes) override { sent += bytes; }
   std::string GetData() override { return std::exchange(inbox_, {}); }
   [[nodiscard]] SocketState State() const override { return state_; }
 

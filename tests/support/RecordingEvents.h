@@ -15,9 +15,12 @@ class RecordingEvents : public QuovTOCSockEvents {
   std::function<void(const std::string&)> onEvent;
   bool recordIncomingPackets = false;
 
+  // An empty entry is written "", so that [] is an empty list and [""] a list of one empty text.
   static std::string Join(const Collection<std::string>& list) {
     std::string text = "[";
-    for (const auto& entry : list) text += (text.size() > 1 ? "|" : "") + entry.value;
+    for (const auto& entry : list) {
+      text += (text.size() > 1 ? "|" : "") + (entry.value.empty() ? std::string("\"\"") : entry.value);
+    }
     return text + "]";
   }
 
@@ -58,13 +61,13 @@ class RecordingEvents : public QuovTOCSockEvents {
   void GroupRemoved(std::string& group) override { Record("GroupRemoved(" + group + ")"); }
   void PrivateBuddyRemoved(std::string& buddy) override { Record("PrivateBuddyRemoved(" + buddy + ")"); }
   void BuddyUnblocked(std::string& buddy) override { Record("BuddyUnblocked(" + buddy + ")"); }
-  void LoggedIn(const std::string& user, Collection<std::string>& buddies, Collection<std::string>& blocked,
+  void LoggedIn(std::string user, Collection<std::string>& buddies, Collection<std::string>& blocked,
                 Collection<std::string>& permitted, Collection<std::string>& misc, const std::string& prefs,
                 std::int16_t mode) override {
     Record("LoggedIn(" + user + "," + Join(buddies) + "," + Join(blocked) + "," + Join(permitted) + "," + Join(misc) +
            "," + prefs + "," + N(mode) + ")");
   }
-  void LoggedOut(const std::string& user) override { Record("LoggedOut(" + user + ")"); }
+  void LoggedOut(std::string user) override { Record("LoggedOut(" + user + ")"); }
   void ScreennameFormat(const std::string& name) override { Record("ScreennameFormat(" + name + ")"); }
   void InstantMessage(std::string& user, std::string& text, bool& autoResponse, std::string& userClass) override {
     Record("InstantMessage(" + user + "," + text + "," + B(autoResponse) + "," + userClass + ")");
