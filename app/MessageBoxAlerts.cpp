@@ -53,6 +53,9 @@ void MessageBoxAlerts::ShowAlert(const QString& text) {
   view->setFrameShape(QFrame::NoFrame);
   view->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   view->setPlainText(text);
+  // The box is sized to the text below; a scroll area's own minimum would
+  // leave a short alert with a blank band under its line.
+  view->setMinimumSize(1, 1);
   QPalette palette = view->palette();
   palette.setColor(QPalette::Base, palette.color(QPalette::Window));
   view->setPalette(palette);
