@@ -22,7 +22,7 @@ namespace {
 // they are, other frames as <type N>.
 struct Harness {
   explicit Harness(AccountStore accounts = {}, bool verbose = false)
-      : core(std::move(accounts), ServerSettings{verbose, [] { return 1000; }}) {}
+      : core(std::move(accounts), ServerSettings{verbose, [this] { return now; }}) {}
 
   void Pump() {
     for (auto& out : core.TakeOutput()) {
@@ -45,6 +45,7 @@ struct Harness {
   }
   std::vector<std::string> Take(ConnectionId id) { return std::exchange(received[id], {}); }
 
+  std::int64_t now = 1000;
   ServerCore core;
   std::map<ConnectionId, std::vector<std::string>> received;
   std::set<ConnectionId> closed;
@@ -222,7 +223,7 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   Harness h;
   h.SignOn(1, "abc");
   h.Take(1);
-  h.Command(1, "toc2_new_buddies \"g:Friends\nb:Pat Smith\nb:lee:Lee L\n\"");
+  h.Command(1, "toc2_new_buddies \"b:solo\ng:Friends\nb:Pat Smith\nb:lee:Lee L\nb:friends\n\"");
   h.Command(1, "toc2_new_buddies \"g:Friends\nb:patsmith\n\"");
   h.Command(1, R"(toc2_new_group "Work")");
   h.Command(1, R"(toc2_add_deny "eve")");
@@ -232,12 +233,14 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   h.Command(1, R"(toc2_remove_buddy "lee" "friends")");
   h.Command(1, "toc2_set_pdmode 3");
   EXPECT_THAT(h.Take(1),
-              ElementsAre("INSERTED2:g:Friends", "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
-                          "INSERTED2:g:Work", "INSERTED2:d:eve", "INSERTED2:p:carol", "INSERTED2:p:dave",
-                          "DELETED2:p:dave", "DELETED2:b:lee:Friends"));
+              ElementsAre("INSERTED2:g:Buddies", "INSERTED2:b::solo:Buddies", "INSERTED2:g:Friends",
+                          "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
+                          "INSERTED2:b::friends:Friends", "INSERTED2:g:Work", "INSERTED2:d:eve", "INSERTED2:p:carol",
+                          "INSERTED2:p:dave", "DELETED2:p:dave", "DELETED2:b:lee:Friends"));
   h.core.Gone(1);
   h.SignOn(2, "abc");
-  EXPECT_THAT(h.Take(2).back(), "CONFIG2:g:Friends\nb:Pat Smith\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
+  EXPECT_THAT(h.Take(2).back(),
+              "CONFIG2:g:Buddies\nb:solo\ng:Friends\nb:Pat Smith\nb:friends\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
 }
 
 TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndTheirIdsAreNeverReused) {
@@ -290,6 +293,7 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(2, R"(toc_set_away "out to lunch")");
   h.Command(2, R"(toc_set_caps "cap-1")");
   h.Command(2, R"(toc_set_idle "120")");
+  h.now += 60;
   h.Command(1, R"(toc_send_im "B O B" "hi: there")");
   h.Command(1, R"(toc_send_im "bob" "brb" auto)");
   h.Command(1, R"(toc_send_im "carl" "hello")");
@@ -298,13 +302,16 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(1, R"(toc_evil "bob" "norm")");
   h.Command(1, R"(toc_evil "carl" "norm")");
   h.Command(1, R"(toc_change_passwd "wrong" "new")");
+  h.Command(1, R"(toc_change_passwd "pw" "")");
   h.Command(1, R"(toc_change_passwd "pw" "n\$w")");
   h.Command(1, R"(toc_format_nickname "A Bc")");
   EXPECT_THAT(h.Take(1), ElementsAre("IM_IN_ENC2:Bob:T:F:T: OU:F:L:en:out to lunch", "ERROR:901:carl",
-                                     "UPDATE_BUDDY2:Bob:T:0:1000:2: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
-                                     "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
+                                     "UPDATE_BUDDY2:Bob:T:0:1000:3: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
+                                     "ERROR:911", "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
   EXPECT_THAT(h.Take(2), ElementsAre("IM_IN_ENC2:abc:F:F:T: O:F:L:en:hi: there", "IM_IN_ENC2:abc:T:F:T: O:F:L:en:brb",
                                      "EVILED:3:", "EVILED:13:abc"));
+  for (int i = 0; i < 9; ++i) h.Command(1, R"(toc_evil "bob" "norm")");
+  EXPECT_EQ(h.Take(2).back(), "EVILED:100:A Bc") << "the level stops at 100";
   h.core.Gone(1);
   h.SignOn(3, "abc", "n$w");
   EXPECT_THAT(h.Take(3)[2], "NICK:A Bc");
