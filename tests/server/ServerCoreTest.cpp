@@ -156,6 +156,14 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
                                                                                              "abc",
                                                                                              11))},
       {"frame of unknown type", header + flap::BuildFrame(9, 2, "")},
+      {"sign-on frame with another tag", "FLAPON\n\n" + flap::BuildFrame(flap::kSignOn, 0,
+                                                                         std::string("\0\0\0\x01\0\x02\0\x03"
+                                                                                     "abc",
+                                                                                     11))},
+      {"a login command of another name",
+       "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand("toc_login" + LoginLine("abc", "pw").substr(10), 1)},
+      {"login as another name than the sign-on frame's",
+       "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand(LoginLine("bob", "pw"), 1)},
   };
   for (const auto& [what, bytes] : faults) {
     Harness h;
@@ -169,6 +177,10 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
     h.Command(1, R"(toc_chat_send "1" "still here")");
     EXPECT_THAT(h.Take(1), ElementsAre("CHAT_IN_ENC:1:bystander:F:A:en:still here")) << what;
   }
+  Harness full;
+  for (ConnectionId id = 1; id <= limits::kMaxConnections + 1; ++id) full.core.Open(id);
+  full.Pump();
+  EXPECT_EQ(full.closed, std::set<ConnectionId>{limits::kMaxConnections + 1}) << "one connection too many";
 }
 
 TEST(ServerCore, CommandOfExactly2048BytesIsServed) {
@@ -176,6 +188,7 @@ TEST(ServerCore, CommandOfExactly2048BytesIsServed) {
   h.SignOn(1, "abc");
   h.Take(1);
   h.Command(1, "toc_set_info \"" + std::string(2048 - 15, 'x') + "\"");
+  h.Feed(1, flap::BuildFrame(flap::kKeepAlive, 3, ""));
   h.Command(1, R"(toc_get_info "abc")");
   EXPECT_TRUE(h.closed.empty());
   EXPECT_EQ(h.Take(1).size(), 1u);
