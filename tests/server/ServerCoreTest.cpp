@@ -211,7 +211,7 @@ TEST(ServerCore, UnknownCommandsAndBadArgumentsGetAnErrorAndTheSessionGoesOn) {
   for (const std::string line :
        {"toc_bogus", "TOC_SEND_IM \"x\" \"y\"", "toc_send_im \"only one\"", "toc_chat_send \"77\" \"not in that room\"",
         "toc_chat_join \"x\" \"room\"", "toc_set_idle \"-5\"", "toc2_set_pdmode 9", "toc_evil \"abc\" \"loud\"",
-        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\""}) {
+        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\"", "toc_chat_join \"4\" \"a\x7f\""}) {
     h.Command(1, line);
     EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << line;
   }
@@ -295,6 +295,9 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
               ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
   h.Command(2, R"(toc_chat_accept "1")");
   EXPECT_THAT(h.Take(2), ElementsAre("ERROR:911")) << "an invitation is accepted once";
+  h.Take(1);
+  h.Command(1, R"(toc_chat_invite "1" "come")");
+  EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << "an invitation names someone";
 }
 
 TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
@@ -325,6 +328,11 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
                                      "EVILED:3:", "EVILED:13:abc"));
   for (int i = 0; i < 9; ++i) h.Command(1, R"(toc_evil "bob" "norm")");
   EXPECT_EQ(h.Take(2).back(), "EVILED:100:A Bc") << "the level stops at 100";
+  h.Command(2, "toc_set_away");
+  h.Command(2, "toc_set_caps");
+  h.Command(1, R"(toc_get_status "bob")");
+  EXPECT_THAT(h.Take(2), IsEmpty()) << "back, with no capabilities";
+  EXPECT_THAT(h.Take(1), ElementsAre("UPDATE_BUDDY2:Bob:T:100:1000:3: O:0"));
   h.core.Gone(1);
   h.SignOn(3, "abc", "n$w");
   EXPECT_THAT(h.Take(3)[2], "NICK:A Bc");
