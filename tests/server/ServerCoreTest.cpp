@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <sstream>
@@ -102,6 +103,11 @@ TEST(Configuration, IsCutAtLineEndsAndOnlyTheLastPieceHoldsDone) {
     joined += pieces[i];
   }
   EXPECT_EQ(joined, text);
+
+  Account exact;  // eight lines of 128 bytes
+  for (int i = 0; i < 8; ++i) exact.AddGroup(std::string(124, 'g') + std::to_string(i));
+  EXPECT_EQ(SplitConfiguration(exact.ConfigurationText(), limits::kConfigChunk)[0].size(), limits::kConfigChunk)
+      << "a piece may fill its chunk exactly";
 }
 
 TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
@@ -118,6 +124,19 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
     EXPECT_EQ(error, expected);
     EXPECT_FALSE(store.Closed());
   }
+
+  AccountStore store;
+  std::istringstream in(" Pat Smith :Pw\r\n");
+  std::string error;
+  ASSERT_TRUE(store.Load(in, error)) << error;
+  const Account* pat = store.Find("patsmith");
+  ASSERT_NE(pat, nullptr);
+  EXPECT_EQ(pat->displayName, "Pat Smith");
+  std::string roasted = RoastPassword("Pw");
+  EXPECT_TRUE(pat->AcceptsRoasted(roasted));
+  for (char& c : roasted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(pat->AcceptsRoasted(roasted)) << "the roasted password in capitals";
+  EXPECT_FALSE(pat->AcceptsRoasted(RoastPassword("pw")));
 }
 
 TEST(Accounts, TheStoreForgetsSomeoneNotSignedOnWhenFull) {
@@ -237,7 +256,7 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   h.SignOn(1, "abc");
   h.Take(1);
   h.Command(1, "toc2_new_buddies \"b:solo\ng:Friends\nb:Pat Smith\nb:lee:Lee L\nb:friends\n\"");
-  h.Command(1, "toc2_new_buddies \"g:Friends\nb:patsmith\n\"");
+  h.Command(1, "toc2_new_buddies \"g:FRIENDS\nb:patsmith\n\"");
   h.Command(1, R"(toc2_new_group "Work")");
   h.Command(1, R"(toc2_add_deny "eve")");
   h.Command(1, R"(toc2_add_permit "carol")");
