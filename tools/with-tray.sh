@@ -6,7 +6,7 @@ set -euo pipefail
 number="$(mktemp)"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill ${tray:-} "$xvfb" 2>/dev/null || true; rm -f "$number"' EXIT
+trap 'kill ${tray:-} "$xvfb" 2>/dev/null || true; wait 2>/dev/null || true; rm -f "$number"' EXIT
 for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
 [ -s "$number" ] || { echo "with-tray.sh: Xvfb did not start" >&2; exit 1; }
 display=":$(cat "$number")"

@@ -35,14 +35,17 @@ class ConsoleTest : public WindowTest {
 };
 
 TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
-  SignOnAndJoin("myname:bob");
+  SignOnAndJoin("myname:Zo\xc3\xab");
   window->toc->strUserName = "My Name";  // the holder may write it; the caption shows it normalized
   Open();
   EXPECT_TRUE(window->console->isVisible());
   EXPECT_TRUE(window->Console);
   EXPECT_EQ(window->console->windowTitle(), QStringLiteral("thelobby - myname"));
   EXPECT_EQ(Transcript(), (std::vector<std::string>{"My Name is in Chat 'thelobby'"}));
-  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
+  const auto header = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(header.size(), 1u);
+  EXPECT_FALSE(header[0].bold);
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "Zo\xc3\xab"}));
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("2"));
 }
 

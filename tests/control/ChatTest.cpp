@@ -130,6 +130,7 @@ TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
   events.lines.clear();
   Say("CHAT_IN_ENC:abc:bob:F:A:en:lost");
   Say("CHAT_LEFT:abc");
+  Say("CHAT_LEFT:5:x");
   Say("CHAT_JOIN");
   Say("CHAT_IN_ENC:5:bob:F:A");
   EXPECT_THAT(events.lines, IsEmpty());

@@ -83,6 +83,11 @@ TEST(ControlLoopback, RefusedConnectionAndUnknownHostAreReportedAndALaterLoginWo
   EXPECT_NE(events.lines[0], "WinsockError()");
 
   events.lines.clear();
+  toc.Login("abc", "pw", "127.0.0.1", 65536);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !events.lines.empty(); }, 5000));
+  EXPECT_EQ(events.lines[0], "WinsockError(Invalid port number 65536)");
+
+  events.lines.clear();
   toc.Login("abc", "pw", "no-such-host.invalid", 5190);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !events.lines.empty(); }, 10000));
   EXPECT_EQ(events.lines[0].rfind("WinsockError(", 0), 0u) << events.lines[0];

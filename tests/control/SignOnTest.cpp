@@ -49,6 +49,7 @@ TEST_F(ControlSignOn, OtherFrameTypes) {
 TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
   Connect("Ab C");
   sock->Deliver(ServerMessage("CONFIG2:g:Friends\nb:alice\nk:done:"));
+  sock->Deliver(ServerMessage("CONFIG2:"));
   sock->Deliver(ServerMessage("CONFIG2:\nb:bob\nd:eve\np:carol\n"));
   EXPECT_THAT(events.lines, IsEmpty()) << "only the newly received text is searched for the end";
   EXPECT_THAT(sock->sent, IsEmpty());
@@ -59,9 +60,10 @@ TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
 
 TEST_F(ControlSignOn, ConfigurationLineRules) {
   Connect();
-  sock->Deliver(ServerMessage(
-      "CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:x\nm:\nd:\n\ndone:\ng:after\ndone:\n"));
-  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[\"\"],[],[\"\"],second,0)"));
+  sock->Deliver(
+      ServerMessage("CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:7x\nm:x\nm:\nd:\n\nmx:1\ndone:\ng:"
+                    "after\ndone:\n"));
+  EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[\"\"],[],[\"\"|mx:1],second,7)"));
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0)) << "exactly once";
 }
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -142,6 +143,11 @@ TEST(Configuration, IsCutAtLineEndsAndOnlyTheLastPieceHoldsDone) {
     joined += pieces[i];
   }
   EXPECT_EQ(joined, text);
+
+  Account exact;  // eight lines of 128 bytes
+  for (int i = 0; i < 8; ++i) exact.AddGroup(std::string(124, 'g') + std::to_string(i));
+  EXPECT_EQ(SplitConfiguration(exact.ConfigurationText(), limits::kConfigChunk)[0].size(), limits::kConfigChunk)
+      << "a piece may fill its chunk exactly";
 }
 
 TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
@@ -158,6 +164,19 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
     EXPECT_EQ(error, expected);
     EXPECT_FALSE(store.Closed());
   }
+
+  AccountStore store;
+  std::istringstream in(" Pat Smith :Pw\r\n");
+  std::string error;
+  ASSERT_TRUE(store.Load(in, error)) << error;
+  const Account* pat = store.Find("patsmith");
+  ASSERT_NE(pat, nullptr);
+  EXPECT_EQ(pat->displayName, "Pat Smith");
+  std::string roasted = RoastPassword("Pw");
+  EXPECT_TRUE(pat->AcceptsRoasted(roasted));
+  for (char& c : roasted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_TRUE(pat->AcceptsRoasted(roasted)) << "the roasted password in capitals";
+  EXPECT_FALSE(pat->AcceptsRoasted(RoastPassword("pw")));
 }
 
 TEST(Accounts, AByteOrderMarkAndSpacesAroundNameAndPasswordAreNotPartOfThem) {
@@ -251,6 +270,14 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
                                                                                              "abc",
                                                                                              11))},
       {"frame of unknown type", header + flap::BuildFrame(9, 2, "")},
+      {"sign-on frame with another tag", "FLAPON\n\n" + flap::BuildFrame(flap::kSignOn, 0,
+                                                                         std::string("\0\0\0\x01\0\x02\0\x03"
+                                                                                     "abc",
+                                                                                     11))},
+      {"a login command of another name",
+       "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand("toc_login" + LoginLine("abc", "pw").substr(10), 1)},
+      {"login as another name than the sign-on frame's",
+       "FLAPON\n\n" + SignOnFrameFor("abc") + ClientCommand(LoginLine("bob", "pw"), 1)},
   };
   for (const auto& [what, bytes] : faults) {
     Harness h;
@@ -264,6 +291,10 @@ TEST(ServerCore, ProtocolFaultsCloseOnlyTheFaultyConnection) {
     h.Command(1, R"(toc_chat_send "1" "still here")");
     EXPECT_THAT(h.Take(1), ElementsAre("CHAT_IN_ENC:1:bystander:F:A:en:still here")) << what;
   }
+  Harness full;
+  for (ConnectionId id = 1; id <= limits::kMaxConnections + 1; ++id) full.Open(id);
+  full.Pump();
+  EXPECT_EQ(full.closed, std::set<ConnectionId>{limits::kMaxConnections + 1}) << "one connection too many";
 }
 
 TEST(ServerCore, CommandOfExactly2048BytesIsServed) {
@@ -271,6 +302,7 @@ TEST(ServerCore, CommandOfExactly2048BytesIsServed) {
   h.SignOn(1, "abc");
   h.Take(1);
   h.Command(1, "toc_set_info \"" + std::string(2048 - 15, 'x') + "\"");
+  h.Feed(1, flap::BuildFrame(flap::kKeepAlive, 3, ""));
   h.Command(1, R"(toc_get_info "abc")");
   EXPECT_TRUE(h.closed.empty());
   EXPECT_EQ(h.Take(1).size(), 1u);
@@ -293,7 +325,7 @@ TEST(ServerCore, UnknownCommandsAndBadArgumentsGetAnErrorAndTheSessionGoesOn) {
   for (const std::string line :
        {"toc_bogus", "TOC_SEND_IM \"x\" \"y\"", "toc_send_im \"only one\"", "toc_chat_send \"77\" \"not in that room\"",
         "toc_chat_join \"x\" \"room\"", "toc_set_idle \"-5\"", "toc2_set_pdmode 9", "toc_evil \"abc\" \"loud\"",
-        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\""}) {
+        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\"", "toc_chat_join \"4\" \"a\x7f\""}) {
     h.Command(1, line);
     EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << line;
   }
@@ -318,8 +350,8 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   Harness h;
   h.SignOn(1, "abc");
   h.Take(1);
-  h.Command(1, "toc2_new_buddies \"g:Friends\nb:Pat Smith\nb:lee:Lee L\n\"");
-  h.Command(1, "toc2_new_buddies \"g:Friends\nb:patsmith\n\"");
+  h.Command(1, "toc2_new_buddies \"b:solo\ng:Friends\nb:Pat Smith\nb:lee:Lee L\nb:friends\n\"");
+  h.Command(1, "toc2_new_buddies \"g:FRIENDS\nb:patsmith\n\"");
   h.Command(1, R"(toc2_new_group "Work")");
   h.Command(1, R"(toc2_add_deny "eve")");
   h.Command(1, R"(toc2_add_permit "carol")");
@@ -328,12 +360,14 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   h.Command(1, R"(toc2_remove_buddy "lee" "friends")");
   h.Command(1, "toc2_set_pdmode 3");
   EXPECT_THAT(h.Take(1),
-              ElementsAre("INSERTED2:g:Friends", "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
-                          "INSERTED2:g:Work", "INSERTED2:d:eve", "INSERTED2:p:carol", "INSERTED2:p:dave",
-                          "DELETED2:p:dave", "DELETED2:b:lee:Friends"));
+              ElementsAre("INSERTED2:g:Buddies", "INSERTED2:b::solo:Buddies", "INSERTED2:g:Friends",
+                          "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
+                          "INSERTED2:b::friends:Friends", "INSERTED2:g:Work", "INSERTED2:d:eve", "INSERTED2:p:carol",
+                          "INSERTED2:p:dave", "DELETED2:p:dave", "DELETED2:b:lee:Friends"));
   h.core.Gone(1);
   h.SignOn(2, "abc");
-  EXPECT_THAT(h.Take(2).back(), "CONFIG2:g:Friends\nb:Pat Smith\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
+  EXPECT_THAT(h.Take(2).back(),
+              "CONFIG2:g:Buddies\nb:solo\ng:Friends\nb:Pat Smith\nb:friends\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
 }
 
 TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndTheirIdsAreNeverReused) {
@@ -375,6 +409,9 @@ TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {
               ElementsAre("CHAT_INVITE:r0:1:abc:come (in)", "CHAT_JOIN:1:r0", "CHAT_UPDATE_BUDDY:1:T:abc:bob"));
   h.Command(2, R"(toc_chat_accept "1")");
   EXPECT_THAT(h.Take(2), ElementsAre("ERROR:911")) << "an invitation is accepted once";
+  h.Take(1);
+  h.Command(1, R"(toc_chat_invite "1" "come")");
+  EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << "an invitation names someone";
 }
 
 TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
@@ -386,6 +423,7 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(2, R"(toc_set_away "out to lunch")");
   h.Command(2, R"(toc_set_caps "cap-1")");
   h.Command(2, R"(toc_set_idle "120")");
+  h.now += 60;
   h.Command(1, R"(toc_send_im "B O B" "hi: there")");
   h.Command(1, R"(toc_send_im "bob" "brb" auto)");
   h.Command(1, R"(toc_send_im "carl" "hello")");
@@ -394,13 +432,21 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(1, R"(toc_evil "bob" "norm")");
   h.Command(1, R"(toc_evil "carl" "norm")");
   h.Command(1, R"(toc_change_passwd "wrong" "new")");
+  h.Command(1, R"(toc_change_passwd "pw" "")");
   h.Command(1, R"(toc_change_passwd "pw" "n\$w")");
   h.Command(1, R"(toc_format_nickname "A Bc")");
   EXPECT_THAT(h.Take(1), ElementsAre("IM_IN_ENC2:Bob:T:F:T: OU:F:L:en:out to lunch", "ERROR:901:carl",
-                                     "UPDATE_BUDDY2:Bob:T:0:1000:2: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
-                                     "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
+                                     "UPDATE_BUDDY2:Bob:T:0:1000:3: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
+                                     "ERROR:911", "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
   EXPECT_THAT(h.Take(2), ElementsAre("IM_IN_ENC2:abc:F:F:T: O:F:L:en:hi: there", "IM_IN_ENC2:abc:T:F:T: O:F:L:en:brb",
                                      "EVILED:3:", "EVILED:13:abc"));
+  for (int i = 0; i < 9; ++i) h.Command(1, R"(toc_evil "bob" "norm")");
+  EXPECT_EQ(h.Take(2).back(), "EVILED:100:A Bc") << "the level stops at 100";
+  h.Command(2, "toc_set_away");
+  h.Command(2, "toc_set_caps");
+  h.Command(1, R"(toc_get_status "bob")");
+  EXPECT_THAT(h.Take(2), IsEmpty()) << "back, with no capabilities";
+  EXPECT_THAT(h.Take(1), ElementsAre("UPDATE_BUDDY2:Bob:T:100:1000:3: O:0"));
   h.core.Gone(1);
   h.SignOn(3, "abc", "n$w");
   EXPECT_THAT(h.Take(3)[2], "NICK:A Bc");
