@@ -21,6 +21,16 @@
 
 namespace {
 
+// A shown console with the control and the main window's boxes it refers to.
+struct ShownConsole {
+  ShownConsole() { console.show(); }
+  QuovTOCSock toc{std::make_unique<FakeSocket>()};
+  QLineEdit txtSn{QStringLiteral("myname")};
+  QLineEdit txtCr{QStringLiteral("lobby")};
+  QCheckBox chkConsole;
+  frmConsole console{toc, txtSn, txtCr, chkConsole};
+};
+
 QString Message200() {
   QString message = QStringLiteral("Has anyone tried the new bakery on the corner? Their bread is lovely, the coffee ");
   while (message.size() < 200) message += QStringLiteral("is strong and the queue moves fast. ");
@@ -39,12 +49,8 @@ BENCHMARK(BM_WordMatching)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
 // The cost of 1,000 more lines once the transcript holds state.range(0) lines.
 void BM_TranscriptGrowth(benchmark::State& state) {
   constexpr int kBatch = 1000;
-  QuovTOCSock toc(std::make_unique<FakeSocket>());
-  QLineEdit txtSn(QStringLiteral("myname"));
-  QLineEdit txtCr(QStringLiteral("lobby"));
-  QCheckBox chkConsole;
-  frmConsole console(toc, txtSn, txtCr, chkConsole);
-  console.show();
+  ShownConsole shown;
+  frmConsole& console = shown.console;
   const QString text = QStringLiteral("<b>an ordinary sentence</b> said in the room &amp; answered");
   for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text);
   for (auto _ : state) {
@@ -152,12 +158,8 @@ BENCHMARK(BM_FloodDrainedAfterABox)->Iterations(3)->UseManualTime()->Unit(benchm
 void BM_RoomDepartures(benchmark::State& state) {
   constexpr int kDepartures = 10000;
   const int occupants = static_cast<int>(state.range(0));
-  QuovTOCSock toc(std::make_unique<FakeSocket>());
-  QLineEdit txtSn(QStringLiteral("myname"));
-  QLineEdit txtCr(QStringLiteral("lobby"));
-  QCheckBox chkConsole;
-  frmConsole console(toc, txtSn, txtCr, chkConsole);
-  console.show();
+  ShownConsole shown;
+  frmConsole& console = shown.console;
   for (auto _ : state) {
     state.PauseTiming();
     console.Clear();
