@@ -403,6 +403,8 @@ void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage
 // Chat console.
 
 void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t) {
+  // As with messages: a hidden console records nothing, so nothing need wait.
+  if (!Console) return;
   const QString name = FromWire(strUserName);
   events_.Run([this, name, blnInside] { console->WritePersonLine(name, blnInside); },
               static_cast<std::size_t>(name.size()) * sizeof(QChar));
