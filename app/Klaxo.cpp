@@ -48,11 +48,10 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
                  alerts_->ShowAlert(
                      QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
                }}),
-      reconnect_(options.reconnect),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
-      keeper_(options.reconnect, options.random ? std::move(options.random) : SessionKeeper::Random([] {
-                return QRandomGenerator::global()->generateDouble();
-              })) {
+      session_({options.reconnect}, options.random ? std::move(options.random) : Session::Random([] {
+                 return QRandomGenerator::global()->generateDouble();
+               })) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -167,147 +166,119 @@ void Klaxo::BuildMenus() {
 
 void Klaxo::cmdSignon_Click() {
   txtSn->setText(NormalizeText(txtSn->text()));
-  signOnName_ = ToWire(txtSn->text());
-  signOnPassword_ = ToWire(txtPw->text());
-  joinRequests_.clear();
-  lastRoom_.reset();
-  rejoining_ = false;
-  keeper_.SignOnPressed(clock_->Now());
-  ScheduleWake();
-  toc->Login(signOnName_, signOnPassword_, ToWire(server_.host), server_.port);
+  Handle(Session::SignOnPressed{ToWire(txtSn->text()), ToWire(txtPw->text()), std::nullopt});
 }
 
-void Klaxo::cmdSignoff_Click() {
-  keeper_.SignOffPressed();
-  ScheduleWake();
-  // Kept only while a session is wanted, to sign on again with.
-  signOnPassword_.clear();
-  lastRoom_.reset();
-  toc->LogOff();
-}
+void Klaxo::cmdSignoff_Click() { Handle(Session::SignOffPressed{}); }
 
 void Klaxo::cmdJoin_Click() {
   txtCr->setText(NormalizeText(txtCr->text()));
   const auto exchange = ReadExchange(txtEx->text().toStdU16String());
   if (!exchange) return;
-  const std::string room = ToWire(txtCr->text());
-  joinRequests_[Normalize(room)] = Room{room, *exchange};
-  toc->JoinChat(room, *exchange);
+  Handle(Session::JoinPressed{{ToWire(txtCr->text()), *exchange}});
 }
 
 void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
 
 void Klaxo::LoggedIn(std::string strUserName, Collection<std::string>&, Collection<std::string>&,
                      Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
-  keeper_.LoggedIn(clock_->Now());
-  ScheduleWake();
-  // After the control's own sign-on steps, which end once this returns.
-  if (lastRoom_) QTimer::singleShot(0, this, &Klaxo::RejoinLastRoom);
-  const QString name = ShownLine(FromWire(strUserName));
-  events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
+  Handle(Session::LoggedIn{std::move(strUserName)});
 }
 
-void Klaxo::LoggedOut(std::string) {
-  events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
-}
+void Klaxo::LoggedOut(std::string) { Handle(Session::LoggedOut{}); }
 
 void Klaxo::JoinedChat(std::string& strChatName, std::int32_t& lngChatID) {
-  if (const auto request = joinRequests_.find(Normalize(strChatName)); request != joinRequests_.end()) {
-    lastRoom_ = request->second;
-    lastRoomId_ = lngChatID;
-  }
-  // A rejoin names the room it went back to; the room box may read
-  // something else by now.
-  const bool rejoined = std::exchange(rejoining_, false) && lastRoom_;
-  const QString rejoinedRoom = rejoined ? FromWire(lastRoom_->name) : QString();
-  events_.Run([this, rejoined, rejoinedRoom] {
-    InChat = true;
-    const QString room = rejoined ? rejoinedRoom : txtCr->text();
-    lblStat->setText(QStringLiteral("Logged on, joined chat '") + room + QStringLiteral("'"));
-    if (rejoined && Console) RestartConsole(room);
-  });
+  Handle(Session::JoinedChat{strChatName, lngChatID});
 }
 
-void Klaxo::LeftChat(std::int32_t& lngChatID) {
-  if (lastRoom_ && lngChatID == lastRoomId_) lastRoom_.reset();
-  events_.Run([this] {
-    InChat = false;
-    Clear();
-    lblStat->setText(QStringLiteral("Logged in, left chat"));
-  });
-}
+void Klaxo::LeftChat(std::int32_t& lngChatID) { Handle(Session::LeftChat{lngChatID}); }
 
-void Klaxo::WinsockError(std::string& strError) {
-  rejoining_ = false;
-  const auto retryIn = keeper_.Dropped(clock_->Now());
-  ScheduleWake();
-  ShowDisconnected(ShownLine(FromWire(strError)), retryIn);
-}
+void Klaxo::WinsockError(std::string& strError) { Handle(Session::Lost{strError}); }
 
 void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
-  // Only a watch that signs itself on again needs to know that the server
-  // refused: the plain program shows no server errors.
-  if (!reconnect_) return;
-  if (intErrorCode != 980 && intErrorCode != 983 && intErrorCode != 989) return;
-  keeper_.Refused();
-  ScheduleWake();
-  signOnPassword_.clear();
-  toc->LogOff();
-  const QString text = ShownLine(FromWire(strError));
-  events_.Run([this, text] { lblStat->setText(text); });
+  Handle(Session::ServerError{intErrorCode, strError});
 }
 
-void Klaxo::ShowDisconnected(const QString& reason, std::optional<SessionKeeper::Time> retryIn) {
-  QString text = QStringLiteral("Disconnected: ") + reason;
-  if (retryIn) {
-    const auto seconds = std::chrono::ceil<std::chrono::seconds>(*retryIn).count();
-    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
-    text += QStringLiteral(" Signing on again in %1 s").arg(seconds);
+void Klaxo::Handle(const Session::Event& event) {
+  // An action may raise control events that come back here: each is handled
+  // in the state its predecessor left.
+  for (const Session::Action& action : session_.Handle(event, clock_->Now())) Carry(action);
+  ScheduleWake();
+}
+
+void Klaxo::Carry(const Session::Action& action) {
+  if (const auto* login = std::get_if<Session::Login>(&action)) {
+    toc->Login(login->name, login->password, ToWire(server_.host), server_.port);
+  } else if (const auto* join = std::get_if<Session::Join>(&action)) {
+    toc->JoinChat(join->room.name, join->room.exchange);
+  } else if (std::holds_alternative<Session::LogOff>(action)) {
+    toc->LogOff();
+  } else if (std::holds_alternative<Session::Defer>(action)) {
+    QTimer::singleShot(0, this, [this] { Handle(Session::SignOnStepsDone{}); });
+  } else if (const auto* show = std::get_if<Session::Show>(&action)) {
+    ShowSession(*show);
   }
-  events_.Run([this, text] {
-    InChat = false;
-    lblStat->setText(text);
-  });
+}
+
+// What the session shows waits behind an open alert box like everything else.
+void Klaxo::ShowSession(const Session::Show& show) {
+  const QString text = ShownLine(FromWire(show.text));
+  switch (show.what) {
+    case Session::Show::SignedOn:
+      events_.Run([this, text] { lblStat->setText(QStringLiteral("Logged on '") + text + QStringLiteral("'")); });
+      break;
+    case Session::Show::Joined:
+      events_.Run([this] {
+        InChat = true;
+        lblStat->setText(QStringLiteral("Logged on, joined chat '") + txtCr->text() + QStringLiteral("'"));
+      });
+      break;
+    case Session::Show::Rejoined:
+      events_.Run([this, text] {
+        InChat = true;
+        lblStat->setText(QStringLiteral("Logged on, joined chat '") + text + QStringLiteral("'"));
+        if (Console) RestartConsole(text);
+      });
+      break;
+    case Session::Show::Left:
+      events_.Run([this] {
+        InChat = false;
+        Clear();
+        lblStat->setText(QStringLiteral("Logged in, left chat"));
+      });
+      break;
+    case Session::Show::LoggedOff:
+      events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
+      break;
+    case Session::Show::Disconnected: {
+      QString line = QStringLiteral("Disconnected: ") + text;
+      if (show.retryIn) {
+        if (!line.endsWith(QLatin1Char('.'))) line += QLatin1Char('.');
+        line += QStringLiteral(" Signing on again in %1 s")
+                    .arg(std::chrono::ceil<std::chrono::seconds>(*show.retryIn).count());
+      }
+      events_.Run([this, line] {
+        InChat = false;
+        lblStat->setText(line);
+      });
+      break;
+    }
+    case Session::Show::SigningOnAgain:
+      events_.Run(
+          [this, text] { lblStat->setText(QStringLiteral("Signing on again as '") + text + QStringLiteral("'")); });
+      break;
+    case Session::Show::Refused:
+      events_.Run([this, text] { lblStat->setText(text); });
+      break;
+  }
 }
 
 void Klaxo::ScheduleWake() {
-  if (const auto when = keeper_.NextWake()) {
-    clock_->WakeAt(*when, [this] { Wake(); });
+  if (const auto when = session_.NextWake()) {
+    clock_->WakeAt(*when, [this] { Handle(Session::TimerFired{}); });
   } else {
     clock_->CancelWake();
   }
-}
-
-void Klaxo::Wake() {
-  const SessionKeeper::Time now = clock_->Now();
-  switch (keeper_.Wake(now)) {
-    case SessionKeeper::Due::Nothing:
-      break;
-    case SessionKeeper::Due::SignOnTimedOut: {
-      toc->LogOff();
-      const auto retryIn = keeper_.Dropped(now);
-      ShowDisconnected(QStringLiteral("The server did not complete the sign-on within %1 seconds")
-                           .arg(std::chrono::duration_cast<std::chrono::seconds>(SessionKeeper::kSignOnLimit).count()),
-                       retryIn);
-      break;
-    }
-    case SessionKeeper::Due::SignOnAgain:
-      SignOnAgain();
-      break;
-  }
-  ScheduleWake();
-}
-
-void Klaxo::SignOnAgain() {
-  const QString name = FromWire(signOnName_);
-  events_.Run([this, name] { lblStat->setText(QStringLiteral("Signing on again as '") + name + QStringLiteral("'")); });
-  toc->Login(signOnName_, signOnPassword_, ToWire(server_.host), server_.port);
-}
-
-void Klaxo::RejoinLastRoom() {
-  if (!lastRoom_ || toc->strUserName.empty()) return;
-  rejoining_ = true;
-  toc->JoinChat(lastRoom_->name, lastRoom_->exchange);
 }
 
 void Klaxo::RestartConsole(const QString& room) {
@@ -469,8 +440,7 @@ void Klaxo::mnuShow_Click() {
 }
 
 void Klaxo::EndProgram() {
-  keeper_.SignOffPressed();
-  clock_->CancelWake();
+  Handle(Session::ExitPressed{});
   events_.Discard();
   QCoreApplication::exit(0);
 }

@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,7 +28,7 @@
 #include "QuovTOCSock.h"
 #include "ServerAddress.h"
 #include "SessionClock.h"
-#include "SessionKeeper.h"
+#include "Session.h"
 #include "WordsFile.h"
 #include "frmConsole.h"
 
@@ -41,7 +40,7 @@ struct KlaxoOptions {
   QString wordsFile;
   // The session's clock and randomness; the real ones when not given.
   std::unique_ptr<SessionClock> clock;
-  SessionKeeper::Random random;
+  Session::Random random;
 };
 
 class Klaxo : public QMainWindow, public QuovTOCSockEvents {
@@ -134,14 +133,12 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void LoadWords();
   void SaveWords();
 
-  // Session keeping: the sign-on time limit and, with --reconnect, the
-  // next sign-on after a lost connection.
+  // The session: every button, control event and timer that concerns it goes
+  // to session_, and the window carries out what it answers.
+  void Handle(const Session::Event& event);
+  void Carry(const Session::Action& action);
+  void ShowSession(const Session::Show& show);
   void ScheduleWake();
-  void Wake();
-  void SignOnAgain();
-  void RejoinLastRoom();
-  // The status line after a lost connection or a sign-on given up.
-  void ShowDisconnected(const QString& reason, std::optional<SessionKeeper::Time> retryIn);
   // An open console after a rejoin: the new session's header, and a people
   // list that the room's arrivals fill again.
   void RestartConsole(const QString& room);
@@ -149,24 +146,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
   EventQueue events_;
-  struct Room {
-    std::string name;
-    std::int16_t exchange = 0;
-  };
-  bool reconnect_;
   std::unique_ptr<SessionClock> clock_;
-  SessionKeeper keeper_;
-  // The name and password of the last Sign On, as sent; the password is
-  // forgotten once no session is wanted.
-  std::string signOnName_;
-  std::string signOnPassword_;
-  // Each room asked for since Sign On, by its normalized name.
-  std::map<std::string, Room> joinRequests_;
-  // The room joined last, and its ID while still in it; joined again after
-  // signing on again.
-  std::optional<Room> lastRoom_;
-  std::int32_t lastRoomId_ = 0;
-  bool rejoining_ = false;
+  Session session_;
 
   std::optional<WordsFile> wordsFile_;
 };

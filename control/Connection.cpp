@@ -60,7 +60,7 @@ void QuovTOCSock::DropCorruptStream() {
 }
 
 void QuovTOCSock::Sock_Close() {
-  if (strUserName.empty()) return;
+  if (!LoginOpen) return;
   UsersHere.Clear();
   // Without a report the holder would go on showing a session that is gone.
   RaiseWinsockError("Connection closed by the server");

@@ -56,11 +56,13 @@ void QuovTOCSock::Login(const std::string& UserName, const std::string& Password
   ServerHost = TrimSpaces(TOCServer);
   ServerPort = Port;
   strAuthServer = std::move(authServer);
+  LoginOpen = true;
   Sock->Close();
   Sock->Connect(ServerHost, ServerPort);
 }
 
 void QuovTOCSock::LogOff() {
+  LoginOpen = false;
   UsersHere.Clear();
   Sock->Close();
   events_->LoggedOut(strUserName);

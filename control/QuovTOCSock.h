@@ -163,6 +163,9 @@ class QuovTOCSock : private TocSocketListener {
 
   std::string ServerHost;
   std::int32_t ServerPort = 0;
+  // From Login until LogOff: a close by the server in that time is reported,
+  // also before the server has named the user.
+  bool LoginOpen = false;
   std::array<ChatRoom, 11> ChatRooms{};
   std::int32_t FlapSequence = 0;
   flap::Reader PendingData;

@@ -1,7 +1,7 @@
 // The application's pure rules: the exchange reader, word matching, the
 // console's texts, the text edge, the --server option, the one-at-a-time
-// event queue, the session's timing and the word list file's format. The word
-// box's key rule is tested through the window.
+// event queue and the word list file's format. The word box's key rule is
+// tested through the window.
 #include <gtest/gtest.h>
 
 #include <QString>
@@ -17,7 +17,6 @@
 #include "ExchangeReader.h"
 #include "PeopleIndex.h"
 #include "ServerAddress.h"
-#include "SessionKeeper.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
 #include "TranscriptBudget.h"
@@ -27,10 +26,6 @@
 namespace {
 
 std::string Print(const QString& text) { return text.toStdString(); }
-
-using std::chrono::milliseconds;
-using std::chrono::minutes;
-using std::chrono::seconds;
 
 }  // namespace
 
@@ -353,78 +348,6 @@ TEST(EventQueue, AFloodBehindABoxKeepsSessionWorkAndCountsWhatGivesWay) {
   ASSERT_NE(notice, log.done.end());
   EXPECT_EQ(*(notice - 1), "work:joined") << "the notice takes the place of the oldest line dropped";
   EXPECT_EQ(log.Starting("not shown:").size(), 1u) << "one notice while it waits";
-}
-
-TEST(SessionKeeper, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifth) {
-  double random = 0;
-  SessionKeeper keeper(true, [&] { return random; });
-  milliseconds now(1000);
-  keeper.SignOnPressed(now);
-  std::vector<std::int64_t> delays;
-  for (int i = 0; i < 10; ++i) {
-    const auto delay = keeper.Dropped(now);
-    ASSERT_TRUE(delay);
-    delays.push_back(delay->count());
-    ASSERT_EQ(keeper.NextWake(), now + *delay);
-    EXPECT_EQ(keeper.Wake(now + *delay - milliseconds(1)), SessionKeeper::Due::Nothing);
-    now += *delay;
-    ASSERT_EQ(keeper.Wake(now), SessionKeeper::Due::SignOnAgain);
-  }
-  EXPECT_EQ(delays, (std::vector<std::int64_t>{2000, 4000, 8000, 16000, 32000, 64000, 128000, 256000, 300000, 300000}));
-
-  random = 0.75;
-  EXPECT_EQ(keeper.Dropped(now), milliseconds(255000)) << "shortened by a fifth of the random number";
-  keeper.SignOnPressed(now);
-  EXPECT_EQ(keeper.Dropped(now), milliseconds(1700)) << "Sign On starts again from 2 s";
-  random = 0.5;
-  keeper.Wake(*keeper.NextWake());
-  EXPECT_EQ(keeper.Dropped(now), milliseconds(3600));
-}
-
-TEST(SessionKeeper, DelaysStartAgainOnlyAfterASessionOfFiveMinutes) {
-  SessionKeeper keeper(true, [] { return 0.0; });
-  milliseconds now(0);
-  keeper.SignOnPressed(now);
-  std::vector<std::int64_t> delays;
-  for (const milliseconds lasted :
-       std::initializer_list<milliseconds>{seconds(0), minutes(4), minutes(5), seconds(1)}) {
-    keeper.LoggedIn(now);
-    now += lasted;
-    const auto delay = keeper.Dropped(now);
-    ASSERT_TRUE(delay);
-    delays.push_back(std::chrono::duration_cast<seconds>(*delay).count());
-    now += *delay;
-    ASSERT_EQ(keeper.Wake(now), SessionKeeper::Due::SignOnAgain);
-  }
-  EXPECT_EQ(delays, (std::vector<std::int64_t>{2, 4, 2, 4}));
-}
-
-TEST(SessionKeeper, SignOnLimitAndWhatStopsTheRetries) {
-  SessionKeeper keeper(true, [] { return 0.0; });
-  keeper.SignOnPressed(seconds(10));
-  EXPECT_EQ(keeper.NextWake(), seconds(70));
-  EXPECT_EQ(keeper.Wake(seconds(70)), SessionKeeper::Due::SignOnTimedOut);
-  EXPECT_EQ(keeper.Dropped(seconds(70)), seconds(2)) << "a sign-on out of time is a failed try";
-  EXPECT_EQ(keeper.Wake(seconds(72)), SessionKeeper::Due::SignOnAgain);
-  EXPECT_EQ(keeper.NextWake(), seconds(132)) << "every try has its own time limit";
-  keeper.LoggedIn(seconds(80));
-  EXPECT_EQ(keeper.NextWake(), std::nullopt);
-
-  keeper.Dropped(seconds(90));
-  keeper.SignOffPressed();
-  EXPECT_EQ(keeper.NextWake(), std::nullopt);
-  EXPECT_EQ(keeper.Dropped(seconds(95)), std::nullopt) << "no session wanted after Sign Off";
-
-  keeper.SignOnPressed(seconds(100));
-  keeper.Refused();
-  EXPECT_EQ(keeper.NextWake(), std::nullopt);
-  EXPECT_EQ(keeper.Dropped(seconds(101)), std::nullopt) << "a refused sign-on is not tried again";
-
-  SessionKeeper plain(false, [] { return 0.0; });
-  plain.SignOnPressed(seconds(0));
-  EXPECT_EQ(plain.Wake(seconds(60)), SessionKeeper::Due::SignOnTimedOut) << "the time limit needs no option";
-  EXPECT_EQ(plain.Dropped(seconds(60)), std::nullopt);
-  EXPECT_EQ(plain.NextWake(), std::nullopt);
 }
 
 TEST(WordsFile, ReadsOddFilesAsAPersonWouldMeanThem) {

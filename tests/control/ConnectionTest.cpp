@@ -180,12 +180,12 @@ TEST_F(ControlConnection, ServerClosingASessionIsReported) {
   EXPECT_EQ(toc->strUserName, "abc") << "the session fields are kept";
 }
 
-TEST_F(ControlConnection, CloseWithoutASessionRaisesNothing) {
+TEST_F(ControlConnection, ACloseBeforeTheServerNamesTheUserIsReportedAndNothingIsReadAfterIt) {
   toc->Login("", "", "h", 5190);
   sock->Open();
   sock->PeerClose();
   sock->Deliver(ServerMessage("NICK:after the close"));
-  EXPECT_THAT(events.lines, IsEmpty()) << "nothing is read while not connected";
+  EXPECT_THAT(events.lines, ElementsAre("WinsockError(Connection closed by the server)"));
 }
 
 TEST_F(ControlConnection, SocketErrorIsReportedAndCloses) {

@@ -1,0 +1,154 @@
+#include "Session.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "Functions.h"
+
+namespace {
+
+// Codes with which the server refuses a sign-on: trying again would not help.
+bool RefusesSignOn(std::int16_t code) { return code == 980 || code == 983 || code == 989; }
+
+}  // namespace
+
+Session::Session(Options options, Random random) : options_(options), random_(std::move(random)) {}
+
+Session::Actions Session::Handle(const Event& event, Time now) {
+  return std::visit([&](const auto& e) { return On(e, now); }, event);
+}
+
+std::optional<Session::Time> Session::NextWake() const {
+  if (const auto* signingOn = std::get_if<SigningOn>(&state_)) return signingOn->deadline;
+  if (const auto* waiting = std::get_if<WaitingToRetry>(&state_)) return waiting->until;
+  return std::nullopt;
+}
+
+void Session::Forget() {
+  credentials_.reset();
+  requested_.clear();
+  room_.reset();
+}
+
+Session::Actions Session::On(const SignOnPressed& event, Time now) {
+  Forget();
+  credentials_ = Credentials{event.name, event.password};
+  nextDelay_ = kFirstDelay;
+  state_ = SigningOn{now + kSignOnLimit, false, event.join};
+  return {Login{event.name, event.password}};
+}
+
+Session::Actions Session::On(const SignOffPressed&, Time) {
+  Forget();
+  state_ = Idle{};
+  return {LogOff{}};
+}
+
+Session::Actions Session::On(const ExitPressed&, Time) {
+  // The program ends with its connection, without signing off.
+  Forget();
+  state_ = Idle{};
+  return {};
+}
+
+Session::Actions Session::On(const JoinPressed& event, Time) {
+  requested_[Normalize(event.room.name)] = event.room;
+  // The user's own join ends a rejoin the server never confirmed.
+  if (const auto* rejoining = std::get_if<Rejoining>(&state_)) state_ = SignedOn{rejoining->since};
+  return {Join{event.room}};
+}
+
+Session::Actions Session::On(const LoggedIn& event, Time now) {
+  Actions actions;
+  if (const auto* signingOn = std::get_if<SigningOn>(&state_)) {
+    if (signingOn->join) {
+      state_ = Rejoining{*signingOn->join, now};
+      actions.emplace_back(Defer{});
+    } else {
+      state_ = SignedOn{now};
+    }
+  }
+  // Anywhere else this is a configuration the server sent again: it changes
+  // the status line and nothing else.
+  actions.emplace_back(Show{Show::SignedOn, event.name});
+  return actions;
+}
+
+Session::Actions Session::On(const SignOnStepsDone&, Time) {
+  auto* rejoining = std::get_if<Rejoining>(&state_);
+  if (rejoining == nullptr || rejoining->asked) return {};
+  rejoining->asked = true;
+  return {Join{rejoining->room}};
+}
+
+Session::Actions Session::On(const LoggedOut&, Time) { return {Show{Show::LoggedOff}}; }
+
+Session::Actions Session::On(const JoinedChat& event, Time) {
+  const std::string name = Normalize(event.name);
+  if (const auto* rejoining = std::get_if<Rejoining>(&state_);
+      rejoining != nullptr && rejoining->asked && Normalize(rejoining->room.name) == name) {
+    room_ = rejoining->room;
+    roomId_ = event.id;
+    state_ = SignedOn{rejoining->since};
+    // The room box may read something else by now: name the room rejoined.
+    return {Show{Show::Rejoined, room_->name}};
+  }
+  if (const auto request = requested_.find(name); request != requested_.end()) {
+    room_ = request->second;
+    roomId_ = event.id;
+  }
+  return {Show{Show::Joined}};
+}
+
+Session::Actions Session::On(const LeftChat& event, Time) {
+  if (room_ && event.id == roomId_) room_.reset();
+  return {Show{Show::Left}};
+}
+
+Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
+
+Session::Actions Session::On(const ServerError& event, Time) {
+  // The plain program shows no server errors; a watch that signs on by
+  // itself needs to know that the server refused.
+  if (!options_.reconnect) return {};
+  if (!RefusesSignOn(event.code)) return {};
+  Forget();
+  state_ = Idle{};
+  return {LogOff{}, Show{Show::Refused, event.text}};
+}
+
+Session::Actions Session::On(const TimerFired&, Time now) {
+  if (const auto* signingOn = std::get_if<SigningOn>(&state_); signingOn != nullptr && now >= signingOn->deadline) {
+    const auto limit = std::chrono::duration_cast<std::chrono::seconds>(kSignOnLimit).count();
+    Actions actions{LogOff{}};
+    for (Action& action :
+         Dropped("The server did not complete the sign-on within " + std::to_string(limit) + " seconds", now)) {
+      actions.push_back(std::move(action));
+    }
+    return actions;
+  }
+  if (const auto* waiting = std::get_if<WaitingToRetry>(&state_);
+      waiting != nullptr && now >= waiting->until && credentials_) {
+    state_ = SigningOn{now + kSignOnLimit, true, room_};
+    return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
+  }
+  return {};
+}
+
+Session::Actions Session::Dropped(const std::string& reason, Time now) {
+  std::optional<Time> since;
+  if (const auto* signedOn = std::get_if<SignedOn>(&state_)) since = signedOn->since;
+  if (const auto* rejoining = std::get_if<Rejoining>(&state_)) since = rejoining->since;
+  if (since && now - *since >= kSteadySession) nextDelay_ = kFirstDelay;
+  const bool wanted = !std::holds_alternative<Idle>(state_) && credentials_;
+  if (!options_.reconnect || !wanted) {
+    Forget();
+    state_ = Idle{};
+    return {Show{Show::Disconnected, reason}};
+  }
+  const double shortening = std::clamp(random_(), 0.0, 1.0) / 5;
+  const Time delay = nextDelay_ - std::chrono::duration_cast<Time>(nextDelay_ * shortening);
+  nextDelay_ = std::min(nextDelay_ * 2, kLongestDelay);
+  state_ = WaitingToRetry{now + delay};
+  return {Show{Show::Disconnected, reason, delay}};
+}

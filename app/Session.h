@@ -1,0 +1,200 @@
+// The session the user asked for, as one explicit state, and every decision
+// about it: when to sign on, when to join a room by itself, when to give a
+// sign-on up, when to try again, and what the status line says.
+//
+// The window hands each event to Handle (a button pressed, an event of the
+// control, the timer) and carries out the actions it answers with, in order;
+// it keeps no session state of its own. The states:
+//
+//   Idle            no session wanted: at start, after Sign Off, after a
+//                   refused sign-on, or after a lost connection that is not
+//                   tried again;
+//   SigningOn       Login called, waiting for LoggedIn until a deadline;
+//   SignedOn        the server accepted the sign-on;
+//   Rejoining       signed on by Klaxo itself and joining the room it was in,
+//                   until the server confirms that room, the user joins
+//                   another or the session ends;
+//   WaitingToRetry  the connection was lost and a new sign-on is due later.
+//
+// A room is joined without the user's press only after a sign-on Klaxo made
+// itself (a retry, or one asked for at start with a room): a sign-on the user
+// made, or a configuration the server sends again, joins nothing.
+//
+// Retries (only when asked for): the first after kFirstDelay, each later one
+// after twice the delay before, up to kLongestDelay, each shortened by a
+// random part of up to a fifth so that clients dropped together do not all
+// return at once; a session that lasted kSteadySession starts the delays
+// again. A sign-on not completed within kSignOnLimit is given up, with or
+// without retries, and counts as a failed try.
+//
+// No clock or timer here: the caller passes the time, arms its timer for
+// NextWake and supplies the randomness, so tests drive it exactly.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+class Session {
+ public:
+  // Time on one monotonic clock, from any fixed start.
+  using Time = std::chrono::milliseconds;
+  // A number from 0 (inclusive) to 1 (exclusive).
+  using Random = std::function<double()>;
+
+  static constexpr Time kSignOnLimit = std::chrono::seconds(60);
+  static constexpr Time kFirstDelay = std::chrono::seconds(2);
+  static constexpr Time kLongestDelay = std::chrono::minutes(5);
+  static constexpr Time kSteadySession = std::chrono::minutes(5);
+
+  // A room as joined: its name as sent (wire bytes) and its exchange.
+  struct Room {
+    std::string name;
+    std::int16_t exchange = 0;
+    bool operator==(const Room&) const = default;
+  };
+
+  struct Options {
+    // Sign on again after a lost connection and rejoin the room.
+    bool reconnect = false;
+  };
+
+  // The states.
+  struct Idle {};
+  struct SigningOn {
+    Time deadline;
+    bool retry = false;         // a sign-on Klaxo made by itself after a lost connection
+    std::optional<Room> join{};  // the room to join once signed on
+  };
+  struct SignedOn {
+    Time since;
+  };
+  struct Rejoining {
+    Room room;
+    Time since;
+    bool asked = false;  // the join has gone to the server
+  };
+  struct WaitingToRetry {
+    Time until;
+  };
+  using State = std::variant<Idle, SigningOn, SignedOn, Rejoining, WaitingToRetry>;
+
+  // The events. A name or password is as sent on the wire.
+  struct SignOnPressed {
+    std::string name;
+    std::string password;
+    std::optional<Room> join{};  // a room to join once signed on (asked for at start)
+  };
+  struct SignOffPressed {};
+  struct ExitPressed {};
+  struct JoinPressed {
+    Room room;
+  };
+  struct LoggedIn {
+    std::string name;  // as the control reports it
+  };
+  // The control has finished its own steps of a sign-on (see Defer).
+  struct SignOnStepsDone {};
+  struct LoggedOut {};
+  struct JoinedChat {
+    std::string name;
+    std::int32_t id = 0;
+  };
+  struct LeftChat {
+    std::int32_t id = 0;
+  };
+  // The connection failed or was lost.
+  struct Lost {
+    std::string reason;
+  };
+  // An error the server reported.
+  struct ServerError {
+    std::int16_t code = 0;
+    std::string text;
+  };
+  struct TimerFired {};
+  using Event = std::variant<SignOnPressed, SignOffPressed, ExitPressed, JoinPressed, LoggedIn, SignOnStepsDone,
+                             LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired>;
+
+  // The actions, carried out by the window in the order given.
+  struct Login {
+    std::string name;
+    std::string password;
+  };
+  struct Join {
+    Room room;
+  };
+  struct LogOff {};
+  // Hand SignOnStepsDone back once the control's LoggedIn handling has
+  // returned: a command sent from inside it would precede the control's own.
+  struct Defer {};
+  // What the status line and the window's room state show.
+  struct Show {
+    enum What {
+      SignedOn,       // text: the name
+      Joined,         // the room in the room box
+      Rejoined,       // text: the room joined again, whatever the room box reads
+      Left,           //
+      LoggedOff,      //
+      Disconnected,   // text: the reason; retryIn when a try is due
+      SigningOnAgain, // text: the name
+      Refused,        // text: the server's reason
+    };
+    What what;
+    std::string text{};
+    std::optional<Time> retryIn{};
+    bool operator==(const Show&) const = default;
+  };
+  using Action = std::variant<Login, Join, LogOff, Defer, Show>;
+  using Actions = std::vector<Action>;
+
+  Session(Options options, Random random);
+
+  Actions Handle(const Event& event, Time now);
+
+  [[nodiscard]] const State& Current() const { return state_; }
+  // When the timer must fire next, if anything is pending.
+  [[nodiscard]] std::optional<Time> NextWake() const;
+
+ private:
+  struct Credentials {
+    std::string name;
+    std::string password;
+  };
+
+  Actions On(const SignOnPressed& event, Time now);
+  Actions On(const SignOffPressed& event, Time now);
+  Actions On(const ExitPressed& event, Time now);
+  Actions On(const JoinPressed& event, Time now);
+  Actions On(const LoggedIn& event, Time now);
+  Actions On(const SignOnStepsDone& event, Time now);
+  Actions On(const LoggedOut& event, Time now);
+  Actions On(const JoinedChat& event, Time now);
+  Actions On(const LeftChat& event, Time now);
+  Actions On(const Lost& event, Time now);
+  Actions On(const ServerError& event, Time now);
+  Actions On(const TimerFired& event, Time now);
+
+  // The session ended without the user asking: tries again when asked to.
+  Actions Dropped(const std::string& reason, Time now);
+  // No session is wanted any more: the password and rooms are forgotten.
+  void Forget();
+
+  Options options_;
+  Random random_;
+  State state_ = Idle{};
+  // The name and password of the sign-on wanted; kept only while one is.
+  std::optional<Credentials> credentials_;
+  // Each room asked for since signing on, by normalized name.
+  std::map<std::string, Room> requested_;
+  // The room joined last and not left, with its ID: joined again after Klaxo
+  // signs on again by itself.
+  std::optional<Room> room_;
+  std::int32_t roomId_ = 0;
+  Time nextDelay_ = kFirstDelay;
+};

@@ -1,0 +1,184 @@
+// The session unit as a table: from the state a path of events leaves, one
+// event gives a new state and actions. States and actions are compared as
+// short texts so that a failing row reads as the table does.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Session.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::minutes;
+using std::chrono::seconds;
+using S = Session;
+
+std::string Ms(S::Time time) { return std::to_string(time.count()); }
+
+std::string Print(const S::State& state) {
+  if (const auto* s = std::get_if<S::SigningOn>(&state)) {
+    return "SigningOn(" + Ms(s->deadline) + (s->retry ? ", retry" : "") + (s->join ? ", join " + s->join->name : "") +
+           ")";
+  }
+  if (const auto* s = std::get_if<S::SignedOn>(&state)) return "SignedOn(" + Ms(s->since) + ")";
+  if (const auto* s = std::get_if<S::Rejoining>(&state)) {
+    return "Rejoining(" + s->room.name + (s->asked ? ", asked" : "") + ")";
+  }
+  if (const auto* s = std::get_if<S::WaitingToRetry>(&state)) return "WaitingToRetry(" + Ms(s->until) + ")";
+  return "Idle";
+}
+
+std::string Print(const S::Action& action) {
+  if (const auto* a = std::get_if<S::Login>(&action)) return "Login(" + a->name + " " + a->password + ")";
+  if (const auto* a = std::get_if<S::Join>(&action)) {
+    return "Join(" + a->room.name + " " + std::to_string(a->room.exchange) + ")";
+  }
+  if (std::holds_alternative<S::LogOff>(action)) return "LogOff";
+  if (std::holds_alternative<S::Defer>(action)) return "Defer";
+  const auto& show = std::get<S::Show>(action);
+  static const char* const kWhat[] = {"SignedOn",     "Joined",         "Rejoined", "Left",
+                                      "LoggedOff",    "Disconnected",   "SigningOnAgain", "Refused"};
+  return std::string("Show ") + kWhat[show.what] + (show.text.empty() ? "" : " " + show.text) +
+         (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
+}
+
+struct Step {
+  S::Event event;
+  S::Time at{0};
+};
+
+const S::Room kLobby{"thelobby", 4};
+
+std::vector<Step> SignedOnPath() { return {{S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}}; }
+std::vector<Step> InLobbyPath() {
+  auto path = SignedOnPath();
+  path.push_back({S::JoinPressed{kLobby}});
+  path.push_back({S::JoinedChat{"thelobby", 42}});
+  return path;
+}
+// Lost the lobby's session and signed on again by Klaxo itself.
+std::vector<Step> RetriedPath() {
+  auto path = InLobbyPath();
+  path.push_back({S::Lost{"down"}, seconds(1)});
+  path.push_back({S::TimerFired{}, seconds(3)});
+  return path;
+}
+template <typename... More>
+std::vector<Step> Then(std::vector<Step> path, More... more) {
+  (path.push_back(more), ...);
+  return path;
+}
+
+}  // namespace
+
+TEST(Session, Transitions) {
+  const struct {
+    const char* name;
+    bool reconnect;
+    std::vector<Step> path;
+    Step event;
+    std::string state;
+    std::vector<std::string> actions;
+  } rows[] = {
+      {"Sign On signs on with a time limit", false, {}, {S::SignOnPressed{"me", "pw"}, seconds(5)},
+       "SigningOn(65000)", {"Login(me pw)"}},
+      {"a sign-on asked for at start joins its room once signed on", false, {},
+       {S::SignOnPressed{"me", "pw", kLobby}}, "SigningOn(60000, join thelobby)", {"Login(me pw)"}},
+      {"the server accepts", false, {{S::SignOnPressed{"me", "pw"}}}, {S::LoggedIn{"me"}, seconds(1)},
+       "SignedOn(1000)", {"Show SignedOn me"}},
+      {"the start room is joined after the control's own steps", false,
+       {{S::SignOnPressed{"me", "pw", kLobby}}}, {S::LoggedIn{"me"}}, "Rejoining(thelobby)",
+       {"Defer", "Show SignedOn me"}},
+      {"then joined", false, {{S::SignOnPressed{"me", "pw", kLobby}}, {S::LoggedIn{"me"}}}, {S::SignOnStepsDone{}},
+       "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
+      {"a repeated configuration joins nothing, even with retries", true, InLobbyPath(), {S::LoggedIn{"me"}},
+       "SignedOn(0)", {"Show SignedOn me"}},
+      {"a user's join is sent whatever the state", false, {}, {S::JoinPressed{kLobby}}, "Idle",
+       {"Join(thelobby 4)"}},
+      {"a join the user asked for shows the room box", false, Then(SignedOnPath(), Step{S::JoinPressed{kLobby}}),
+       {S::JoinedChat{"The Lobby", 42}}, "SignedOn(0)", {"Show Joined"}},
+      {"Sign Off forgets everything", true, InLobbyPath(), {S::SignOffPressed{}}, "Idle", {"LogOff"}},
+      {"Exit sends nothing", true, InLobbyPath(), {S::ExitPressed{}}, "Idle", {}},
+      {"the server logs the user off", false, InLobbyPath(), {S::LoggedOut{}}, "SignedOn(0)", {"Show LoggedOff"}},
+      {"leaving", false, InLobbyPath(), {S::LeftChat{42}}, "SignedOn(0)", {"Show Left"}},
+      {"a lost connection without retries", false, InLobbyPath(), {S::Lost{"down"}}, "Idle",
+       {"Show Disconnected down"}},
+      {"a lost connection with retries", true, InLobbyPath(), {S::Lost{"down"}, seconds(1)}, "WaitingToRetry(3000)",
+       {"Show Disconnected down retry 2000"}},
+      {"the try is due", true, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
+       {S::TimerFired{}, seconds(3)}, "SigningOn(63000, retry, join thelobby)",
+       {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"nothing is due yet", true, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
+       {S::TimerFired{}, seconds(2)}, "WaitingToRetry(3000)", {}},
+      {"a retry rejoins the room", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
+       {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
+      {"the rejoin is confirmed by its name", true,
+       Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+       {S::JoinedChat{"thelobby", 7}}, "SignedOn(4000)", {"Show Rejoined thelobby"}},
+      {"a room left is not rejoined", true,
+       Then(InLobbyPath(), Step{S::LeftChat{42}}, Step{S::Lost{"down"}}, Step{S::TimerFired{}, seconds(2)},
+            Step{S::LoggedIn{"me"}, seconds(2)}),
+       {S::SignOnStepsDone{}}, "SignedOn(2000)", {}},
+      {"a user's join ends an unconfirmed rejoin", true,
+       Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+       {S::JoinPressed{{"other", 5}}}, "SignedOn(4000)", {"Join(other 5)"}},
+      {"so the user's room is not taken for the rejoin", true,
+       Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}},
+            Step{S::JoinPressed{{"other", 5}}}),
+       {S::JoinedChat{"other", 8}}, "SignedOn(4000)", {"Show Joined"}},
+      {"the session ending ends the rejoin", true,
+       Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+       {S::Lost{"down"}, seconds(5)}, "WaitingToRetry(9000)", {"Show Disconnected down retry 4000"}},
+      {"a sign-on out of time", false, {{S::SignOnPressed{"me", "pw"}}}, {S::TimerFired{}, seconds(60)}, "Idle",
+       {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds"}},
+      {"is a failed try", true, {{S::SignOnPressed{"me", "pw"}}}, {S::TimerFired{}, seconds(60)},
+       "WaitingToRetry(62000)",
+       {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds retry 2000"}},
+      {"a refused sign-on stops the tries", true, RetriedPath(), {S::ServerError{980, "Invalid account"}}, "Idle",
+       {"LogOff", "Show Refused Invalid account"}},
+      {"other errors change nothing", true, InLobbyPath(), {S::ServerError{901, "not here"}}, "SignedOn(0)", {}},
+      {"the plain program shows no server errors", false, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{980, "Invalid account"}}, "SigningOn(60000)", {}},
+      {"a lost connection after Sign Off is not tried again", true,
+       Then(InLobbyPath(), Step{S::SignOffPressed{}}), {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
+  };
+  for (const auto& row : rows) {
+    Session session({row.reconnect}, [] { return 0.0; });
+    for (const Step& step : row.path) session.Handle(step.event, step.at);
+    std::vector<std::string> actions;
+    for (const S::Action& action : session.Handle(row.event.event, row.event.at)) actions.push_back(Print(action));
+    EXPECT_EQ(Print(session.Current()), row.state) << row.name;
+    EXPECT_EQ(actions, row.actions) << row.name;
+  }
+}
+
+TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgainAfterASteadySession) {
+  double random = 0;
+  Session session({true}, [&] { return random; });
+  milliseconds now(1000);
+  session.Handle(S::SignOnPressed{"me", "pw"}, now);
+  // How long until the next try after the session lasted so long.
+  const auto drop = [&](S::Time lasted) {
+    session.Handle(S::LoggedIn{"me"}, now);
+    now += lasted;
+    const auto actions = session.Handle(S::Lost{"down"}, now);
+    const auto delay = *std::get<S::Show>(actions.back()).retryIn;
+    EXPECT_EQ(session.NextWake(), now + delay);
+    EXPECT_TRUE(session.Handle(S::TimerFired{}, now + delay - milliseconds(1)).empty());
+    now += delay;
+    EXPECT_FALSE(session.Handle(S::TimerFired{}, now).empty());
+    return delay.count();
+  };
+  std::vector<std::int64_t> delays;
+  for (int i = 0; i < 10; ++i) delays.push_back(drop(seconds(1)));
+  EXPECT_EQ(delays, (std::vector<std::int64_t>{2000, 4000, 8000, 16000, 32000, 64000, 128000, 256000, 300000, 300000}));
+  EXPECT_EQ(drop(minutes(5)), 2000) << "a session of five minutes starts the delays again";
+  EXPECT_EQ(drop(minutes(4)), 4000);
+  random = 0.75;
+  EXPECT_EQ(drop(seconds(0)), 6800) << "shortened by a fifth of the random number";
+  session.Handle(S::SignOnPressed{"me", "pw"}, now);
+  random = 0.5;
+  EXPECT_EQ(drop(seconds(0)), 1800) << "Sign On starts again from 2 s";
+}
