@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTimer>
 #include <cstdio>
@@ -410,11 +409,7 @@ void Klaxo::Clear() { console->Clear(); }
 
 // Menus and the tray.
 
-void Klaxo::mnuAbout_Click() {
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About"), Caption(), QMessageBox::Ok, this);
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
-}
+void Klaxo::mnuAbout_Click() { alerts_->ShowAbout(Caption()); }
 
 void Klaxo::mnuTray_Click() {
   // With no tray there would be nothing to restore the window from.

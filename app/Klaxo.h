@@ -27,8 +27,8 @@
 #include "EventQueue.h"
 #include "QuovTOCSock.h"
 #include "ServerAddress.h"
-#include "SessionClock.h"
 #include "Session.h"
+#include "SessionClock.h"
 #include "WordsFile.h"
 #include "frmConsole.h"
 

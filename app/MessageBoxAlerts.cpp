@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -91,5 +92,11 @@ void MessageBoxAlerts::ShowAlert(const QString& text) {
   box.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
 
   ok->setFocus();
+  box.exec();
+}
+
+void MessageBoxAlerts::ShowAbout(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("About"), text, QMessageBox::Ok, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }

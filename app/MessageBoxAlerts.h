@@ -10,4 +10,6 @@
 class MessageBoxAlerts : public AlertPresenter {
  public:
   void ShowAlert(const QString& text) override;
+  // A plain message box with one OK button and no icon.
+  void ShowAbout(const QString& text) override;
 };

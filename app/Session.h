@@ -68,7 +68,7 @@ class Session {
   struct Idle {};
   struct SigningOn {
     Time deadline;
-    bool retry = false;         // a sign-on Klaxo made by itself after a lost connection
+    bool retry = false;          // a sign-on Klaxo made by itself after a lost connection
     std::optional<Room> join{};  // the room to join once signed on
   };
   struct SignedOn {
@@ -136,14 +136,14 @@ class Session {
   // What the status line and the window's room state show.
   struct Show {
     enum What {
-      SignedOn,       // text: the name
-      Joined,         // the room in the room box
-      Rejoined,       // text: the room joined again, whatever the room box reads
-      Left,           //
-      LoggedOff,      //
-      Disconnected,   // text: the reason; retryIn when a try is due
-      SigningOnAgain, // text: the name
-      Refused,        // text: the server's reason
+      SignedOn,        // text: the name
+      Joined,          // the room in the room box
+      Rejoined,        // text: the room joined again, whatever the room box reads
+      Left,            //
+      LoggedOff,       //
+      Disconnected,    // text: the reason; retryIn when a try is due
+      SigningOnAgain,  // text: the name
+      Refused,         // text: the server's reason
     };
     What what;
     std::string text{};

@@ -72,6 +72,7 @@ class AnsweringAlerts : public AlertPresenter {
   void ShowAlert(const QString&) override {
     if (++shown == 1 && whileShowing) whileShowing();
   }
+  void ShowAbout(const QString&) override {}
   std::size_t shown = 0;
   std::function<void()> whileShowing;
 };

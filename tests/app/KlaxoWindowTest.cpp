@@ -95,6 +95,10 @@ TEST_F(WindowTest, StatusLineFollowsTheSession) {
   Deliver("CHAT_JOIN:7:lobby");
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged on, joined chat 'edited'"));
   EXPECT_TRUE(window->InChat);
+  sock->TakeSent();
+  Deliver("CONFIG2:done:\n");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(sock->sent.find("toc_chat_join"), std::string::npos) << "a configuration sent again joins nothing";
 
   window->txtCr->setText(QStringLiteral("lobby"));
   window->cmdLeave->click();
@@ -123,6 +127,13 @@ TEST_F(WindowTest, ALostConnectionIsReportedAndEndsTheChat) {
   sock->Fail("Network unreachable");
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network unreachable"));
   EXPECT_FALSE(window->InChat);
+
+  window->txtSn->clear();
+  window->cmdSignon->click();
+  sock->Open();
+  sock->PeerClose();
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Connection closed by the server"))
+      << "a close before the server named the user";
 
   SignOnAndJoin();
   sock->PeerClose();
@@ -316,18 +327,10 @@ TEST_F(WindowTest, TrayMenuOffersExactlyShowAndExit) {
   for (QAction* item : window->menuBar()->actions()) bar.append(item->text());
   EXPECT_EQ(bar, (QStringList{"File", "About", "Send to Tray"}));
 
-  QString about;
-  QTimer::singleShot(0, [&] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return;
-    about = box->windowTitle() + QStringLiteral("|") + box->text();
-    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    box->button(QMessageBox::Ok)->click();
-  });
   window->mnuAbout->trigger();
-  EXPECT_TRUE(about.startsWith(QStringLiteral("About|"))) << about.toStdString();
-  EXPECT_FALSE(about.contains(QLatin1Char('\n'))) << "a one-line credit";
+  ASSERT_EQ(alerts->about.size(), 1u);
+  EXPECT_EQ(alerts->about[0], Klaxo::Caption().toStdString()) << "a one-line credit";
+  EXPECT_TRUE(alerts->shown.empty());
 }
 
 TEST_F(WindowTest, ShowRestoresAHiddenMinimizedWindowToItsNormalSize) {
@@ -379,6 +382,19 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
     MessageBoxAlerts().ShowAlert(c.text);
     EXPECT_TRUE(inspected);
   }
+
+  QString about;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    about = box->windowTitle() + QStringLiteral("|") + box->text();
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    box->button(QMessageBox::Ok)->click();
+  });
+  MessageBoxAlerts().ShowAbout(QStringLiteral("<b>credit</b>"));
+  EXPECT_EQ(about, QStringLiteral("About|<b>credit</b>"));
 }
 
 namespace {

@@ -135,6 +135,18 @@ TEST_F(SessionKeepingTest, ReconnectSignsOnAgainLaterEachTryAndRejoinsTheRoomLas
   sock->PeerClose();
   EXPECT_EQ(Status(), QStringLiteral("Disconnected: Connection closed by the server. Signing on again in 16 s"))
       << "the delays go on doubling while sessions stay short";
+
+  // A rejoin the server leaves unanswered is not taken for the user's next room.
+  clock->Advance(seconds(16));
+  CompleteSignOn();
+  QCoreApplication::processEvents();
+  window->txtCr->setText(QStringLiteral("other"));
+  window->cmdJoin->click();
+  Deliver("CHAT_JOIN:9:other");
+  Say("carol", "still here");
+  EXPECT_EQ(Status(), QStringLiteral("Logged on, joined chat 'other'"));
+  EXPECT_EQ(Transcript().front(), "myname is in Chat 'thelobby'") << "the console is not started again";
+  EXPECT_EQ(Transcript().back(), "carol: still here");
 }
 
 TEST_F(SessionKeepingTest, SignOffAndSignOnCancelAPendingTryAndLeavingForgetsTheRoom) {

@@ -25,7 +25,9 @@ class RecordingAlerts : public AlertPresenter {
     shown.push_back(text.toStdString());
     if (whileShowing) whileShowing(shown.size());
   }
+  void ShowAbout(const QString& text) override { about.push_back(text.toStdString()); }
   std::vector<std::string> shown;
+  std::vector<std::string> about;
   std::function<void(std::size_t)> whileShowing;
 };
 
