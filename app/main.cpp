@@ -35,7 +35,7 @@ int main(int argc, char* argv[]) {
   const QCommandLineOption wordsOption(
       QStringLiteral("words"),
       QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
-                     "A missing file is created at the first change."),
+                     "A missing file, and missing folders on its path, are created at the first change."),
       QStringLiteral("FILE"));
   parser.addOptions({serverOption, reconnectOption, wordsOption});
   parser.process(app);
