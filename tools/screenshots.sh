@@ -160,5 +160,4 @@ for window in $(xdotool search --onlyvisible --name '^Alert$' 2>/dev/null); do
 done
 sleep 0.5
 shoot docs/watching.png "$main" "$console"
-rm -f docs/main-window.png docs/console.png
 echo "saved docs/alert.png and docs/watching.png"
