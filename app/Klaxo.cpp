@@ -6,7 +6,9 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QRandomGenerator>
+#include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -112,6 +114,8 @@ void Klaxo::BuildControls() {
   lblStat = MakeLabel(client, "lblStat", "Status - ", 360, 1920, 1695, 375);
   lblStat->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblStat->setWordWrap(true);
+  // The line holds two rows; its tip shows a longer message whole.
+  lblStat->installEventFilter(this);
   Label5 = MakeLabel(client, "Label5", "Word List", 2160, 120, 1095, 255);
   Label2->setBuddy(txtSn);
   Label3->setBuddy(txtPw);
@@ -296,6 +300,12 @@ QStringList Klaxo::WordList() const {
 }
 
 bool Klaxo::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblStat && event->type() == QEvent::ToolTip) {
+    // Escaped: the status line quotes what the server and the user sent.
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                       Qt::convertFromPlainText(lblStat->text(), Qt::WhiteSpaceNormal), lblStat);
+    return true;
+  }
   if (watched == txtNotify && event->type() == QEvent::KeyPress) {
     const auto* key = static_cast<QKeyEvent*>(event);
     if (ProducesCharacter(key->key(), key->text())) return txtNotify_KeyPress(key->key(), key->text());
@@ -414,6 +424,7 @@ void Klaxo::mnuAbout_Click() { alerts_->ShowAbout(Caption()); }
 void Klaxo::mnuTray_Click() {
   // With no tray there would be nothing to restore the window from.
   if (!mdlTray::AddTrayIcon(*this, windowIcon(), QStringLiteral("Klaxo©"), mnuForm, [this] { mnuShow_Click(); })) {
+    lblStat->setText(QStringLiteral("No system tray on this desktop: the window stays open"));
     return;
   }
   mnuHide_Click();

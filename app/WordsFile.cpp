@@ -1,5 +1,6 @@
 #include "WordsFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -66,6 +67,12 @@ std::optional<QStringList> WordsFile::Load(QString& error) const {
 }
 
 bool WordsFile::Save(const QStringList& words, QString& error) const {
+  // A path the user named is wanted there, in folders not made yet as well.
+  const QString folder = QFileInfo(path_).absolutePath();
+  if (!QDir().mkpath(folder)) {
+    error = QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder));
+    return false;
+  }
   QSaveFile file(path_);
   const QByteArray bytes = SerializeWords(words);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {

@@ -36,7 +36,8 @@ class WordsFile {
   // The list in the file; empty when the file does not exist. Without a
   // value, error says why the file could not be read.
   std::optional<QStringList> Load(QString& error) const;
-  // False with error set when the list could not be written.
+  // Creates the file's missing folders first. False with error set when the
+  // list could not be written.
   bool Save(const QStringList& words, QString& error) const;
 
  private:

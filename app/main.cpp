@@ -30,11 +30,12 @@ int main(int argc, char* argv[]) {
       QStringLiteral("reconnect"),
       QStringLiteral("After a lost connection, sign on again with the same name and password and rejoin the room: "
                      "first after 2 s, then after twice the delay before, up to 5 minutes (each shortened by up "
-                     "to a fifth at random). Sign Off stops it, and so does a sign-on the server refuses."));
+                     "to a fifth at random). Sign Off, Sign On and Exit cancel a pending try, and a sign-on the "
+                     "server refuses stops the tries."));
   const QCommandLineOption wordsOption(
       QStringLiteral("words"),
       QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
-                     "A missing file is created at the first change."),
+                     "A missing file, and missing folders on its path, are created at the first change."),
       QStringLiteral("FILE"));
   parser.addOptions({serverOption, reconnectOption, wordsOption});
   parser.process(app);

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian package klaxo_<version>_<arch>.deb in build/package (with
-# Debian's hardening flags, stripped, dependencies from dpkg-shlibdeps) and
-# checks it: lintian, the list of files, the manual pages, the desktop entry
-# and the AppStream metadata, then installs it with apt-get and runs both
-# programs from /usr/bin; a package that was not installed before is removed
-# again at the end. Installs what is missing first.
+# only the project's own compiler flags, which include Debian's hardening;
+# stripped; dependencies from dpkg-shlibdeps) and checks it: lintian, the
+# hardening of both programs, the list of files, the manual pages, the desktop
+# entry and the AppStream metadata, then runs both programs from the unpacked
+# package. Installs what is missing first; changes nothing else on the system.
+#
+# With KLAXO_PACKAGE_INSTALL_CHECK=1 it also installs the package with apt-get,
+# runs both programs from /usr/bin and removes the package again, with any
+# package the install brought in, whether the checks pass or fail. It does not
+# do that where klaxo is installed already, which it would replace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh cmake make g++ qt6-base-dev dpkg-dev file lintian desktop-file-utils appstream man-db
@@ -14,11 +19,49 @@ fail() {
   exit 1
 }
 
+work="$(mktemp -d)"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+installed_by_us=false
+installed_packages() {
+  dpkg-query -W -f='${db:Status-Abbrev}${Package}\n' | sed -n 's/^ii *//p' | sort
+}
+# What the install brought in: klaxo and the packages installed since then
+# only as its dependencies (others may install packages meanwhile, by name).
+brought_in() {
+  echo klaxo
+  comm -13 "$work/packages-before" <(installed_packages) | comm -12 - <(apt-mark showauto | sort)
+}
+# Removes what the install brought in; false if any of it is left.
+remove_installed() {
+  installed_by_us=false
+  echo "== apt-get purge"
+  brought_in | sort -u >"$work/packages-new"
+  # shellcheck disable=SC2046 # one package name a line
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -q $(cat "$work/packages-new") || true
+  local left
+  left="$(comm -12 "$work/packages-new" <(installed_packages))"
+  [ -z "$left" ] || {
+    echo "package.sh: still installed after the install check: $left" >&2
+    return 1
+  }
+}
+# Runs however the script ends: a failed check must not leave the package
+# installed, nor files behind.
+cleanup() {
+  local status=$?
+  if $installed_by_us; then remove_installed || status=1; fi
+  rm -rf "$work"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+
 build=build/package
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=None -DKLAXO_BUILD_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
-  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
+# Only the project's own flags: the hardening check below then holds for any
+# build of the package, not for this script's alone.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKLAXO_BUILD_TESTS=OFF \
+  -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS= >/dev/null
 cmake --build "$build" -j2
 rm -f "$build"/klaxo_*.deb
 (cd "$build" && cpack -G DEB)
@@ -32,13 +75,17 @@ dpkg-deb --info "$deb"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
 
 echo "== lintian"
-lintian --display-info --pedantic --fail-on error "$deb" || fail "lintian found errors"
+lintian --display-info --pedantic --fail-on error "$deb" >"$work/lintian" || {
+  cat "$work/lintian"
+  fail "lintian found errors"
+}
+cat "$work/lintian"
+! grep -q "hardening-" "$work/lintian" || fail "the programs lack some of Debian's hardening"
 
 echo "== dpkg-deb --contents"
-expected="$(mktemp)"
-actual="$(mktemp)"
-unpacked="$(mktemp -d)"
-trap 'rm -rf "$expected" "$actual" "$unpacked"' EXIT
+expected="$work/expected"
+actual="$work/actual"
+unpacked="$work/unpacked"
 {
   echo ./usr/bin/klaxo
   echo ./usr/bin/klaxo-tocd
@@ -75,23 +122,31 @@ appstreamcli validate --no-net "$metainfo"
 appstreamcli validate-tree --no-net "$unpacked"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
 
-echo "== apt-get install"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-installed_before=false
-dpkg-query -W -f='${Status}' klaxo 2>/dev/null | grep -q "install ok installed" && installed_before=true
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --reinstall "./$deb"
-echo "== installed programs"
-klaxo_says="$(QT_QPA_PLATFORM=offscreen /usr/bin/klaxo --version)"
-tocd_says="$(/usr/bin/klaxo-tocd --version)"
-echo "$klaxo_says"
-echo "$tocd_says"
-[ "$klaxo_says" = "klaxo $version" ] || fail "klaxo --version does not say $version"
-[ "$tocd_says" = "klaxo-tocd $version" ] || fail "klaxo-tocd --version does not say $version"
-/usr/bin/klaxo-tocd --help
-if ! $installed_before; then
-  echo "== apt-get purge"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -q klaxo
-  [ ! -e /usr/bin/klaxo ] || fail "/usr/bin/klaxo is left after removing the package"
+# Runs both programs from $1 and checks that they name $version.
+check_programs() {
+  local klaxo_says tocd_says
+  klaxo_says="$(QT_QPA_PLATFORM=offscreen "$1/klaxo" --version)"
+  tocd_says="$("$1/klaxo-tocd" --version)"
+  echo "$klaxo_says"
+  echo "$tocd_says"
+  [ "$klaxo_says" = "klaxo $version" ] || fail "$1/klaxo --version does not say $version"
+  [ "$tocd_says" = "klaxo-tocd $version" ] || fail "$1/klaxo-tocd --version does not say $version"
+  "$1/klaxo-tocd" --help >/dev/null || fail "$1/klaxo-tocd --help failed"
+}
+echo "== unpacked programs"
+check_programs "$unpacked/usr/bin"
+
+if [ "${KLAXO_PACKAGE_INSTALL_CHECK:-0}" = 1 ]; then
+  installed_packages >"$work/packages-before"
+  if grep -qx klaxo "$work/packages-before"; then
+    echo "== apt-get install: skipped, klaxo is installed on this system and would be replaced"
+  else
+    echo "== apt-get install"
+    installed_by_us=true
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "./$deb"
+    echo "== installed programs"
+    check_programs /usr/bin
+    remove_installed || fail "removing the package left the system changed"
+  fi
 fi
 echo "package checks passed: $deb"

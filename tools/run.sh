@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "run.sh: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set), and Klaxo is a desktop program." >&2
-  echo "Run it from a desktop session, or under a virtual X server: xvfb-run tools/run.sh" >&2
-  echo "(xvfb-run comes with Debian's xvfb package.)" >&2
+  echo "Run it from a terminal of a desktop session." >&2
   exit 1
 fi
 

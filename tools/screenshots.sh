@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Takes the README's pictures: starts a virtual X server, the bundled server
-# with its demo room and Klaxo, drives a short session with xdotool (sign on,
-# join the demo room, open the console, list a few words, wait for an alert,
-# say hello) and saves the main window, the alert and the console to docs/.
-# Rerun it when the windows change. Installs what is missing first.
+# Takes the README's pictures: starts a virtual X server with the openbox
+# window manager (for window frames and titles), the bundled server with its
+# demo room and Klaxo, drives a short session with xdotool (sign on, join the
+# demo room, open the console, list a few words, wait for an alert, say
+# hello) and saves two views of the desktop to docs/, each at least 620
+# pixels wide as AppStream asks of screenshots: the main window with an alert
+# and the console (alert.png), and the main window with the console after
+# saying hello (watching.png). Rerun it when the windows change. Installs
+# what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb xdotool imagemagick fonts-dejavu-core
+tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb openbox x11-utils x11-xserver-utils \
+  xdotool imagemagick fonts-dejavu-core
 cmake --preset default >/dev/null
 cmake --build build/default -j2 --target klaxo klaxo-tocd
 
@@ -38,6 +43,11 @@ pids+=($!)
 wait_for 10 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
+  fail "openbox did not start: $(cat "$work/openbox.log")"
+xsetroot -solid "#4f6f8f"
 
 build/default/server/klaxo-tocd --demo --port 0 >"$work/server.log" 2>&1 &
 pids+=($!)
@@ -55,8 +65,40 @@ find_window() {
   found="$(head -n 1 "$work/found")"
   echo "$found"
 }
+# The place and size of a window with its frame: "X Y WIDE TALL".
+frame_of() {
+  local info left right top bottom
+  info="$(xwininfo -id "$1")"
+  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,//g')
+  echo "$(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") - left))" \
+    "$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") - top))" \
+    "$(($(sed -n 's/^ *Width: *//p' <<<"$info") + left + right))" \
+    "$(($(sed -n 's/^ *Height: *//p' <<<"$info") + top + bottom))"
+}
+# Saves the part of the desktop that holds the windows given after the file
+# name, with a margin around them.
+shoot() {
+  local file="$1" x0=100000 y0=100000 x1=0 y1=0 x y wide tall margin=16
+  shift
+  for window in "$@"; do
+    read -r x y wide tall < <(frame_of "$window")
+    ((x < x0)) && x0=$x
+    ((y < y0)) && y0=$y
+    ((x + wide > x1)) && x1=$((x + wide))
+    ((y + tall > y1)) && y1=$((y + tall))
+  done
+  x0=$((x0 - margin < 0 ? 0 : x0 - margin))
+  y0=$((y0 - margin < 0 ? 0 : y0 - margin))
+  import -window root -crop "$((x1 + margin - x0))x$((y1 + margin - y0))+$x0+$y0" +repage "$file"
+  identify -format "%f: %w x %h pixels\n" "$file"
+  [ "$(identify -format %w "$file")" -ge 620 ] || fail "$file is narrower than 620 pixels"
+}
+
 main="$(find_window '^Klaxo ' 20)" || fail "Klaxo's window did not show: $(cat "$work/klaxo.log")"
-xdotool windowmove --sync "$main" 16 16
+# Windows are placed by their client area, under a title bar of about 20 pixels.
+xdotool windowmove --sync "$main" 24 48
+sleep 0.5
+read -r main_x _ main_wide _ < <(frame_of "$main")
 
 # The main window's controls sit at fixed places in its client area, which
 # is 239 by 171 pixels under the menu bar.
@@ -84,21 +126,27 @@ sleep 1
 
 click "$main" 40 $((top + 160))
 console="$(find_window '^demo - ' 10)" || fail "the chat console did not show"
-xdotool windowmove --sync "$console" 300 16
+xdotool windowmove --sync "$console" $((main_x + main_wide + 24)) 48
+sleep 0.5
+read -r _ console_y _ console_tall < <(frame_of "$console")
+# Alerts go below the console, so that none covers the transcript.
+alert_y=$((console_y + console_tall + 48))
 
+# The window manager gives the new console the focus; the words go to the
+# main window's word box once it has settled.
+sleep 1
 click "$main" 188 $((top + 145))
 for word in coffee cake umbrella; do
   type_text "$word"
   xdotool key Return
+  sleep 0.3
 done
 
-# Alerts go below the other two windows, so that none covers another.
 alert="$(find_window '^Alert$' 90)" || fail "no alert came within 90 seconds"
-xdotool windowmove --sync "$alert" 16 320
+xdotool windowmove --sync "$alert" $((main_x + main_wide + 24)) "$alert_y"
 sleep 1
 mkdir -p docs
-import -window "$main" docs/main-window.png
-import -window "$alert" docs/alert.png
+shoot docs/alert.png "$main" "$console" "$alert"
 click "$alert" 10 10
 xdotool key Return
 
@@ -108,8 +156,8 @@ type_text "Hello everyone!"
 xdotool key Return
 sleep 8
 for window in $(xdotool search --onlyvisible --name '^Alert$' 2>/dev/null); do
-  xdotool windowmove --sync "$window" 16 320
+  xdotool windowmove --sync "$window" $((main_x + main_wide + 24)) "$alert_y"
 done
 sleep 0.5
-import -window "$console" docs/console.png
-echo "saved docs/main-window.png, docs/alert.png and docs/console.png"
+shoot docs/watching.png "$main" "$console"
+echo "saved docs/alert.png and docs/watching.png"

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds Klaxo and runs every test; installs what is missing first.
+# Builds Klaxo and runs every test, then builds and checks the package
+# (tools/package.sh). Installs the build and test tools that are missing
+# first, and changes nothing else on the system.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb trayer

@@ -299,6 +299,7 @@ TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_FALSE(window->isMinimized());
   EXPECT_FALSE(mdlTray::TrayIconShown());
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("No system tray on this desktop: the window stays open"));
 }
 
 TEST_F(WindowTest, ExitAndTheCloseBoxEndTheProgramWithoutSigningOff) {

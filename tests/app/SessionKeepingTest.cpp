@@ -4,8 +4,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include "ManualClock.h"
 #include "WindowFixture.h"
@@ -195,7 +198,7 @@ TEST_F(SessionKeepingTest, ARefusedSignOnStopsTheRetriesAndSaysWhy) {
 
 TEST_F(SessionKeepingTest, WordsFileKeepsTheListAcrossRuns) {
   QTemporaryDir dir;
-  const QString path = dir.filePath(QStringLiteral("words.txt"));
+  const QString path = dir.filePath(QStringLiteral("new/folders/words.txt"));
   RestartWithWords(path);
   EXPECT_TRUE(Words().isEmpty());
   EXPECT_FALSE(QFile::exists(path)) << "created at the first change, not before";
@@ -245,9 +248,16 @@ TEST_F(SessionKeepingTest, AWordsFileThatCannotBeReadIsLeftUntouched) {
   EXPECT_EQ(file.read(4), QByteArray("cat\n"));
   EXPECT_TRUE(QFileInfo(dir.path()).isDir());
 
-  RestartWithWords(dir.filePath(QStringLiteral("missing/words.txt")));
+  // No folder can be made where a file is; the message is longer than the
+  // status line, and its tip shows it whole, markup and all, as text.
+  RestartWithWords(large + QStringLiteral("/<b>words.txt"));
   QTest::keyClicks(window->txtNotify, QStringLiteral("cat"));
   QTest::keyClick(window->txtNotify, Qt::Key_Return);
   EXPECT_TRUE(Status().startsWith(QStringLiteral("Cannot save the word list to "))) << Status().toStdString();
   EXPECT_EQ(Words(), QStringList{"cat"});
+  QHelpEvent hover(QEvent::ToolTip, QPoint(1, 1), window->lblStat->mapToGlobal(QPoint(1, 1)));
+  QCoreApplication::sendEvent(window->lblStat, &hover);
+  QTextDocument tip;
+  tip.setHtml(QToolTip::text());
+  EXPECT_EQ(tip.toPlainText(), Status());
 }
