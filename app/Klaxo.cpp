@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRandomGenerator>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 #include <limits>
@@ -15,6 +16,7 @@
 
 #include "ExchangeReader.h"
 #include "Functions.h"
+#include "KeychainSecretStore.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
 #include "Twips.h"
@@ -36,6 +38,13 @@ bool ProducesCharacter(int key, const QString& text) {
   return key != Qt::Key_Delete && key != Qt::Key_Tab && key != Qt::Key_Backtab;
 }
 
+// How long --tray waits for a tray that is not there at start: a desktop's
+// tray often appears a little after the programs it starts.
+constexpr int kTrayChecks = 120;
+constexpr std::chrono::seconds kTrayCheckInterval(1);
+
+void Report(const QString& message) { std::fprintf(stderr, "klaxo: %s\n", qPrintable(message)); }
+
 }  // namespace
 
 Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server,
@@ -52,7 +61,13 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
       keeper_(options.reconnect, options.random ? std::move(options.random) : SessionKeeper::Random([] {
                 return QRandomGenerator::global()->generateDouble();
-              })) {
+              })),
+      secrets_(options.secrets ? std::move(options.secrets) : std::make_unique<KeychainSecretStore>()),
+      startName_(std::move(options.signOnName)),
+      startRoom_(std::move(options.room)),
+      startInTray_(options.startInTray),
+      joinAtStart_(startRoom_.has_value()),
+      rememberPassword_(options.rememberPassword) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -166,6 +181,7 @@ void Klaxo::BuildMenus() {
 // Session.
 
 void Klaxo::cmdSignon_Click() {
+  storedPassword_ = StoredPassword::None;
   txtSn->setText(NormalizeText(txtSn->text()));
   signOnName_ = ToWire(txtSn->text());
   signOnPassword_ = ToWire(txtPw->text());
@@ -180,6 +196,7 @@ void Klaxo::cmdSignon_Click() {
 void Klaxo::cmdSignoff_Click() {
   keeper_.SignOffPressed();
   ScheduleWake();
+  storedPassword_ = StoredPassword::None;
   // Kept only while a session is wanted, to sign on again with.
   signOnPassword_.clear();
   lastRoom_.reset();
@@ -203,6 +220,7 @@ void Klaxo::LoggedIn(std::string strUserName, Collection<std::string>&, Collecti
   ScheduleWake();
   // After the control's own sign-on steps, which end once this returns.
   if (lastRoom_) QTimer::singleShot(0, this, &Klaxo::RejoinLastRoom);
+  AfterSignOnAccepted();
   const QString name = ShownLine(FromWire(strUserName));
   events_.Run([this, name] { lblStat->setText(QStringLiteral("Logged on '") + name + QStringLiteral("'")); });
 }
@@ -245,15 +263,18 @@ void Klaxo::WinsockError(std::string& strError) {
 }
 
 void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
-  // Only a watch that signs itself on again needs to know that the server
-  // refused: the plain program shows no server errors.
-  if (!reconnect_) return;
   if (intErrorCode != 980 && intErrorCode != 983 && intErrorCode != 989) return;
+  // Only a watch that signs itself on again, or one whose password the
+  // keyring gave or is to keep, needs to know that the server refused: the
+  // plain program shows no server errors.
+  const QString note = intErrorCode == 980 ? RefusedPasswordNote() : QString();
+  if (!reconnect_ && note.isEmpty()) return;
   keeper_.Refused();
   ScheduleWake();
   signOnPassword_.clear();
   toc->LogOff();
-  const QString text = ShownLine(FromWire(strError));
+  const QString text = ShownLine(FromWire(strError)) + note;
+  if (!note.isEmpty()) Report(text);
   events_.Run([this, text] { lblStat->setText(text); });
 }
 
@@ -315,6 +336,113 @@ void Klaxo::RestartConsole(const QString& room) {
   console->setWindowTitle(room + QStringLiteral(" - ") + FromWire(Normalize(toc->strUserName)));
   console->SetHeader(FromWire(toc->strUserName) + QStringLiteral(" is in Chat '") + room + QStringLiteral("'"));
   console->ShowPeopleCount();
+}
+
+// The watch started by the options.
+
+void Klaxo::StartWatch() {
+  if (startInTray_) {
+    mnuTray_Click();
+    if (!mdlTray::TrayIconShown()) {
+      show();
+      WaitForTray();
+    }
+  } else {
+    show();
+  }
+  if (startRoom_) {
+    txtCr->setText(startRoom_->name);
+    txtEx->setText(QString::number(startRoom_->exchange));
+  }
+  if (!startName_.isEmpty()) SignOnAtStart();
+}
+
+void Klaxo::WaitForTray() {
+  auto* wait = new QTimer(this);
+  connect(wait, &QTimer::timeout, this, [this, wait, checksLeft = kTrayChecks]() mutable {
+    const bool appeared = QSystemTrayIcon::isSystemTrayAvailable();
+    if (appeared) mnuTray_Click();
+    if (appeared || --checksLeft == 0) {
+      wait->stop();
+      wait->deleteLater();
+    }
+  });
+  wait->start(kTrayCheckInterval);
+}
+
+void Klaxo::SignOnAtStart() {
+  txtSn->setText(startName_);
+  storedPassword_ = StoredPassword::Asking;
+  lblStat->setText(QStringLiteral("Asking the keyring for the password of '%1'").arg(NormalizeText(startName_)));
+  secrets_->Read(SecretStore::Account(startName_, server_),
+                 [this](const SecretStore::Result& result) { SignOnWithStoredPassword(result); });
+}
+
+void Klaxo::SignOnWithStoredPassword(const SecretStore::Result& result) {
+  // A Sign On or Sign Off pressed meanwhile stands.
+  if (storedPassword_ != StoredPassword::Asking) return;
+  storedPassword_ = StoredPassword::None;
+  const QString name = NormalizeText(startName_);
+  if (result.status == SecretStore::Result::Status::Done) {
+    txtSn->setText(startName_);
+    txtPw->setText(result.password);
+    cmdSignon_Click();
+    storedPassword_ = StoredPassword::Used;
+    events_.Run([this, name] { lblStat->setText(QStringLiteral("Signing on as '%1'").arg(name)); });
+    return;
+  }
+  QString message;
+  if (result.status == SecretStore::Result::Status::NotStored) {
+    message = rememberPassword_
+                  ? QStringLiteral("No password stored for '%1': type it and press Sign On to sign on and keep it")
+                  : QStringLiteral(
+                        "No password stored for '%1': type it and press Sign On (start with --remember-password "
+                        "to keep it)");
+    message = message.arg(name);
+  } else {
+    message = QStringLiteral("The keyring gave no password for '%1' (%2): type it and press Sign On")
+                  .arg(name, ShownLine(result.error));
+  }
+  Report(message);
+  events_.Run([this, message] { lblStat->setText(message); });
+}
+
+void Klaxo::AfterSignOnAccepted() {
+  if (std::exchange(rememberPassword_, false)) RememberPassword(FromWire(signOnName_), FromWire(signOnPassword_));
+  // After the control's own sign-on steps, as a rejoin.
+  if (joinAtStart_) QTimer::singleShot(0, this, &Klaxo::JoinAtStart);
+}
+
+void Klaxo::JoinAtStart() {
+  if (!joinAtStart_ || toc->strUserName.empty()) return;
+  joinAtStart_ = false;
+  txtCr->setText(startRoom_->name);
+  txtEx->setText(QString::number(startRoom_->exchange));
+  cmdJoin_Click();
+}
+
+void Klaxo::RememberPassword(const QString& name, const QString& password) {
+  const QString account = SecretStore::Account(name, server_);
+  secrets_->Write(account, password, [this, account](const SecretStore::Result& result) {
+    if (result.status == SecretStore::Result::Status::Done) {
+      std::printf("klaxo: the password for %s is kept in the keyring\n", qPrintable(account));
+      std::fflush(stdout);
+      return;
+    }
+    const QString message = QStringLiteral("The password for %1 could not be kept in the keyring: %2")
+                                .arg(account, ShownLine(result.error));
+    Report(message);
+    events_.Run([this, message] { lblStat->setText(message); });
+  });
+}
+
+QString Klaxo::RefusedPasswordNote() const {
+  if (storedPassword_ == StoredPassword::Used) {
+    return QStringLiteral(" (the password stored in the keyring for '%1'; it stays stored)")
+        .arg(NormalizeText(startName_));
+  }
+  if (rememberPassword_) return QStringLiteral(" (the password was not stored)");
+  return {};
 }
 
 // Word list and alerts.

@@ -7,8 +7,10 @@
 // box's event loop, and the window's handling of every event that arrives
 // then waits in an EventQueue until the box is dismissed.
 //
-// Two options go beyond the plain program: signing on again after a lost
-// connection, and keeping the word list in a file between runs.
+// Options go beyond the plain program: signing on again after a lost
+// connection, keeping the word list in a file between runs, and a watch that
+// starts by itself (signing on with the password the keyring keeps, joining a
+// room, starting in the tray).
 #pragma once
 
 #include <QCheckBox>
@@ -27,6 +29,8 @@
 #include "AlertPresenter.h"
 #include "EventQueue.h"
 #include "QuovTOCSock.h"
+#include "RoomOption.h"
+#include "SecretStore.h"
 #include "ServerAddress.h"
 #include "SessionClock.h"
 #include "SessionKeeper.h"
@@ -42,6 +46,17 @@ struct KlaxoOptions {
   // The session's clock and randomness; the real ones when not given.
   std::unique_ptr<SessionClock> clock;
   SessionKeeper::Random random;
+  // At start, sign on as this name with the password the keyring keeps for it
+  // (--sign-on); empty signs on only when the user presses Sign On.
+  QString signOnName;
+  // Join this room once signed on (--join).
+  std::optional<RoomOption> room;
+  // Store the password of the next sign-on the server accepts (--remember-password).
+  bool rememberPassword = false;
+  // Start sent to the tray (--tray).
+  bool startInTray = false;
+  // The keyring; the desktop's when not given.
+  std::unique_ptr<SecretStore> secrets;
 };
 
 class Klaxo : public QMainWindow, public QuovTOCSockEvents {
@@ -53,6 +68,10 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   ~Klaxo() override;
 
   static QString Caption();
+
+  // Shows the window, or sends it to the tray, and starts what the options
+  // ask for at start. The window never waits for the keyring.
+  void StartWatch();
 
   void LoadConsole();
   void UnLoadConsole();
@@ -142,6 +161,18 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void RejoinLastRoom();
   // The status line after a lost connection or a sign-on given up.
   void ShowDisconnected(const QString& reason, std::optional<SessionKeeper::Time> retryIn);
+  // The watch started by the options: the sign-on with the keyring's
+  // password, the room joined once signed on, the password remembered.
+  void SignOnAtStart();
+  void SignOnWithStoredPassword(const SecretStore::Result& result);
+  void AfterSignOnAccepted();
+  void JoinAtStart();
+  void RememberPassword(const QString& name, const QString& password);
+  // What a refused sign-on means for the keyring's password, if it was
+  // involved; empty otherwise.
+  [[nodiscard]] QString RefusedPasswordNote() const;
+  // Sends the window to the tray once a tray appears, for a while after start.
+  void WaitForTray();
   // An open console after a rejoin: the new session's header, and a people
   // list that the room's arrivals fill again.
   void RestartConsole(const QString& room);
@@ -169,4 +200,15 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   bool rejoining_ = false;
 
   std::optional<WordsFile> wordsFile_;
+
+  std::unique_ptr<SecretStore> secrets_;
+  QString startName_;
+  std::optional<RoomOption> startRoom_;
+  bool startInTray_;
+  // Whether the keyring is being asked for the start sign-on's password, or
+  // gave the password of the session wanted now. Sign On and Sign Off end both.
+  enum class StoredPassword { None, Asking, Used };
+  StoredPassword storedPassword_ = StoredPassword::None;
+  bool joinAtStart_;
+  bool rememberPassword_;
 };

@@ -16,6 +16,8 @@
 #include "EventQueue.h"
 #include "ExchangeReader.h"
 #include "PeopleIndex.h"
+#include "RoomOption.h"
+#include "SecretStore.h"
 #include "ServerAddress.h"
 #include "SessionKeeper.h"
 #include "ShownLine.h"
@@ -220,6 +222,30 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
     EXPECT_EQ(Print(address->host), c.host) << c.text;
     EXPECT_EQ(address->port, c.port) << c.text;
   }
+}
+
+TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
+  const struct {
+    const char* text;
+    const char* room;  // nullptr: refused
+    int exchange;
+  } cases[] = {
+      {"demo", "demo", 4},        {"The Lobby:5", "The Lobby", 5},
+      {"a:b:&H10", "a:b", 16},    {"demo:-32768", "demo", -32768},
+      {"demo:", nullptr, 0},      {"demo: ", nullptr, 0},
+      {":4", nullptr, 0},         {" ", nullptr, 0},
+      {"demo:32768", nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    const auto room = ParseRoomOption(QString::fromUtf8(c.text));
+    ASSERT_EQ(room.has_value(), c.room != nullptr) << c.text;
+    if (!room) continue;
+    EXPECT_EQ(Print(room->name), c.room) << c.text;
+    EXPECT_EQ(room->exchange, c.exchange) << c.text;
+  }
+  EXPECT_EQ(SecretStore::Account(QStringLiteral("My Name"), ServerAddress{"toc.example.org", 5190}),
+            QStringLiteral("myname@toc.example.org:5190"));
+  EXPECT_EQ(SecretStore::Account(QStringLiteral("me"), ServerAddress{"::1", 5191}), QStringLiteral("me@[::1]:5191"));
 }
 
 // Records what the queue shows, in order: "alert:TEXT", "not shown:N",

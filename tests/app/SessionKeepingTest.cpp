@@ -1,11 +1,14 @@
 // The window keeping its session and its word list: the sign-on time limit,
-// signing on again after a lost connection (--reconnect), and the word list
-// kept in a file (--words). Time is moved by hand.
+// signing on again after a lost connection (--reconnect), the word list kept
+// in a file (--words), and the watch started from the command line with the
+// password in a fake keyring (--sign-on, --join, --remember-password,
+// --tray). Time is moved by hand.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <map>
 
 #include "ManualClock.h"
 #include "WindowFixture.h"
@@ -15,6 +18,41 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 using std::chrono::seconds;
+
+const QString kAccount = QStringLiteral("myname@toc.test:5191");
+
+// A keyring that answers at once from its entries, never answers (keeping
+// the answers for the test to give late), or fails as a desktop with no
+// Secret Service does.
+class FakeSecrets : public SecretStore {
+ public:
+  enum class Mode { Answers, Silent, Fails };
+  void Read(const QString& account, Answer answer) override {
+    Result result{Result::Status::NotStored, {}, {}};
+    if (const auto found = entries.find(account); found != entries.end())
+      result = {Result::Status::Done, found->second, {}};
+    Reply(std::move(answer), result);
+  }
+  void Write(const QString& account, const QString& password, Answer answer) override {
+    if (mode == Mode::Answers) entries[account] = password;
+    Reply(std::move(answer), {});
+  }
+  void Remove(const QString& account, Answer answer) override {
+    if (mode == Mode::Answers) entries.erase(account);
+    Reply(std::move(answer), {});
+  }
+  void Reply(Answer answer, Result result) {
+    if (mode == Mode::Fails) result = {Result::Status::Failed, {}, QStringLiteral("no Secret Service")};
+    if (mode == Mode::Silent) {
+      held.emplace_back([answer, result] { answer(result); });
+    } else {
+      answer(result);
+    }
+  }
+  Mode mode = Mode::Answers;
+  std::map<QString, QString> entries;
+  std::vector<std::function<void()>> held;
+};
 
 const QString kTimedOut = QStringLiteral("Disconnected: The server did not complete the sign-on within 60 seconds");
 
@@ -58,7 +96,24 @@ class SessionKeepingTest : public WindowTest {
 
   QString Status() const { return window->lblStat->text(); }
 
+  // A new window started as klaxo --sign-on "My Name" --join "The Lobby:5"
+  // would be, on a keyring with the given mode and entries.
+  void StartWatching(KlaxoOptions options, FakeSecrets::Mode mode = FakeSecrets::Mode::Answers,
+                     std::map<QString, QString> entries = {}) {
+    auto store = std::make_unique<FakeSecrets>();
+    secrets = store.get();
+    secrets->mode = mode;
+    secrets->entries = std::move(entries);
+    options.secrets = std::move(store);
+    options.signOnName = QStringLiteral("My Name");
+    options.room = RoomOption{QStringLiteral("The Lobby"), 5};
+    Restart(std::move(options));
+    window->hide();
+    window->StartWatch();
+  }
+
   ManualClock* clock = nullptr;
+  FakeSecrets* secrets = nullptr;
 };
 
 TEST_F(SessionKeepingTest, ASignOnTheServerDoesNotCompleteIsGivenUpAfterSixtySeconds) {
@@ -238,4 +293,103 @@ TEST_F(SessionKeepingTest, AWordsFileThatCannotBeReadIsLeftUntouched) {
   QTest::keyClick(window->txtNotify, Qt::Key_Return);
   EXPECT_TRUE(Status().startsWith(QStringLiteral("Cannot save the word list to "))) << Status().toStdString();
   EXPECT_EQ(Words(), QStringList{"cat"});
+}
+
+TEST_F(SessionKeepingTest, SignOnAtStartWithTheKeyringsPasswordThenJoinTheRoomAndRejoinItAfterADrop) {
+  KlaxoOptions options;
+  options.reconnect = true;
+  StartWatching(std::move(options), FakeSecrets::Mode::Answers, {{kAccount, QStringLiteral("s3cret")}});
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->txtSn->text(), QStringLiteral("myname"));
+  EXPECT_EQ(window->txtCr->text(), QStringLiteral("The Lobby"));
+  EXPECT_EQ(window->txtEx->text(), QStringLiteral("5"));
+  EXPECT_EQ(Status(), QStringLiteral("Signing on as 'myname'"));
+  ASSERT_EQ(sock->connects.size(), 1u);
+  CompleteSignOn();
+  EXPECT_EQ(window->toc->strPassword, RoastPassword("s3cret"));
+  EXPECT_EQ(sock->TakeSent().find("toc_chat_join"), std::string::npos) << "not before the sign-on's own steps";
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Sent(R"(toc_chat_join "5" "thelobby")")) << sock->sent;
+  Deliver("CHAT_JOIN:42:thelobby");
+  EXPECT_EQ(Status(), QStringLiteral("Logged on, joined chat 'thelobby'"));
+
+  sock->TakeSent();
+  sock->Fail("Network down");
+  clock->Advance(seconds(2));
+  CompleteSignOn();
+  QCoreApplication::processEvents();
+  const std::string sent = sock->TakeSent();
+  EXPECT_NE(sent.find(R"(toc_chat_join "5" "thelobby")"), std::string::npos) << sent;
+  EXPECT_EQ(sent.find("toc_chat_join"), sent.rfind("toc_chat_join")) << "joined again once: " << sent;
+  EXPECT_EQ(secrets->entries, (std::map<QString, QString>{{kAccount, QStringLiteral("s3cret")}}));
+}
+
+TEST_F(SessionKeepingTest, WithNoPasswordFromTheKeyringTheWindowWaitsForSignOnAndSaysWhy) {
+  const struct {
+    FakeSecrets::Mode mode;
+    bool remember;
+    const char* status;
+  } cases[] = {
+      {FakeSecrets::Mode::Answers, false,
+       "No password stored for 'myname': type it and press Sign On (start with --remember-password to keep it)"},
+      {FakeSecrets::Mode::Answers, true,
+       "No password stored for 'myname': type it and press Sign On to sign on and keep it"},
+      {FakeSecrets::Mode::Fails, false,
+       "The keyring gave no password for 'myname' (no Secret Service): type it and press Sign On"},
+      {FakeSecrets::Mode::Silent, false, "Asking the keyring for the password of 'myname'"},
+  };
+  for (const auto& c : cases) {
+    KlaxoOptions options;
+    options.rememberPassword = c.remember;
+    // Offscreen there is no tray: the window stays shown.
+    options.startInTray = true;
+    StartWatching(std::move(options), c.mode);
+    EXPECT_TRUE(window->isVisible()) << c.status;
+    EXPECT_EQ(Status(), QString::fromUtf8(c.status));
+    EXPECT_EQ(window->txtSn->text(), QStringLiteral("My Name"));
+    EXPECT_TRUE(sock->connects.empty()) << c.status;
+
+    window->txtPw->setText(QStringLiteral("typed"));
+    window->cmdSignon->click();
+    for (const auto& late : secrets->held) late();
+    EXPECT_EQ(sock->connects.size(), 1u) << "a late answer does not sign on again: " << c.status;
+    CompleteSignOn();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Sent(R"(toc_chat_join "5" "thelobby")")) << c.status;
+    EXPECT_EQ(secrets->entries.size(), c.remember ? 1u : 0u) << c.status;
+    if (c.remember) {
+      EXPECT_EQ(secrets->entries[kAccount], QStringLiteral("typed"));
+    }
+  }
+}
+
+TEST_F(SessionKeepingTest, ARefusedPasswordIsReportedAndNeitherRemovedNorStored) {
+  KlaxoOptions options;
+  options.rememberPassword = true;
+  StartWatching(std::move(options), FakeSecrets::Mode::Answers, {{kAccount, QStringLiteral("old")}});
+  const struct {
+    const char* typed;  // nullptr: the keyring's password
+    const char* status;
+  } tries[] = {
+      {nullptr, "Invalid account or password (the password stored in the keyring for 'myname'; it stays stored)"},
+      {"wrong", "Invalid account or password (the password was not stored)"},
+  };
+  for (const auto& attempt : tries) {
+    if (attempt.typed != nullptr) {
+      window->txtPw->setText(QString::fromUtf8(attempt.typed));
+      window->cmdSignon->click();
+    }
+    sock->Open();
+    sock->Deliver(SignOnFrame() + ServerMessage("ERROR:980"));
+    EXPECT_EQ(Status(), QString::fromUtf8(attempt.status));
+    EXPECT_EQ(sock->State(), SocketState::Closed);
+    EXPECT_EQ(secrets->entries[kAccount], QStringLiteral("old"));
+  }
+  clock->Advance(minutes(10));
+  EXPECT_EQ(sock->connects.size(), 2u) << "no try of its own after a refusal";
+
+  window->txtPw->setText(QStringLiteral("new"));
+  window->cmdSignon->click();
+  CompleteSignOn();
+  EXPECT_EQ(secrets->entries[kAccount], QStringLiteral("new")) << "the accepted password replaces the old one";
 }
