@@ -328,23 +328,26 @@ TEST_F(SessionKeepingTest, SignOnAtStartWithTheKeyringsPasswordJoinTheRoomAndKee
 TEST_F(SessionKeepingTest, WithNoPasswordFromTheKeyringTheWindowWaitsForSignOnAndSaysWhy) {
   const struct {
     FakeSecrets::Mode mode;
+    const char* stored;  // empty: nothing stored
     bool remember;
     const char* status;
   } cases[] = {
-      {FakeSecrets::Mode::Answers, false,
+      {FakeSecrets::Mode::Answers, "", false,
        "No password stored for 'myname': type it and press Sign On (start with --remember-password to keep it)"},
-      {FakeSecrets::Mode::Answers, true,
+      {FakeSecrets::Mode::Answers, "", true,
        "No password stored for 'myname': type it and press Sign On to sign on and keep it"},
-      {FakeSecrets::Mode::Fails, false,
+      {FakeSecrets::Mode::Fails, "", false,
        "The keyring gave no password for 'myname' (no Secret Service): type it and press Sign On"},
-      {FakeSecrets::Mode::Silent, false, "Asking the keyring for the password of 'myname'"},
+      {FakeSecrets::Mode::Silent, "stored", false, "Asking the keyring for the password of 'myname'"},
   };
   for (const auto& c : cases) {
     KlaxoOptions options;
     options.rememberPassword = c.remember;
     // Offscreen there is no tray: the window stays shown.
     options.startInTray = true;
-    StartWatching(std::move(options), c.mode);
+    std::map<QString, QString> entries;
+    if (*c.stored != '\0') entries[kAccount] = QString::fromUtf8(c.stored);
+    StartWatching(std::move(options), c.mode, entries);
     EXPECT_TRUE(window->isVisible()) << c.status;
     EXPECT_EQ(Status(), QString::fromUtf8(c.status));
     EXPECT_EQ(window->txtSn->text(), QStringLiteral("My Name"));
@@ -357,7 +360,6 @@ TEST_F(SessionKeepingTest, WithNoPasswordFromTheKeyringTheWindowWaitsForSignOnAn
     CompleteSignOn();
     QCoreApplication::processEvents();
     EXPECT_TRUE(Sent(R"(toc_chat_join "5" "thelobby")")) << c.status;
-    EXPECT_EQ(secrets->entries, (c.remember ? std::map<QString, QString>{{kAccount, QStringLiteral("typed")}}
-                                            : std::map<QString, QString>{}));
+    EXPECT_EQ(secrets->entries[kAccount], QString::fromUtf8(c.remember ? "typed" : c.stored)) << c.status;
   }
 }
