@@ -7,7 +7,7 @@
 # again at the end. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev dpkg-dev file lintian desktop-file-utils appstream man-db
+tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
 
 fail() {
   echo "package.sh: $*" >&2

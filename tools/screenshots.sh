@@ -6,7 +6,7 @@
 # Rerun it when the windows change. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb xdotool imagemagick fonts-dejavu-core
+tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb xdotool imagemagick fonts-dejavu-core
 cmake --preset default >/dev/null
 cmake --build build/default -j2 --target klaxo klaxo-tocd
 

@@ -2,7 +2,7 @@
 # Builds Klaxo and runs every test; installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev libgtest-dev libgmock-dev xvfb trayer
+tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb trayer dbus gnome-keyring
 cmake --preset default
 cmake --build --preset default
 tools/with-tray.sh ctest --preset default
