@@ -43,7 +43,7 @@ class FakeSecrets : public SecretStore {
   void Reply(Answer answer, Result result) {
     if (mode == Mode::Fails) result = {Result::Status::Failed, {}, QStringLiteral("no Secret Service")};
     if (mode != Mode::Silent) return answer(result);
-    held.emplace_back([answer, result] { answer(result); });
+    held.emplace_back([answer = std::move(answer), result] { answer(result); });
   }
   Mode mode = Mode::Answers;
   std::map<QString, QString> entries;
