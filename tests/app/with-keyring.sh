@@ -7,10 +7,9 @@ if [ -z "${KLAXO_KEYRING_HOME:-}" ]; then
   home="$(mktemp -d)"
   trap 'rm -rf "$home"' EXIT
   mkdir -m 700 "$home/run"
-  status=0
   KLAXO_KEYRING_HOME="$home" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
-    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0" "$@" || status=$?
-  exit "$status"
+    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0" "$@"
+  exit
 fi
 printf 'test password' | gnome-keyring-daemon --unlock --components=secrets >/dev/null
 exec "$@"
