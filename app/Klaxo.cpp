@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QRandomGenerator>
+#include <QSystemTrayIcon>
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
@@ -16,6 +17,7 @@
 
 #include "ExchangeReader.h"
 #include "Functions.h"
+#include "KeychainSecretStore.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
 #include "Twips.h"
@@ -37,6 +39,13 @@ bool ProducesCharacter(int key, const QString& text) {
   return key != Qt::Key_Delete && key != Qt::Key_Tab && key != Qt::Key_Backtab;
 }
 
+// How long --tray waits for a tray that is not there at start: a desktop's
+// tray often appears a little after the programs it starts.
+constexpr int kTrayChecks = 120;
+constexpr std::chrono::seconds kTrayCheckInterval(1);
+
+void Report(const QString& message) { std::fprintf(stderr, "klaxo: %s\n", qPrintable(message)); }
+
 }  // namespace
 
 Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server,
@@ -50,9 +59,14 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
                      QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
                }}),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
-      session_({options.reconnect}, options.random ? std::move(options.random) : Session::Random([] {
-                 return QRandomGenerator::global()->generateDouble();
-               })) {
+      session_({options.reconnect, options.rememberPassword},
+               options.random ? std::move(options.random)
+                              : Session::Random([] { return QRandomGenerator::global()->generateDouble(); })),
+      secrets_(options.secrets ? std::move(options.secrets) : std::make_unique<KeychainSecretStore>()),
+      startName_(std::move(options.signOnName)),
+      startRoom_(std::move(options.room)),
+      startInTray_(options.startInTray),
+      rememberPassword_(options.rememberPassword) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -169,7 +183,7 @@ void Klaxo::BuildMenus() {
 
 void Klaxo::cmdSignon_Click() {
   txtSn->setText(NormalizeText(txtSn->text()));
-  Handle(Session::SignOnPressed{ToWire(txtSn->text()), ToWire(txtPw->text()), std::nullopt});
+  Handle(Session::SignOnPressed{ToWire(txtSn->text()), ToWire(txtPw->text())});
 }
 
 void Klaxo::cmdSignoff_Click() { Handle(Session::SignOffPressed{}); }
@@ -216,6 +230,10 @@ void Klaxo::Carry(const Session::Action& action) {
     toc->JoinChat(join->room.name, join->room.exchange);
   } else if (std::holds_alternative<Session::LogOff>(action)) {
     toc->LogOff();
+  } else if (const auto* read = std::get_if<Session::ReadPassword>(&action)) {
+    ReadPassword(read->name);
+  } else if (const auto* store = std::get_if<Session::StorePassword>(&action)) {
+    RememberPassword(store->name, store->password);
   } else if (std::holds_alternative<Session::Defer>(action)) {
     QTimer::singleShot(0, this, [this] { Handle(Session::SignOnStepsDone{}); });
   } else if (const auto* show = std::get_if<Session::Show>(&action)) {
@@ -227,6 +245,31 @@ void Klaxo::Carry(const Session::Action& action) {
 void Klaxo::ShowSession(const Session::Show& show) {
   const QString text = ShownLine(FromWire(show.text));
   switch (show.what) {
+    case Session::Show::AskingKeyring:
+      events_.Run(
+          [this, text] { lblStat->setText(QStringLiteral("Asking the keyring for the password of '%1'").arg(text)); });
+      break;
+    case Session::Show::NoPassword: {
+      QString message;
+      if (!show.detail.empty()) {
+        message = QStringLiteral("The keyring gave no password for '%1' (%2): type it and press Sign On")
+                      .arg(text, ShownLine(FromWire(show.detail)));
+      } else if (rememberPassword_) {
+        message =
+            QStringLiteral("No password stored for '%1': type it and press Sign On to sign on and keep it").arg(text);
+      } else {
+        message = QStringLiteral(
+                      "No password stored for '%1': type it and press Sign On (start with --remember-password to "
+                      "keep it)")
+                      .arg(text);
+      }
+      Report(message);
+      events_.Run([this, message] { lblStat->setText(message); });
+      break;
+    }
+    case Session::Show::SigningOn:
+      events_.Run([this, text] { lblStat->setText(QStringLiteral("Signing on as '%1'").arg(text)); });
+      break;
     case Session::Show::SignedOn:
       events_.Run([this, text] { lblStat->setText(QStringLiteral("Logged on '") + text + QStringLiteral("'")); });
       break;
@@ -270,9 +313,15 @@ void Klaxo::ShowSession(const Session::Show& show) {
       events_.Run(
           [this, text] { lblStat->setText(QStringLiteral("Signing on again as '") + text + QStringLiteral("'")); });
       break;
-    case Session::Show::Refused:
-      events_.Run([this, text] { lblStat->setText(text); });
+    case Session::Show::Refused: {
+      QString line = text;
+      if (!show.detail.empty()) {
+        line += QStringLiteral(" (") + ShownLine(FromWire(show.detail)) + QStringLiteral(")");
+        Report(line);
+      }
+      events_.Run([this, line] { lblStat->setText(line); });
       break;
+    }
   }
 }
 
@@ -282,6 +331,72 @@ void Klaxo::ScheduleWake() {
   } else {
     clock_->CancelWake();
   }
+}
+
+// The watch started by the options.
+
+void Klaxo::StartWatch() {
+  if (startInTray_) {
+    mnuTray_Click();
+    if (!mdlTray::TrayIconShown()) {
+      show();
+      WaitForTray();
+    }
+  } else {
+    show();
+  }
+  std::optional<Session::Room> room;
+  if (startRoom_) {
+    txtCr->setText(NormalizeText(startRoom_->name));
+    txtEx->setText(QString::number(startRoom_->exchange));
+    room = Session::Room{ToWire(txtCr->text()), startRoom_->exchange};
+  }
+  if (!startName_.isEmpty()) txtSn->setText(NormalizeText(startName_));
+  Handle(Session::Started{startName_.isEmpty() ? std::string() : ToWire(txtSn->text()), room});
+}
+
+void Klaxo::WaitForTray() {
+  auto* wait = new QTimer(this);
+  connect(wait, &QTimer::timeout, this, [this, wait, checksLeft = kTrayChecks]() mutable {
+    const bool appeared = QSystemTrayIcon::isSystemTrayAvailable();
+    if (appeared) mnuTray_Click();
+    if (appeared || --checksLeft == 0) {
+      wait->stop();
+      wait->deleteLater();
+    }
+  });
+  wait->start(kTrayCheckInterval);
+}
+
+void Klaxo::ReadPassword(const std::string& name) {
+  secrets_->Read(SecretStore::Account(FromWire(name), server_), [this](const SecretStore::Result& result) {
+    switch (result.status) {
+      case SecretStore::Result::Status::Done:
+        Handle(Session::PasswordFound{ToWire(result.password)});
+        break;
+      case SecretStore::Result::Status::NotStored:
+        Handle(Session::NoPassword{});
+        break;
+      case SecretStore::Result::Status::Failed:
+        Handle(Session::NoPassword{ToWire(result.error)});
+        break;
+    }
+  });
+}
+
+void Klaxo::RememberPassword(const std::string& name, const std::string& password) {
+  const QString account = SecretStore::Account(FromWire(name), server_);
+  secrets_->Write(account, FromWire(password), [this, account](const SecretStore::Result& result) {
+    if (result.status == SecretStore::Result::Status::Done) {
+      std::printf("klaxo: the password for %s is kept in the keyring\n", qPrintable(account));
+      std::fflush(stdout);
+      return;
+    }
+    const QString message = QStringLiteral("The password for %1 could not be kept in the keyring: %2")
+                                .arg(account, ShownLine(result.error));
+    Report(message);
+    events_.Run([this, message] { lblStat->setText(message); });
+  });
 }
 
 void Klaxo::RestartConsole(const QString& room) {
@@ -346,7 +461,7 @@ void Klaxo::LoadWords() {
   const QString message = QStringLiteral("Cannot read the word list %1: %2. Changes will not be saved to it.")
                               .arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
   wordsFile_.reset();
-  std::fprintf(stderr, "klaxo: %s\n", qPrintable(message));
+  Report(message);
   lblStat->setText(message);
 }
 
@@ -356,7 +471,7 @@ void Klaxo::SaveWords() {
   if (wordsFile_->Save(WordList(), error)) return;
   const QString message =
       QStringLiteral("Cannot save the word list to %1: %2").arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
-  std::fprintf(stderr, "klaxo: %s\n", qPrintable(message));
+  Report(message);
   lblStat->setText(message);
 }
 

@@ -7,8 +7,10 @@
 // box's event loop, and the window's handling of every event that arrives
 // then waits in an EventQueue until the box is dismissed.
 //
-// Two options go beyond the plain program: signing on again after a lost
-// connection, and keeping the word list in a file between runs.
+// Options go beyond the plain program: signing on again after a lost
+// connection, keeping the word list in a file between runs, and a watch that
+// starts by itself (signing on with the password the keyring keeps, joining a
+// room, starting in the tray).
 #pragma once
 
 #include <QCheckBox>
@@ -26,6 +28,8 @@
 #include "AlertPresenter.h"
 #include "EventQueue.h"
 #include "QuovTOCSock.h"
+#include "RoomOption.h"
+#include "SecretStore.h"
 #include "ServerAddress.h"
 #include "Session.h"
 #include "SessionClock.h"
@@ -41,6 +45,17 @@ struct KlaxoOptions {
   // The session's clock and randomness; the real ones when not given.
   std::unique_ptr<SessionClock> clock;
   Session::Random random;
+  // At start, sign on as this name with the password the keyring keeps for it
+  // (--sign-on); empty signs on only when the user presses Sign On.
+  QString signOnName;
+  // Join this room once signed on (--join).
+  std::optional<RoomOption> room;
+  // Store the password of the next sign-on the server accepts (--remember-password).
+  bool rememberPassword = false;
+  // Start sent to the tray (--tray).
+  bool startInTray = false;
+  // The keyring; the desktop's when not given.
+  std::unique_ptr<SecretStore> secrets;
 };
 
 class Klaxo : public QMainWindow, public QuovTOCSockEvents {
@@ -52,6 +67,10 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   ~Klaxo() override;
 
   static QString Caption();
+
+  // Shows the window, or sends it to the tray, and starts what the options
+  // ask for at start. The window never waits for the keyring.
+  void StartWatch();
 
   void LoadConsole();
   void UnLoadConsole();
@@ -139,6 +158,10 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
   void ScheduleWake();
+  void ReadPassword(const std::string& name);
+  void RememberPassword(const std::string& name, const std::string& password);
+  // Sends the window to the tray once a tray appears, for a while after start.
+  void WaitForTray();
   // An open console after a rejoin: the new session's header, and a people
   // list that the room's arrivals fill again.
   void RestartConsole(const QString& room);
@@ -148,6 +171,12 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   EventQueue events_;
   std::unique_ptr<SessionClock> clock_;
   Session session_;
+  std::unique_ptr<SecretStore> secrets_;
+  // What the command line asked for at start.
+  QString startName_;
+  std::optional<RoomOption> startRoom_;
+  bool startInTray_;
+  bool rememberPassword_;
 
   std::optional<WordsFile> wordsFile_;
 };

@@ -12,7 +12,8 @@ bool RefusesSignOn(std::int16_t code) { return code == 980 || code == 983 || cod
 
 }  // namespace
 
-Session::Session(Options options, Random random) : options_(options), random_(std::move(random)) {}
+Session::Session(Options options, Random random)
+    : options_(options), random_(std::move(random)), rememberPassword_(options.rememberPassword) {}
 
 Session::Actions Session::Handle(const Event& event, Time now) {
   return std::visit([&](const auto& e) { return On(e, now); }, event);
@@ -30,12 +31,39 @@ void Session::Forget() {
   room_.reset();
 }
 
-Session::Actions Session::On(const SignOnPressed& event, Time now) {
+Session::Actions Session::SignOn(Credentials credentials, Time now) {
   Forget();
-  credentials_ = Credentials{event.name, event.password};
+  credentials_ = std::move(credentials);
   nextDelay_ = kFirstDelay;
-  state_ = SigningOn{now + kSignOnLimit, false, event.join};
-  return {Login{event.name, event.password}};
+  state_ = SigningOn{now + kSignOnLimit, false, startRoom_};
+  return {Login{credentials_->name, credentials_->password}};
+}
+
+Session::Actions Session::On(const SignOnPressed& event, Time now) { return SignOn({event.name, event.password}, now); }
+
+Session::Actions Session::On(const Started& event, Time) {
+  startRoom_ = event.join;
+  if (event.name.empty()) return {};
+  state_ = AwaitingPassword{event.name};
+  return {Show{Show::AskingKeyring, event.name}, ReadPassword{event.name}};
+}
+
+Session::Actions Session::On(const PasswordFound& event, Time now) {
+  // A Sign On or Sign Off pressed while the keyring was asked stands.
+  const auto* awaiting = std::get_if<AwaitingPassword>(&state_);
+  if (awaiting == nullptr) return {};
+  const std::string name = awaiting->name;
+  Actions actions = SignOn({name, event.password, true}, now);
+  actions.insert(actions.begin(), Show{Show::SigningOn, name});
+  return actions;
+}
+
+Session::Actions Session::On(const NoPassword& event, Time) {
+  const auto* awaiting = std::get_if<AwaitingPassword>(&state_);
+  if (awaiting == nullptr) return {};
+  const std::string name = awaiting->name;
+  state_ = Idle{};
+  return {Show{Show::NoPassword, name, event.why}};
 }
 
 Session::Actions Session::On(const SignOffPressed&, Time) {
@@ -61,6 +89,11 @@ Session::Actions Session::On(const JoinPressed& event, Time) {
 Session::Actions Session::On(const LoggedIn& event, Time now) {
   Actions actions;
   if (const auto* signingOn = std::get_if<SigningOn>(&state_)) {
+    if (rememberPassword_ && !signingOn->retry && credentials_ && !credentials_->fromKeyring) {
+      rememberPassword_ = false;
+      actions.emplace_back(StorePassword{credentials_->name, credentials_->password});
+    }
+    startRoom_.reset();
     if (signingOn->join) {
       state_ = Rejoining{*signingOn->join, now};
       actions.emplace_back(Defer{});
@@ -108,13 +141,20 @@ Session::Actions Session::On(const LeftChat& event, Time) {
 Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
 
 Session::Actions Session::On(const ServerError& event, Time) {
-  // The plain program shows no server errors; a watch that signs on by
-  // itself needs to know that the server refused.
-  if (!options_.reconnect) return {};
   if (!RefusesSignOn(event.code)) return {};
+  // The plain program shows no server errors; a watch that signs on by
+  // itself, or with a password kept or to keep, needs to know that the
+  // server refused.
+  std::string kept;
+  if (credentials_ && credentials_->fromKeyring) {
+    kept = "the password stored in the keyring for '" + credentials_->name + "'; it stays stored";
+  } else if (rememberPassword_) {
+    kept = "the password was not stored";
+  }
+  if (!options_.reconnect && kept.empty()) return {};
   Forget();
   state_ = Idle{};
-  return {LogOff{}, Show{Show::Refused, event.text}};
+  return {LogOff{}, Show{Show::Refused, event.text, kept}};
 }
 
 Session::Actions Session::On(const TimerFired&, Time now) {
@@ -129,7 +169,7 @@ Session::Actions Session::On(const TimerFired&, Time now) {
   }
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_);
       waiting != nullptr && now >= waiting->until && credentials_) {
-    state_ = SigningOn{now + kSignOnLimit, true, room_};
+    state_ = SigningOn{now + kSignOnLimit, true, room_ ? room_ : startRoom_};
     return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
   }
   return {};
@@ -150,5 +190,5 @@ Session::Actions Session::Dropped(const std::string& reason, Time now) {
   const Time delay = nextDelay_ - std::chrono::duration_cast<Time>(nextDelay_ * shortening);
   nextDelay_ = std::min(nextDelay_ * 2, kLongestDelay);
   state_ = WaitingToRetry{now + delay};
-  return {Show{Show::Disconnected, reason, delay}};
+  return {Show{Show::Disconnected, reason, {}, delay}};
 }

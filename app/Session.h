@@ -6,19 +6,24 @@
 // control, the timer) and carries out the actions it answers with, in order;
 // it keeps no session state of its own. The states:
 //
-//   Idle            no session wanted: at start, after Sign Off, after a
-//                   refused sign-on, or after a lost connection that is not
-//                   tried again;
-//   SigningOn       Login called, waiting for LoggedIn until a deadline;
-//   SignedOn        the server accepted the sign-on;
-//   Rejoining       signed on by Klaxo itself and joining the room it was in,
-//                   until the server confirms that room, the user joins
-//                   another or the session ends;
-//   WaitingToRetry  the connection was lost and a new sign-on is due later.
+//   Idle              no session wanted: at start, after Sign Off, after a
+//                     refused sign-on, or after a lost connection that is
+//                     not tried again;
+//   AwaitingPassword  a sign-on asked for at start waits for the keyring's
+//                     answer; the window goes on meanwhile, and a Sign On or
+//                     Sign Off pressed before the answer stands;
+//   SigningOn         Login called, waiting for LoggedIn until a deadline;
+//   SignedOn          the server accepted the sign-on;
+//   Rejoining         signed on and joining a room by itself (the room it
+//                     was in, or the one asked for at start) until the
+//                     server confirms that room, the user joins another or
+//                     the session ends;
+//   WaitingToRetry    the connection was lost and a new sign-on is due later.
 //
 // A room is joined without the user's press only after a sign-on Klaxo made
-// itself (a retry, or one asked for at start with a room): a sign-on the user
-// made, or a configuration the server sends again, joins nothing.
+// itself (a retry), and once after the first accepted sign-on when a room
+// was asked for at start: any other sign-on, or a configuration the server
+// sends again, joins nothing.
 //
 // Retries (only when asked for): the first after kFirstDelay, each later one
 // after twice the delay before, up to kLongestDelay, each shortened by a
@@ -56,16 +61,20 @@ class Session {
   struct Room {
     std::string name;
     std::int16_t exchange = 0;
-    bool operator==(const Room&) const = default;
   };
 
   struct Options {
     // Sign on again after a lost connection and rejoin the room.
     bool reconnect = false;
+    // Keep the password typed for the next sign-on the server accepts.
+    bool rememberPassword = false;
   };
 
   // The states.
   struct Idle {};
+  struct AwaitingPassword {
+    std::string name;
+  };
   struct SigningOn {
     Time deadline;
     bool retry = false;          // a sign-on Klaxo made by itself after a lost connection
@@ -82,13 +91,25 @@ class Session {
   struct WaitingToRetry {
     Time until;
   };
-  using State = std::variant<Idle, SigningOn, SignedOn, Rejoining, WaitingToRetry>;
+  using State = std::variant<Idle, AwaitingPassword, SigningOn, SignedOn, Rejoining, WaitingToRetry>;
 
   // The events. A name or password is as sent on the wire.
   struct SignOnPressed {
     std::string name;
     std::string password;
-    std::optional<Room> join{};  // a room to join once signed on (asked for at start)
+  };
+  // What the command line asks for at start: signing on as name with the
+  // password the keyring keeps, and a room to join once signed on.
+  struct Started {
+    std::string name;  // empty: the user signs on
+    std::optional<Room> join{};
+  };
+  // The keyring's answer for the name of AwaitingPassword.
+  struct PasswordFound {
+    std::string password;
+  };
+  struct NoPassword {
+    std::string why;  // empty when none is stored
   };
   struct SignOffPressed {};
   struct ExitPressed {};
@@ -118,8 +139,9 @@ class Session {
     std::string text;
   };
   struct TimerFired {};
-  using Event = std::variant<SignOnPressed, SignOffPressed, ExitPressed, JoinPressed, LoggedIn, SignOnStepsDone,
-                             LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired>;
+  using Event =
+      std::variant<SignOnPressed, Started, PasswordFound, NoPassword, SignOffPressed, ExitPressed, JoinPressed,
+                   LoggedIn, SignOnStepsDone, LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired>;
 
   // The actions, carried out by the window in the order given.
   struct Login {
@@ -130,12 +152,25 @@ class Session {
     Room room;
   };
   struct LogOff {};
+  // Ask the keyring for the password of name; it answers with PasswordFound
+  // or NoPassword.
+  struct ReadPassword {
+    std::string name;
+  };
   // Hand SignOnStepsDone back once the control's LoggedIn handling has
   // returned: a command sent from inside it would precede the control's own.
   struct Defer {};
+  // Keep the password typed for a sign-on the server accepted.
+  struct StorePassword {
+    std::string name;
+    std::string password;
+  };
   // What the status line and the window's room state show.
   struct Show {
     enum What {
+      AskingKeyring,   // text: the name
+      NoPassword,      // text: the name; detail: why, empty when none is stored
+      SigningOn,       // text: the name, signing on with the keyring's password
       SignedOn,        // text: the name
       Joined,          // the room in the room box
       Rejoined,        // text: the room joined again, whatever the room box reads
@@ -143,14 +178,14 @@ class Session {
       LoggedOff,       //
       Disconnected,    // text: the reason; retryIn when a try is due
       SigningOnAgain,  // text: the name
-      Refused,         // text: the server's reason
+      Refused,         // text: the server's reason; detail: what became of the password kept or to keep
     };
     What what;
     std::string text{};
+    std::string detail{};
     std::optional<Time> retryIn{};
-    bool operator==(const Show&) const = default;
   };
-  using Action = std::variant<Login, Join, LogOff, Defer, Show>;
+  using Action = std::variant<Login, Join, LogOff, ReadPassword, Defer, StorePassword, Show>;
   using Actions = std::vector<Action>;
 
   Session(Options options, Random random);
@@ -165,9 +200,13 @@ class Session {
   struct Credentials {
     std::string name;
     std::string password;
+    bool fromKeyring = false;
   };
 
   Actions On(const SignOnPressed& event, Time now);
+  Actions On(const Started& event, Time now);
+  Actions On(const PasswordFound& event, Time now);
+  Actions On(const NoPassword& event, Time now);
   Actions On(const SignOffPressed& event, Time now);
   Actions On(const ExitPressed& event, Time now);
   Actions On(const JoinPressed& event, Time now);
@@ -180,6 +219,8 @@ class Session {
   Actions On(const ServerError& event, Time now);
   Actions On(const TimerFired& event, Time now);
 
+  // A sign-on wanted from now on.
+  Actions SignOn(Credentials credentials, Time now);
   // The session ended without the user asking: tries again when asked to.
   Actions Dropped(const std::string& reason, Time now);
   // No session is wanted any more: the password and rooms are forgotten.
@@ -196,5 +237,9 @@ class Session {
   // signs on again by itself.
   std::optional<Room> room_;
   std::int32_t roomId_ = 0;
+  // The room asked for at start, until a sign-on is accepted.
+  std::optional<Room> startRoom_;
+  // Whether the password of the next accepted sign-on is still to be kept.
+  bool rememberPassword_;
   Time nextDelay_ = kFirstDelay;
 };

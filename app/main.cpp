@@ -1,13 +1,64 @@
 // Starts Klaxo: reads the command line and shows the main window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <utility>
 
+#include "KeychainSecretStore.h"
 #include "Klaxo.h"
 #include "MessageBoxAlerts.h"
 #include "QtTocSocket.h"
+#include "TextEdge.h"
+
+namespace {
+
+// How long --forget-password waits for the keyring, which may be asking its
+// user to unlock it.
+constexpr std::chrono::minutes kForgetLimit(2);
+
+// Removes the password kept for account and returns the exit status.
+int ForgetPassword(const QString& account) {
+  KeychainSecretStore store;
+  int status = 1;
+  QTimer limit;
+  limit.setSingleShot(true);
+  QObject::connect(&limit, &QTimer::timeout, [&] {
+    std::fprintf(stderr, "klaxo: the keyring did not answer within %lld seconds\n",
+                 static_cast<long long>(std::chrono::seconds(kForgetLimit).count()));
+    QCoreApplication::exit(1);
+  });
+  store.Remove(account, [&](const SecretStore::Result& result) {
+    // The keyring need not say whether there was a password to remove.
+    if (result.status == SecretStore::Result::Status::Failed) {
+      std::fprintf(stderr, "klaxo: cannot forget the password for %s: %s\n", qPrintable(account),
+                   qPrintable(result.error));
+    } else {
+      std::printf("klaxo: the keyring keeps no password for %s now\n", qPrintable(account));
+      status = 0;
+    }
+    QCoreApplication::exit(status);
+  });
+  limit.start(kForgetLimit);
+  QCoreApplication::exec();
+  return status;
+}
+
+// A screen name given on the command line; nothing when it is empty once
+// normalized. Says why on standard error.
+std::optional<QString> ScreenNameOption(const QCommandLineParser& parser, const QCommandLineOption& option) {
+  const QString name = parser.value(option);
+  if (NormalizeText(name).isEmpty()) {
+    std::fprintf(stderr, "klaxo: --%s wants a screen name\n", qPrintable(option.names().constFirst()));
+    return std::nullopt;
+  }
+  return name;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -37,7 +88,30 @@ int main(int argc, char* argv[]) {
       QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
                      "A missing file, and missing folders on its path, are created at the first change."),
       QStringLiteral("FILE"));
-  parser.addOptions({serverOption, reconnectOption, wordsOption});
+  const QCommandLineOption signOnOption(
+      QStringLiteral("sign-on"),
+      QStringLiteral("At start, sign on as NAME with the password the desktop's keyring keeps for NAME on the "
+                     "server. Without one, NAME is filled in and the status line says why Klaxo did not sign on."),
+      QStringLiteral("NAME"));
+  const QCommandLineOption joinOption(
+      QStringLiteral("join"),
+      QStringLiteral("Once signed on, join ROOM on EXCHANGE (default 4), as Join does; with --reconnect it is "
+                     "joined again after a drop."),
+      QStringLiteral("ROOM[:EXCHANGE]"));
+  const QCommandLineOption rememberOption(
+      QStringLiteral("remember-password"),
+      QStringLiteral("Keep the password of the next sign-on the server accepts in the desktop's keyring, for that "
+                     "name and server, replacing an older one."));
+  const QCommandLineOption forgetOption(
+      QStringLiteral("forget-password"),
+      QStringLiteral("Remove the password the keyring keeps for NAME on the server, and exit."),
+      QStringLiteral("NAME"));
+  const QCommandLineOption trayOption(
+      QStringLiteral("tray"),
+      QStringLiteral("Start sent to the tray, as Send to Tray does. With no tray the window is shown, and sent to "
+                     "the tray if one appears within 2 minutes."));
+  parser.addOptions(
+      {serverOption, reconnectOption, wordsOption, signOnOption, joinOption, rememberOption, forgetOption, trayOption});
   parser.process(app);
 
   ServerAddress server;
@@ -57,9 +131,29 @@ int main(int argc, char* argv[]) {
   }
 
   KlaxoOptions options;
+  if (parser.isSet(forgetOption)) {
+    const auto name = ScreenNameOption(parser, forgetOption);
+    return name ? ForgetPassword(SecretStore::Account(*name, server)) : 2;
+  }
+  if (parser.isSet(signOnOption)) {
+    const auto name = ScreenNameOption(parser, signOnOption);
+    if (!name) return 2;
+    options.signOnName = *name;
+  }
+  if (parser.isSet(joinOption)) {
+    options.room = ParseRoomOption(parser.value(joinOption));
+    if (!options.room) {
+      std::fprintf(stderr,
+                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with an exchange from -32768 to 32767, not \"%s\"\n",
+                   qPrintable(parser.value(joinOption)));
+      return 2;
+    }
+  }
   options.reconnect = parser.isSet(reconnectOption);
   options.wordsFile = parser.value(wordsOption);
+  options.rememberPassword = parser.isSet(rememberOption);
+  options.startInTray = parser.isSet(trayOption);
   Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
-  window.show();
+  window.StartWatch();
   return QApplication::exec();
 }

@@ -4,7 +4,7 @@
 # receive path against its baseline, and how the cost per item grows.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev libbenchmark-dev python3
+tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libbenchmark-dev python3
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 out=build/bench/results.json

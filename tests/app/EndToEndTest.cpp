@@ -1,14 +1,18 @@
 // The real main window with the real control, against the bundled server
-// klaxo-tocd over loopback, and a second client that speaks in the room.
+// klaxo-tocd over loopback, and a second client that speaks in the room. The
+// KeyringEndToEnd tests also use the real keyring: tests/app/with-keyring.sh
+// gives them a gnome-keyring of their own, never the user's.
 #include <gtest/gtest.h>
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
 #include <algorithm>
 
+#include "KeychainSecretStore.h"
 #include "ManualClock.h"
 #include "QtTocSocket.h"
 #include "RecordingEvents.h"
@@ -22,9 +26,10 @@ constexpr int kWaitMs = 10000;
 // it at the end.
 class BundledServer {
  public:
-  explicit BundledServer(int port = 0) {
+  explicit BundledServer(int port = 0, const QStringList& more = {}) {
     process_.setProgram(QStringLiteral(KLAXO_TOCD));
-    process_.setArguments({"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"});
+    process_.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"} +
+                          more);
     process_.start();
     // The first line names the port the server picked.
     const bool listening = QTest::qWaitFor(
@@ -188,4 +193,54 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
   EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
+}
+
+TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNoInput) {
+  if (qEnvironmentVariableIsEmpty("KLAXO_KEYRING_HOME")) GTEST_SKIP() << "runs in tests/app/with-keyring.sh only";
+  QTemporaryFile accounts;
+  ASSERT_TRUE(accounts.open() && accounts.write("watcher:s3cret\nOther One:pw\n") > 0 && accounts.flush());
+  BundledServer server(0, {"--accounts", accounts.fileName()});
+  ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
+  const ServerAddress address{"127.0.0.1", server.Port()};
+  const QString account = SecretStore::Account(QStringLiteral("watcher"), address);
+  KeychainSecretStore keyring;
+  const auto stored = [&keyring, &account] {
+    std::optional<SecretStore::Result> answer;
+    keyring.Read(account, [&answer](const SecretStore::Result& result) { answer = result; });
+    return QTest::qWaitFor([&answer] { return answer.has_value(); }, kWaitMs) ? answer->password : QString();
+  };
+  {
+    KlaxoOptions options;
+    options.rememberPassword = true;
+    Klaxo first(std::make_unique<QtTocSocket>(), std::make_unique<RecordingAlerts>(), address, std::move(options));
+    first.StartWatch();
+    first.txtSn->setText(QStringLiteral("watcher"));
+    first.txtPw->setText(QStringLiteral("s3cret"));
+    first.cmdSignon->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stored() == QStringLiteral("s3cret"); }, kWaitMs));
+  }
+
+  auto recorder = std::make_unique<RecordingAlerts>();
+  RecordingAlerts& alerts = *recorder;
+  KlaxoOptions options;
+  options.signOnName = QStringLiteral("watcher");
+  options.room = RoomOption{QStringLiteral("Test Room"), 4};
+  Klaxo window(std::make_unique<QtTocSocket>(), std::move(recorder), address, std::move(options));
+  window.lstNotify->addItem(QStringLiteral("cat"));
+  window.StartWatch();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs)) << window.lblStat->text().toStdString();
+  EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged on, joined chat 'testroom'"));
+  OtherClient other(server.Port());
+  ASSERT_TRUE(other.Join("testroom"));
+  other.Say("a cat");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
+  EXPECT_EQ(alerts.shown, std::vector<std::string>{"Other One: a cat"});
+
+  QProcess forget;
+  forget.start(QStringLiteral(KLAXO_PROGRAM),
+               {"-platform", "offscreen", "--server", QStringLiteral("127.0.0.1:%1").arg(server.Port()),
+                "--forget-password", "Watcher"});
+  ASSERT_TRUE(forget.waitForFinished(kWaitMs));
+  EXPECT_EQ(forget.exitCode(), 0) << forget.readAllStandardError().toStdString();
+  EXPECT_EQ(stored(), QString());
 }

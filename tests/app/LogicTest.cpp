@@ -16,6 +16,8 @@
 #include "EventQueue.h"
 #include "ExchangeReader.h"
 #include "PeopleIndex.h"
+#include "RoomOption.h"
+#include "SecretStore.h"
 #include "ServerAddress.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
@@ -215,6 +217,19 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
     EXPECT_EQ(Print(address->host), c.host) << c.text;
     EXPECT_EQ(address->port, c.port) << c.text;
   }
+}
+
+TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
+  EXPECT_EQ(ParseRoomOption(QStringLiteral("demo"))->exchange, 4);
+  const auto room = ParseRoomOption(QStringLiteral("a:b:&H10"));
+  ASSERT_TRUE(room.has_value());
+  EXPECT_EQ(Print(room->name), "a:b");
+  EXPECT_EQ(room->exchange, 16);
+  for (const char* refused : {"demo:", "demo: ", ":4", " ", "demo:32768"}) {
+    EXPECT_FALSE(ParseRoomOption(QString::fromUtf8(refused)).has_value()) << refused;
+  }
+  EXPECT_EQ(SecretStore::Account(QStringLiteral("My Name"), ServerAddress{"::1", 5191}),
+            QStringLiteral("myname@[::1]:5191"));
 }
 
 // Records what the queue shows, in order: "alert:TEXT", "not shown:N",

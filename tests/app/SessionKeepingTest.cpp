@@ -1,6 +1,8 @@
 // The window keeping its session and its word list: the sign-on time limit,
-// signing on again after a lost connection (--reconnect), and the word list
-// kept in a file (--words). Time is moved by hand.
+// signing on again after a lost connection (--reconnect), the word list kept
+// in a file (--words), and the watch started from the command line with the
+// password in a fake keyring (--sign-on, --join, --remember-password,
+// --tray). Time is moved by hand.
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,6 +11,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QToolTip>
+#include <map>
 
 #include "ManualClock.h"
 #include "WindowFixture.h"
@@ -18,6 +21,34 @@ namespace {
 using std::chrono::milliseconds;
 using std::chrono::minutes;
 using std::chrono::seconds;
+
+const QString kAccount = QStringLiteral("myname@toc.test:5191");
+
+// A keyring that answers at once from its entries, never answers (keeping
+// the answers for the test to give late), or fails as a desktop with no
+// Secret Service does.
+struct FakeSecrets : SecretStore {
+  enum class Mode { Answers, Silent, Fails } mode = Mode::Answers;
+  void Read(const QString& account, Answer answer) override {
+    Reply(std::move(answer), entries.contains(account) ? Result{Result::Status::Done, entries[account], {}}
+                                                       : Result{Result::Status::NotStored, {}, {}});
+  }
+  void Write(const QString& account, const QString& password, Answer answer) override {
+    entries[account] = password;
+    Reply(std::move(answer), {});
+  }
+  void Remove(const QString& account, Answer answer) override {
+    entries.erase(account);
+    Reply(std::move(answer), {});
+  }
+  void Reply(Answer answer, Result result) {
+    if (mode == Mode::Fails) result = {Result::Status::Failed, {}, QStringLiteral("no Secret Service")};
+    if (mode != Mode::Silent) return answer(result);
+    held.emplace_back([answer = std::move(answer), result] { answer(result); });
+  }
+  std::map<QString, QString> entries;
+  std::vector<std::function<void()>> held;
+};
 
 const QString kTimedOut = QStringLiteral("Disconnected: The server did not complete the sign-on within 60 seconds");
 
@@ -61,7 +92,23 @@ class SessionKeepingTest : public WindowTest {
 
   QString Status() const { return window->lblStat->text(); }
 
+  // A new window started with --sign-on "My Name" --join "The Lobby:5" and
+  // the given options, on a fake keyring that may hold a password.
+  void StartWatching(KlaxoOptions options, FakeSecrets::Mode mode, const char* stored = "") {
+    auto store = std::make_unique<FakeSecrets>();
+    secrets = store.get();
+    secrets->mode = mode;
+    if (*stored != '\0') secrets->entries[kAccount] = QString::fromUtf8(stored);
+    options.secrets = std::move(store);
+    options.signOnName = QStringLiteral("My Name");
+    options.room = RoomOption{QStringLiteral("The Lobby"), 5};
+    Restart(std::move(options));
+    window->hide();
+    window->StartWatch();
+  }
+
   ManualClock* clock = nullptr;
+  FakeSecrets* secrets = nullptr;
 };
 
 TEST_F(SessionKeepingTest, ASignOnTheServerDoesNotCompleteIsGivenUpAfterSixtySeconds) {
@@ -260,4 +307,65 @@ TEST_F(SessionKeepingTest, AWordsFileThatCannotBeReadIsLeftUntouched) {
   QTextDocument tip;
   tip.setHtml(QToolTip::text());
   EXPECT_EQ(tip.toPlainText(), Status());
+}
+
+TEST_F(SessionKeepingTest, SignOnAtStartWithTheKeyringsPasswordJoinTheRoomAndKeepTheRefusedPassword) {
+  KlaxoOptions options;
+  options.reconnect = true;
+  StartWatching(std::move(options), FakeSecrets::Mode::Answers, "s3cret");
+  EXPECT_EQ(Status(), QStringLiteral("Signing on as 'myname'"));
+  for (const auto wait : {seconds(0), seconds(2)}) {
+    clock->Advance(wait);
+    CompleteSignOn();
+    EXPECT_EQ(window->toc->strPassword, RoastPassword("s3cret"));
+    QCoreApplication::processEvents();
+    const std::string sent = sock->TakeSent();
+    const auto join = sent.find(R"(toc_chat_join "5" "thelobby")");
+    EXPECT_TRUE(join != std::string::npos && join == sent.rfind("toc_chat_join") && join > sent.find("toc_init_done"))
+        << "joined once after the sign-on's own steps, also after a drop: " << sent;
+    Deliver("CHAT_JOIN:42:thelobby");
+    sock->Fail("Network down");
+  }
+  clock->Advance(seconds(4));
+  sock->Open();
+  sock->Deliver(SignOnFrame() + ServerMessage("ERROR:980"));
+  EXPECT_EQ(Status(),
+            QStringLiteral("Invalid account or password (the password stored in the keyring for 'myname'; it stays "
+                           "stored)"));
+  EXPECT_EQ(secrets->entries[kAccount], QStringLiteral("s3cret"));
+}
+
+TEST_F(SessionKeepingTest, WithNoPasswordFromTheKeyringTheWindowWaitsForSignOnAndSaysWhy) {
+  const struct {
+    FakeSecrets::Mode mode;
+    const char* stored;
+    bool remember;
+    const char* status;
+  } cases[] = {
+      {FakeSecrets::Mode::Answers, "", false,
+       "No password stored for 'myname': type it and press Sign On (start with --remember-password to keep it)"},
+      {FakeSecrets::Mode::Answers, "", true,
+       "No password stored for 'myname': type it and press Sign On to sign on and keep it"},
+      {FakeSecrets::Mode::Fails, "", false,
+       "The keyring gave no password for 'myname' (no Secret Service): type it and press Sign On"},
+      {FakeSecrets::Mode::Silent, "stored", false, "Asking the keyring for the password of 'myname'"},
+  };
+  for (const auto& c : cases) {
+    KlaxoOptions options;
+    options.rememberPassword = c.remember;
+    options.startInTray = true;  // offscreen there is no tray: the window stays shown
+    StartWatching(std::move(options), c.mode, c.stored);
+    EXPECT_TRUE(window->isVisible()) << c.status;
+    EXPECT_EQ(Status(), QString::fromUtf8(c.status));
+    EXPECT_TRUE(sock->connects.empty()) << c.status;
+
+    window->txtPw->setText(QStringLiteral("typed"));
+    window->cmdSignon->click();
+    for (const auto& late : secrets->held) late();
+    EXPECT_EQ(sock->connects.size(), 1u) << "a late answer does not sign on again: " << c.status;
+    CompleteSignOn();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Sent(R"(toc_chat_join "5" "thelobby")")) << c.status;
+    EXPECT_EQ(secrets->entries[kAccount], QString::fromUtf8(c.remember ? "typed" : c.stored)) << c.status;
+  }
 }

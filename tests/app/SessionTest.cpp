@@ -27,6 +27,7 @@ std::string Print(const S::State& state) {
     return "Rejoining(" + s->room.name + (s->asked ? ", asked" : "") + ")";
   }
   if (const auto* s = std::get_if<S::WaitingToRetry>(&state)) return "WaitingToRetry(" + Ms(s->until) + ")";
+  if (const auto* s = std::get_if<S::AwaitingPassword>(&state)) return "AwaitingPassword(" + s->name + ")";
   return "Idle";
 }
 
@@ -37,11 +38,14 @@ std::string Print(const S::Action& action) {
   }
   if (std::holds_alternative<S::LogOff>(action)) return "LogOff";
   if (std::holds_alternative<S::Defer>(action)) return "Defer";
+  if (const auto* a = std::get_if<S::ReadPassword>(&action)) return "Read(" + a->name + ")";
+  if (const auto* a = std::get_if<S::StorePassword>(&action)) return "Store(" + a->name + " " + a->password + ")";
   const auto& show = std::get<S::Show>(action);
-  static const char* const kWhat[] = {"SignedOn",  "Joined",       "Rejoined",       "Left",
-                                      "LoggedOff", "Disconnected", "SigningOnAgain", "Refused"};
+  static const char* const kWhat[] = {"AskingKeyring", "NoPassword",     "SigningOn", "SignedOn",
+                                      "Joined",        "Rejoined",       "Left",      "LoggedOff",
+                                      "Disconnected",  "SigningOnAgain", "Refused"};
   return std::string("Show ") + kWhat[show.what] + (show.text.empty() ? "" : " " + show.text) +
-         (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
+         (show.detail.empty() ? "" : " (" + show.detail + ")") + (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
 }
 
 struct Step {
@@ -76,73 +80,91 @@ std::vector<Step> Then(std::vector<Step> path, More... more) {
 TEST(Session, Transitions) {
   const struct {
     const char* name;
-    bool reconnect;
+    S::Options options;
     std::vector<Step> path;
     Step event;
     std::string state;
     std::vector<std::string> actions;
   } rows[] = {
       // clang-format off
-      {"Sign On signs on with a time limit", false, {},
+      {"Sign On signs on with a time limit", {false}, {},
        {S::SignOnPressed{"me", "pw"}, seconds(5)}, "SigningOn(65000)", {"Login(me pw)"}},
-      {"a sign-on asked for at start joins its room once signed on", false, {},
-       {S::SignOnPressed{"me", "pw", kLobby}}, "SigningOn(60000, join thelobby)", {"Login(me pw)"}},
-      {"the server accepts", false, {{S::SignOnPressed{"me", "pw"}}},
+      {"a sign-on asked for at start asks the keyring", {false}, {},
+       {S::Started{"me", kLobby}}, "AwaitingPassword(me)", {"Show AskingKeyring me", "Read(me)"}},
+      {"and signs on with its password, to join its room once signed on", {false}, {{S::Started{"me", kLobby}}},
+       {S::PasswordFound{"pw"}}, "SigningOn(60000, join thelobby)", {"Show SigningOn me", "Login(me pw)"}},
+      {"or says why not", {false}, {{S::Started{"me", kLobby}}},
+       {S::NoPassword{"no keyring"}}, "Idle", {"Show NoPassword me (no keyring)"}},
+      {"a Sign On pressed meanwhile stands", {false}, {{S::Started{"me", kLobby}}, {S::SignOnPressed{"you", "typed"}}},
+       {S::PasswordFound{"pw"}}, "SigningOn(60000, join thelobby)", {}},
+      {"a room asked for at start is joined after the user's sign-on too", {false}, {{S::Started{"", kLobby}}},
+       {S::SignOnPressed{"me", "pw"}}, "SigningOn(60000, join thelobby)", {"Login(me pw)"}},
+      {"the server accepts", {false}, {{S::SignOnPressed{"me", "pw"}}},
        {S::LoggedIn{"me"}, seconds(1)}, "SignedOn(1000)", {"Show SignedOn me"}},
-      {"the start room is joined after the control's own steps", false, {{S::SignOnPressed{"me", "pw", kLobby}}},
+      {"the start room is joined after the control's own steps", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}},
        {S::LoggedIn{"me"}}, "Rejoining(thelobby)", {"Defer", "Show SignedOn me"}},
-      {"then joined", false, {{S::SignOnPressed{"me", "pw", kLobby}}, {S::LoggedIn{"me"}}},
+      {"then joined", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}},
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
-      {"a repeated configuration joins nothing, even with retries", true, InLobbyPath(),
+      {"a repeated configuration joins nothing, even with retries", {true}, InLobbyPath(),
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
-      {"a user's join is sent whatever the state", false, {},
+      {"a user's join is sent whatever the state", {false}, {},
        {S::JoinPressed{kLobby}}, "Idle", {"Join(thelobby 4)"}},
-      {"a join the user asked for shows the room box", false, Then(SignedOnPath(), Step{S::JoinPressed{kLobby}}),
+      {"a join the user asked for shows the room box", {false}, Then(SignedOnPath(), Step{S::JoinPressed{kLobby}}),
        {S::JoinedChat{"The Lobby", 42}}, "SignedOn(0)", {"Show Joined"}},
-      {"Sign Off forgets everything", true, InLobbyPath(),
+      {"Sign Off forgets everything", {true}, InLobbyPath(),
        {S::SignOffPressed{}}, "Idle", {"LogOff"}},
-      {"Exit sends nothing", true, InLobbyPath(),
+      {"Exit sends nothing", {true}, InLobbyPath(),
        {S::ExitPressed{}}, "Idle", {}},
-      {"the server logs the user off", false, InLobbyPath(),
+      {"the server logs the user off", {false}, InLobbyPath(),
        {S::LoggedOut{}}, "SignedOn(0)", {"Show LoggedOff"}},
-      {"leaving", false, InLobbyPath(),
+      {"leaving", {false}, InLobbyPath(),
        {S::LeftChat{42}}, "SignedOn(0)", {"Show Left"}},
-      {"a lost connection without retries", false, InLobbyPath(),
+      {"a lost connection without retries", {false}, InLobbyPath(),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
-      {"a lost connection with retries", true, InLobbyPath(),
+      {"a lost connection with retries", {true}, InLobbyPath(),
        {S::Lost{"down"}, seconds(1)}, "WaitingToRetry(3000)", {"Show Disconnected down retry 2000"}},
-      {"the try is due", true, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
+      {"the try is due", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
        {S::TimerFired{}, seconds(3)}, "SigningOn(63000, retry, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
-      {"nothing is due yet", true, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
+      {"nothing is due yet", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
        {S::TimerFired{}, seconds(2)}, "WaitingToRetry(3000)", {}},
-      {"a retry rejoins the room", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
+      {"a retry rejoins the room", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
-      {"the rejoin is confirmed by its name", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+      {"the rejoin is confirmed by its name", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
        {S::JoinedChat{"thelobby", 7}}, "SignedOn(4000)", {"Show Rejoined thelobby"}},
-      {"a room left is not rejoined", true, Then(InLobbyPath(), Step{S::LeftChat{42}}, Step{S::Lost{"down"}}, Step{S::TimerFired{}, seconds(2)}, Step{S::LoggedIn{"me"}, seconds(2)}),
+      {"a room left is not rejoined", {true}, Then(InLobbyPath(), Step{S::LeftChat{42}}, Step{S::Lost{"down"}}, Step{S::TimerFired{}, seconds(2)}, Step{S::LoggedIn{"me"}, seconds(2)}),
        {S::SignOnStepsDone{}}, "SignedOn(2000)", {}},
-      {"a user's join ends an unconfirmed rejoin", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+      {"a user's join ends an unconfirmed rejoin", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
        {S::JoinPressed{{"other", 5}}}, "SignedOn(4000)", {"Join(other 5)"}},
-      {"so the user's room is not taken for the rejoin", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}, Step{S::JoinPressed{{"other", 5}}}),
+      {"so the user's room is not taken for the rejoin", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}, Step{S::JoinPressed{{"other", 5}}}),
        {S::JoinedChat{"other", 8}}, "SignedOn(4000)", {"Show Joined"}},
-      {"the session ending ends the rejoin", true, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
+      {"the session ending ends the rejoin", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
        {S::Lost{"down"}, seconds(5)}, "WaitingToRetry(9000)", {"Show Disconnected down retry 4000"}},
-      {"a sign-on out of time", false, {{S::SignOnPressed{"me", "pw"}}},
+      {"a sign-on out of time", {false}, {{S::SignOnPressed{"me", "pw"}}},
        {S::TimerFired{}, seconds(60)}, "Idle", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds"}},
-      {"is a failed try", true, {{S::SignOnPressed{"me", "pw"}}},
+      {"is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::TimerFired{}, seconds(60)}, "WaitingToRetry(62000)", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds retry 2000"}},
-      {"a refused sign-on stops the tries", true, RetriedPath(),
+      {"a refused sign-on stops the tries", {true}, RetriedPath(),
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
-      {"other errors change nothing", true, InLobbyPath(),
+      {"other errors change nothing", {true}, InLobbyPath(),
        {S::ServerError{901, "not here"}}, "SignedOn(0)", {}},
-      {"the plain program shows no server errors", false, {{S::SignOnPressed{"me", "pw"}}},
+      {"the plain program shows no server errors", {false}, {{S::SignOnPressed{"me", "pw"}}},
        {S::ServerError{980, "Invalid account"}}, "SigningOn(60000)", {}},
-      {"a lost connection after Sign Off is not tried again", true, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
+      {"a password kept is that of the accepted sign-on the user asked for", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Store(me pw)", "Show SignedOn me"}},
+      {"not again on a retry", {true, true}, RetriedPath(),
+       {S::LoggedIn{"me"}}, "Rejoining(thelobby)", {"Defer", "Show SignedOn me"}},
+      {"and a refusal is reported", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account (the password was not stored)"}},
+      {"as is one with the keyring's password, which stays, also on a retry", {true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account (the password stored in the keyring for 'me'; it stays stored)"}},
+      {"a password is kept once", {false, true}, Then(SignedOnPath(), Step{S::SignOnPressed{"me", "pw"}}),
+       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
+      {"a lost connection after Sign Off is not tried again", {true}, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
       // clang-format on
   };
   for (const auto& row : rows) {
-    Session session({row.reconnect}, [] { return 0.0; });
+    Session session(row.options, [] { return 0.0; });
     for (const Step& step : row.path) session.Handle(step.event, step.at);
     std::vector<std::string> actions;
     for (const S::Action& action : session.Handle(row.event.event, row.event.at)) actions.push_back(Print(action));

@@ -97,3 +97,16 @@ TEST_F(TrayTest, ExitFromTheTrayMenuEndsTheProgramWithoutSigningOff) {
   EXPECT_EQ(sock->closeCount, closes) << "no sign-off";
   EXPECT_NE(window->lblStat->text(), QStringLiteral("Logged off"));
 }
+
+TEST_F(TrayTest, StartingInTheTraySendsTheWindowThereAtOnce) {
+  KlaxoOptions options;
+  options.startInTray = true;
+  window = std::make_unique<Klaxo>(std::make_unique<FakeSocket>(), std::make_unique<RecordingAlerts>(), ServerAddress(),
+                                   std::move(options));
+  window->StartWatch();
+  ASSERT_TRUE(QTest::qWaitFor([] { return DockedIcon() != nullptr; }, kWaitMs)) << "the tray took no icon";
+  EXPECT_FALSE(window->isVisible());
+  QTest::mouseDClick(DockedIcon(), Qt::LeftButton);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_FALSE(window->isMinimized());
+}
