@@ -22,9 +22,10 @@ constexpr int kWaitMs = 10000;
 // it at the end.
 class BundledServer {
  public:
-  explicit BundledServer(int port = 0) {
+  explicit BundledServer(int port = 0, const QStringList& more = {}) {
     process_.setProgram(QStringLiteral(KLAXO_TOCD));
-    process_.setArguments({"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"});
+    process_.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"} +
+                          more);
     process_.start();
     // The first line names the port the server picked.
     const bool listening = QTest::qWaitFor(
@@ -53,8 +54,9 @@ class BundledServer {
 // A second client, signed on and in the room, to speak there.
 class OtherClient {
  public:
-  explicit OtherClient(int port) : toc_(std::make_unique<QtTocSocket>(), &events_) {
-    toc_.Login("Other One", "pw", "127.0.0.1", port);
+  explicit OtherClient(int port, const std::string& name = "Other One")
+      : toc_(std::make_unique<QtTocSocket>(), &events_) {
+    toc_.Login(name, "pw", "127.0.0.1", port);
   }
   ~OtherClient() { toc_.LogOff(); }
   OtherClient(const OtherClient&) = delete;
@@ -123,6 +125,19 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
   EXPECT_TRUE(
       window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": I saw a cat today")));
 
+  // A message whose line would be over 2,048 bytes is kept, not sent: the
+  // server would end the session over it.
+  const qsizetype longest = 1953 - QString::number(window.toc->LastChatID).size();
+  window.console->txtMessage->setText(QString(longest + 1, QLatin1Char('x')));
+  window.console->cmdSend->click();
+  EXPECT_EQ(window.console->txtMessage->text().size(), longest + 1);
+  window.console->txtMessage->setText(QString(longest, QLatin1Char('x')));
+  window.console->cmdSend->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return window.console->txtChatBox->document()->lastBlock().text().endsWith(QString(longest, 'x')); },
+      kWaitMs))
+      << "the longest message goes, and the session with it";
+
   window.console->txtMessage->setText(QStringLiteral("hello 1<2"));
   window.console->cmdSend->click();
   ASSERT_TRUE(QTest::qWaitFor(
@@ -141,6 +156,53 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
 
   window.cmdSignoff->click();
   EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged off"));
+}
+
+// People come and go in bulk while an alert box is open: once it is
+// dismissed the people list holds exactly those present, and the alert said
+// after the churn is shown.
+TEST(EndToEnd, RoomChurnBehindAnAlertLeavesThePeopleListExact) {
+  BundledServer server(0, {"--max-per-address", "64"});
+  ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
+  auto recorder = std::make_unique<RecordingAlerts>();
+  RecordingAlerts& alerts = *recorder;
+  Klaxo window(std::make_unique<QtTocSocket>(), std::move(recorder), ServerAddress{"127.0.0.1", server.Port()});
+  window.show();
+  window.txtSn->setText(QStringLiteral("watcher"));
+  window.cmdSignon->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text().startsWith(QStringLiteral("Logged on")); }, kWaitMs));
+  window.txtCr->setText(QStringLiteral("Test Room"));
+  window.cmdJoin->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs));
+  window.lstNotify->addItem(QStringLiteral("cat"));
+  window.chkConsole->setChecked(true);
+  OtherClient speaker(server.Port());
+  ASSERT_TRUE(speaker.Join("testroom"));
+
+  std::vector<std::unique_ptr<OtherClient>> staying;
+  alerts.whileShowing = [&](std::size_t count) {
+    if (count != 1) return;
+    for (int round = 0; round < 3; ++round) {
+      std::vector<std::unique_ptr<OtherClient>> churn;
+      for (int i = 0; i < 20; ++i) {
+        churn.push_back(std::make_unique<OtherClient>(server.Port(), "churn " + std::to_string(round * 20 + i)));
+      }
+      for (auto& client : churn) ASSERT_TRUE(client->Join("testroom"));
+      if (round == 2) std::move(churn.begin(), churn.begin() + 5, std::back_inserter(staying));
+    }
+    // Every departure has reached the watch's control.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.toc->UsersHere.Item(std::to_string(window.toc->LastChatID))->Count() == 7; }, kWaitMs));
+    speaker.Say("a cat after the churn");
+  };
+  speaker.Say("the cat before it");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return alerts.shown.size() == 2; }, kWaitMs));
+  EXPECT_EQ(alerts.shown[1], "otherone: a cat after the churn");
+  QStringList people;
+  for (int i = 0; i < window.console->lstUsers->count(); ++i) people << window.console->lstUsers->item(i)->text();
+  people.sort();
+  EXPECT_EQ(people, (QStringList{"churn40", "churn41", "churn42", "churn43", "churn44", "otherone", "watcher"}));
+  EXPECT_EQ(window.console->lblPpl->text(), QStringLiteral("7"));
 }
 
 TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
