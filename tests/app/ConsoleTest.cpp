@@ -148,7 +148,7 @@ TEST_F(ConsoleTest, ChurnBehindAnAlertEndsAsWithNoBoxAndWaitsByTheRoomsSize) {
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "Bob", "dave", "My Name"}));
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("5"));
   EXPECT_TRUE(window->console->lstUsers->item(1)->isSelected()) << "carol's messages stay hidden";
-  EXPECT_LE(window->Waiting().PeakWaitingBytes(), EventQueue::kMaxWaitingLines * (EventQueue::kEntryBytes + 64));
+  EXPECT_LE(window->Waiting().PeakWaitingBytes(), TranscriptBudget::kMaxLines * (EventQueue::kEntryBytes + 64));
 }
 
 TEST_F(ConsoleTest, ARoomHoldsAtMostItsBoundAndTheUserIsToldOnce) {

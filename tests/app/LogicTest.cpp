@@ -466,6 +466,6 @@ TEST(WordsFile, WritesOneUtf8WordPerLineAndReadsItBack) {
   const QByteArray file = SerializeWords(words);
   EXPECT_EQ(file, QByteArray("cat\n(empty word)\ncaf\xC3\xA9\n(empty\nword)\nx\ty\ncat\n"));
   EXPECT_EQ(ParseWords(file), words);
-  const QStringList marked{QString::fromUtf16(u"\uFEFFcat")};
+  const QStringList marked{QChar(0xFEFF) + QStringLiteral("cat")};
   EXPECT_EQ(ParseWords(SerializeWords(marked)), marked) << "a word that starts as a byte-order mark does";
 }
