@@ -185,6 +185,7 @@ TEST(TextEdge, DecodesUtf8WhereValidAndLatin1Otherwise) {
   EXPECT_EQ(FromWire("caf\xc3\xa9"), QStringLiteral("café"));
   EXPECT_EQ(FromWire("caf\xe9"), QStringLiteral("café"));
   EXPECT_EQ(FromWire("\xc3"), QString(QChar(0xc3)));
+  EXPECT_EQ(FromWire("\xEF\xBB\xBFx"), QChar(0xFEFF) + QStringLiteral("x"));
   EXPECT_EQ(FromWire(std::string("a\0b", 3)), QString::fromLatin1("a\0b", 3));
   EXPECT_EQ(ToWire(QStringLiteral("café")), "caf\xc3\xa9");
   EXPECT_TRUE(SamePerson(QStringLiteral("My Name"), QStringLiteral("myname")));
