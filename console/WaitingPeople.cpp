@@ -46,6 +46,6 @@ std::optional<std::size_t> WaitingPeople::RowOf(std::size_t startingRow) const {
 
 std::size_t WaitingPeople::EntryBytes(const QString& name) {
   // Two tree nodes, the key and the name.
-  constexpr std::size_t kNodes = 2 * 64 + sizeof(std::string) + sizeof(QString);
+  constexpr std::size_t kNodes = std::size_t{2} * 64 + sizeof(std::string) + sizeof(QString);
   return kNodes + static_cast<std::size_t>(name.size()) * (sizeof(QChar) + 1);
 }

@@ -183,10 +183,10 @@ TEST(EndToEnd, RoomChurnBehindAnAlertLeavesThePeopleListExact) {
   alerts.whileShowing = [&](std::size_t count) {
     if (count != 1) return;
     for (int round = 0; round < 3; ++round) {
-      std::vector<std::unique_ptr<OtherClient>> churn;
-      for (int i = 0; i < 20; ++i) {
-        churn.push_back(std::make_unique<OtherClient>(server.Port(), "churn " + std::to_string(round * 20 + i)));
-      }
+      std::vector<std::unique_ptr<OtherClient>> churn(20);
+      int next = round * 20;
+      for (auto& client : churn)
+        client = std::make_unique<OtherClient>(server.Port(), "churn " + std::to_string(next++));
       for (auto& client : churn) ASSERT_TRUE(client->Join("testroom"));
       if (round == 2) std::move(churn.begin(), churn.begin() + 5, std::back_inserter(staying));
     }
