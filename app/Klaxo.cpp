@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -57,7 +58,8 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
                [this](std::size_t dropped) {
                  alerts_->ShowAlert(
                      QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
-               }}),
+               },
+               [this] { ApplyWaitingPeople(); }}),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
       session_({options.reconnect, options.rememberPassword},
                options.random ? std::move(options.random)
@@ -280,14 +282,14 @@ void Klaxo::ShowSession(const Session::Show& show) {
       });
       break;
     case Session::Show::Rejoined:
-      events_.Run([this, text] {
+      RunEmptyingConsole([this, text] {
         InChat = true;
         lblStat->setText(QStringLiteral("Logged on, joined chat '") + text + QStringLiteral("'"));
         if (Console) RestartConsole(text);
       });
       break;
     case Session::Show::Left:
-      events_.Run([this] {
+      RunEmptyingConsole([this] {
         InChat = false;
         Clear();
         lblStat->setText(QStringLiteral("Logged in, left chat"));
@@ -401,9 +403,7 @@ void Klaxo::RememberPassword(const std::string& name, const std::string& passwor
 
 void Klaxo::RestartConsole(const QString& room) {
   Clear();
-  console->setWindowTitle(room + QStringLiteral(" - ") + FromWire(Normalize(toc->strUserName)));
-  console->SetHeader(FromWire(toc->strUserName) + QStringLiteral(" is in Chat '") + room + QStringLiteral("'"));
-  console->ShowPeopleCount();
+  console->ShowRoom(room, toc->strUserName);
 }
 
 // Word list and alerts.
@@ -481,6 +481,8 @@ void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& st
 
 // The message is matched as it arrives: while an alert box is open the word
 // list cannot change, so the result is the one it would have had later.
+// Its tags go from the wire bytes and the rest is decoded once: the alerts
+// show that text, the console decodes its entities too.
 void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage) {
   const QString cleaned = FromWire(toc->RemoveHtml(strMessage));
   EventQueue::Message waiting;
@@ -488,9 +490,8 @@ void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage
   if (waiting.alerts > 0) waiting.alert = AlertText(sender, cleaned);
   // A hidden console records nothing, so its line need not wait.
   if (Console) {
-    const QString message = FromWire(strMessage);
-    waiting.line = [this, sender, message] { console->WriteMessage(sender, message); };
-    waiting.lineBytes = static_cast<std::size_t>(sender.size() + message.size()) * sizeof(QChar);
+    waiting.line = [this, sender, cleaned] { console->WriteMessage(sender, cleaned); };
+    waiting.lineBytes = static_cast<std::size_t>(sender.size() + cleaned.size()) * sizeof(QChar);
   }
   events_.Run(std::move(waiting));
 }
@@ -501,8 +502,36 @@ void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::
   // As with messages: a hidden console records nothing, so nothing need wait.
   if (!Console) return;
   const QString name = FromWire(strUserName);
-  events_.Run([this, name, blnInside] { console->WritePersonLine(name, blnInside); },
-              static_cast<std::size_t>(name.size()) * sizeof(QChar));
+  if (!events_.Busy()) {
+    console->WritePersonLine(name, blnInside);
+    console->ChangePeople(name, blnInside);
+    return;
+  }
+  // The line waits as a console line; the list's change is made at once to
+  // the list that waits, so what waits follows the room's size, not its churn.
+  if (!waitingPeople_) waitingPeople_.emplace(console->PeopleNames());
+  if (blnInside) {
+    waitingPeople_->Arrive(name);
+  } else {
+    waitingPeople_->Depart(name);
+  }
+  waitingPeoplePeak_ = std::max(waitingPeoplePeak_, waitingPeople_->Bytes());
+  EventQueue::Message line;
+  line.line = [this, name, blnInside] { console->WritePersonLine(name, blnInside); };
+  line.lineBytes = static_cast<std::size_t>(name.size()) * sizeof(QChar);
+  events_.Run(std::move(line));
+}
+
+void Klaxo::RunEmptyingConsole(std::function<void()> work) {
+  if (events_.Busy() && Console) waitingPeople_.emplace();
+  events_.Run(std::move(work));
+}
+
+void Klaxo::ApplyWaitingPeople() {
+  if (!waitingPeople_) return;
+  const auto selected = console->SelectedRow();
+  console->SetPeople(waitingPeople_->Names(), selected ? waitingPeople_->RowOf(*selected) : std::nullopt);
+  waitingPeople_.reset();
 }
 
 void Klaxo::chkConsole_Click(bool ticked) {
@@ -517,16 +546,16 @@ void Klaxo::LoadConsole() {
   Clear();
   console->show();
   Console = true;
+  // The list is filled anew here; nothing that waited applies to it.
+  waitingPeople_.reset();
   toc->SetUsers(*console, std::to_string(toc->LastChatID));
-  console->setWindowTitle(txtCr->text() + QStringLiteral(" - ") + FromWire(Normalize(toc->strUserName)));
-  console->SetHeader(FromWire(toc->strUserName) + QStringLiteral(" is in Chat '") + txtCr->text() +
-                     QStringLiteral("'"));
-  console->ShowPeopleCount();
+  console->ShowRoom(txtCr->text(), toc->strUserName);
 }
 
 void Klaxo::UnLoadConsole() {
   console->hide();
   Console = false;
+  waitingPeople_.reset();
   Clear();
 }
 

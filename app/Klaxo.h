@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@
 #include "ServerAddress.h"
 #include "Session.h"
 #include "SessionClock.h"
+#include "WaitingPeople.h"
 #include "WordsFile.h"
 #include "frmConsole.h"
 
@@ -120,8 +122,10 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void WinsockError(std::string& strError) override;
   void Error(std::int16_t& intErrorCode, std::string& strError) override;
 
-  // The work waiting behind an open alert box, for measuring what it holds.
+  // The work waiting behind an open alert box, and the most the people list
+  // that waits with it has held, for measuring them.
   [[nodiscard]] const EventQueue& Waiting() const { return events_; }
+  [[nodiscard]] std::size_t PeakWaitingPeopleBytes() const { return waitingPeoplePeak_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -165,6 +169,11 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   // An open console after a rejoin: the new session's header, and a people
   // list that the room's arrivals fill again.
   void RestartConsole(const QString& room);
+  // Queues work that empties the console (a left room, a rejoin): the
+  // arrivals and departures that wait after it start from an empty list.
+  void RunEmptyingConsole(std::function<void()> work);
+  // Gives the console's people list what waited for it.
+  void ApplyWaitingPeople();
 
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
@@ -179,4 +188,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   bool rememberPassword_;
 
   std::optional<WordsFile> wordsFile_;
+  // While work waits, the people list as that work will leave it; the
+  // console's list takes it once the work has run.
+  std::optional<WaitingPeople> waitingPeople_;
+  std::size_t waitingPeoplePeak_ = 0;
 };

@@ -5,8 +5,14 @@
 WordBoxStep WordBoxKey(const QStringList& entries, const QString& boxText, bool isEnter) {
   if (boxText.isEmpty()) return {};
   if (entries.contains(boxText, Qt::CaseSensitive)) return {WordBoxStep::EmptyThenKey, {}};
-  if (isEnter) return {WordBoxStep::AddWord, QString(boxText).remove(QLatin1Char(' '))};
+  if (isEnter) return {WordBoxStep::AddWord, Word(boxText)};
   return {};
+}
+
+QString Word(QString text) {
+  text.removeIf(
+      [](QChar c) { return c == u' ' || c == u'\n' || c == u'\r' || c == QChar(0x2028) || c == QChar(0x2029); });
+  return text;
 }
 
 QStringList MatchingWords(const QStringList& entries, const QString& cleaned) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "TextEdge.h"
+#include "WordList.h"
 
 namespace {
 
@@ -27,8 +28,7 @@ QStringList ParseWords(const QByteArray& file) {
       words.append(QString());
       continue;
     }
-    QString word = FromWire(std::string(line.data(), static_cast<std::size_t>(line.size())));
-    word.remove(QLatin1Char(' '));
+    const QString word = Word(FromWire(std::string(line.data(), static_cast<std::size_t>(line.size()))));
     if (!word.isEmpty()) words.append(word);
   }
   return words;
@@ -36,6 +36,7 @@ QStringList ParseWords(const QByteArray& file) {
 
 QByteArray SerializeWords(const QStringList& words) {
   QByteArray file;
+  if (!words.isEmpty() && words.front().startsWith(QChar(0xFEFF))) file += kByteOrderMark;
   for (const QString& word : words) {
     file += word.isEmpty() ? QByteArray(kEmptyWordLine) : word.toUtf8();
     file += '\n';

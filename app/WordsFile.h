@@ -3,11 +3,13 @@
 // The file is UTF-8 text, one word per line, in list order, each line ended
 // by a line feed. Read leniently, as a person may have edited it: a leading
 // byte-order mark is skipped, a carriage return before a line feed is
-// dropped, a line that is not valid UTF-8 is read as Latin-1, and spaces are
-// removed from every line, as the word box removes them, so a line left
-// empty (a blank line) holds no word. A listed word never contains a space,
-// which leaves room for the one entry a blank line cannot hold: the empty
-// word (typed as only spaces) is the line kEmptyWordLine.
+// dropped, a line that is not valid UTF-8 is read as Latin-1, and every line
+// is made a Word as the word box makes one (spaces and line breaks removed),
+// so a line left empty (a blank line) holds no word. A listed word never
+// contains a space, which leaves room for the one entry a blank line cannot
+// hold: the empty word (typed as only spaces) is the line kEmptyWordLine. A
+// first word that starts with a byte-order mark is written after one, so
+// that reading skips that one and keeps the word's.
 #pragma once
 
 #include <QByteArray>

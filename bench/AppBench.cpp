@@ -1,6 +1,7 @@
 // The application's share of a flooding room: matching a message against
 // the word list, appending message lines to the console's transcript, a
-// flood that waits behind an alert box, and a room that empties in bulk.
+// flood and a churning room that wait behind an alert box, and a room that
+// empties in bulk.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -77,7 +78,8 @@ class AnsweringAlerts : public AlertPresenter {
   std::function<void()> whileShowing;
 };
 
-// The main window signed on with its console open, the word kiwi listed.
+// The main window signed on and in room 42 with its console open, the word
+// kiwi listed.
 struct FloodedWindow {
   FloodedWindow() {
     auto socket = std::make_unique<FakeSocket>();
@@ -88,7 +90,8 @@ struct FloodedWindow {
     window->txtSn->setText(QStringLiteral("myname"));
     window->cmdSignon->click();
     sock->Open();
-    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n"));
+    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n") +
+                  ServerMessage("CHAT_JOIN:42:lobby") + ServerMessage("CHAT_UPDATE_BUDDY:42:T:myname"));
     window->lstNotify->addItem(QStringLiteral("kiwi"));
     window->chkConsole->setChecked(true);
   }
@@ -153,6 +156,72 @@ void BM_FloodDrainedAfterABox(benchmark::State& state) {
   state.counters["peak_waiting_MiB"] = static_cast<double>(peakBytes) / (1 << 20);
 }
 BENCHMARK(BM_FloodDrainedAfterABox)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+constexpr int kChurnRounds = 100;
+constexpr int kChurnRoomSize = 5000;
+
+// kChurnRounds times, kChurnRoomSize people arrive in one frame and then
+// leave one frame each: 1,000,000 changes, after which the room holds only
+// the user again.
+const std::string& ChurnBytes() {
+  static const std::string bytes = [] {
+    std::string all;
+    for (int round = 0; round < kChurnRounds; ++round) {
+      std::string arrivals = "CHAT_UPDATE_BUDDY:42:T";
+      for (int i = 0; i < kChurnRoomSize; ++i) arrivals += ":P " + std::to_string(round) + "-" + std::to_string(i);
+      all += ServerMessage(arrivals);
+      for (int i = 0; i < kChurnRoomSize; ++i) {
+        all += ServerMessage("CHAT_UPDATE_BUDDY:42:F:p" + std::to_string(round) + "-" + std::to_string(i));
+      }
+    }
+    return all;
+  }();
+  return bytes;
+}
+
+void CheckChurnedRoom(benchmark::State& state, const FloodedWindow& churned, std::size_t alerts) {
+  if (churned.window->console->lstUsers->count() != 1 || churned.alerts->shown != alerts) {
+    state.SkipWithError("the room did not end as it began");
+  }
+}
+
+// The churn handled as it arrives, with no box open.
+void BM_ChurnWithNoBox(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    FloodedWindow churned;
+    state.ResumeTiming();
+    churned.sock->DeliverInChunks(ChurnBytes(), 65536);
+    CheckChurnedRoom(state, churned, 0);
+  }
+}
+BENCHMARK(BM_ChurnWithNoBox)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The same churn arriving while one box is open; the time is the drain once
+// it is answered. Also reported: the time taken while the box was open, and
+// the most bytes that waited, in the queue and in the people list that waits.
+void BM_ChurnDrainedAfterABox(benchmark::State& state) {
+  double arrivalSeconds = 0;
+  std::size_t peakBytes = 0;
+  for (auto _ : state) {
+    FloodedWindow churned;
+    std::chrono::steady_clock::time_point answered;
+    churned.alerts->whileShowing = [&] {
+      const auto start = std::chrono::steady_clock::now();
+      churned.sock->DeliverInChunks(ChurnBytes(), 65536);
+      answered = std::chrono::steady_clock::now();
+      arrivalSeconds += std::chrono::duration<double>(answered - start).count();
+    };
+    churned.sock->Deliver(ServerMessage("CHAT_IN_ENC:42:Someone:F:US-ASCII:en:kiwi first"));
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - answered).count());
+    CheckChurnedRoom(state, churned, 1);
+    peakBytes =
+        std::max(peakBytes, churned.window->Waiting().PeakWaitingBytes() + churned.window->PeakWaitingPeopleBytes());
+  }
+  state.counters["arrival_ms"] = arrivalSeconds * 1e3 / static_cast<double>(state.iterations());
+  state.counters["peak_waiting_MiB"] = static_cast<double>(peakBytes) / (1 << 20);
+}
+BENCHMARK(BM_ChurnDrainedAfterABox)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // 10,000 departures from a room of state.range(0) occupants, spread over the
 // list, each named as the server sends it rather than as listed.

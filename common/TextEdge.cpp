@@ -6,7 +6,8 @@
 
 QString FromWire(const std::string& bytes) {
   const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // A leading U+FEFF is text like any other here, not a mark to drop.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   QString text = utf8.decode(view);
   if (!utf8.hasError()) return text;
   return QString::fromLatin1(view);

@@ -1,6 +1,5 @@
 #include "ConsoleText.h"
 
-#include "Functions.h"
 #include "ShownLine.h"
 
 namespace {
@@ -8,8 +7,8 @@ const QString kMarkupPrefix =
     QStringLiteral("<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
 }
 
-QString DisplayText(const QString& message) {
-  QString text = QString::fromStdString(StripHtml(message.toStdString()));
+QString DisplayText(const QString& cleaned) {
+  QString text = cleaned;
   text.replace(QStringLiteral("&lt;"), QStringLiteral("<"));
   text.replace(QStringLiteral("&gt;"), QStringLiteral(">"));
   text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));

@@ -11,6 +11,7 @@
 #include "ShownLine.h"
 #include "TextEdge.h"
 #include "Twips.h"
+#include "WaitingPeople.h"
 
 namespace {
 
@@ -39,9 +40,6 @@ QString DeliveredName(const QListWidgetItem& entry) {
 
 // What the text takes in the transcript, in bytes.
 std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(text.size()) * sizeof(QChar); }
-
-// The key under which the people index holds a name: the normalized name.
-std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
 
 }  // namespace
 
@@ -86,19 +84,22 @@ void frmConsole::Clear() {
   setWindowTitle(QStringLiteral("---"));
 }
 
-void frmConsole::SetHeader(const QString& text) {
+void frmConsole::ShowRoom(const QString& room, const std::string& user) {
+  setWindowTitle(room + QStringLiteral(" - ") + FromWire(Normalize(user)));
+  const QString header = FromWire(user) + QStringLiteral(" is in Chat '") + room + QStringLiteral("'");
   txtChatBox->clear();
   QTextCursor cursor(txtChatBox->document());
-  cursor.insertText(text, QTextCharFormat());
-  transcript_.Restart(TextBytes(text));
+  cursor.insertText(header, QTextCharFormat());
+  transcript_.Restart(TextBytes(header));
+  ShowPeopleCount();
 }
 
-void frmConsole::WriteMessage(const QString& sender, const QString& message) {
+void frmConsole::WriteMessage(const QString& sender, const QString& cleaned) {
   if (!isVisible()) return;
   for (const QListWidgetItem* entry : lstUsers->selectedItems()) {
     if (SamePerson(DeliveredName(*entry), sender)) return;
   }
-  const QString text = DisplayText(message);
+  const QString text = DisplayText(cleaned);
   const bool own = SamePerson(sender, txtSn_.text());
   AppendLine(QStringLiteral("\n") + ShownLine(sender) + QStringLiteral(":"),
              NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
@@ -108,6 +109,10 @@ void frmConsole::WritePersonLine(const QString& name, bool inside) {
   if (!isVisible()) return;
   AppendLine(QStringLiteral("\n") + ShownLine(name), NameFormat(QColor(0, 0, 0)),
              inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."));
+}
+
+void frmConsole::ChangePeople(const QString& name, bool inside) {
+  if (!isVisible()) return;
   if (inside) {
     AddToPeople(name);
   } else if (const auto row = people_.RemoveFirst(PersonKey(name))) {
@@ -116,22 +121,52 @@ void frmConsole::WritePersonLine(const QString& name, bool inside) {
   ShowPeopleCount();
 }
 
-void frmConsole::WriteLinesNotShown(std::size_t count) {
-  if (!isVisible()) return;
-  AppendLine(QStringLiteral("\n"), PlainFormat(),
-             QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
+void frmConsole::SetPeople(const QStringList& names, std::optional<std::size_t> selected) {
+  // The same room's list: whether the user was told it is full still holds.
+  lstUsers->clear();
+  people_.Clear();
+  for (const QString& name : names) AddToPeople(name);
+  if (QListWidgetItem* entry = selected ? lstUsers->item(static_cast<int>(*selected)) : nullptr) {
+    entry->setSelected(true);
+  }
+  ShowPeopleCount();
 }
 
-void frmConsole::ShowPeopleCount() { lblPpl->setText(QString::number(lstUsers->count())); }
+std::optional<std::size_t> frmConsole::SelectedRow() const {
+  const QList<QListWidgetItem*> selected = lstUsers->selectedItems();
+  if (selected.isEmpty()) return std::nullopt;
+  return static_cast<std::size_t>(lstUsers->row(selected.front()));
+}
+
+QStringList frmConsole::PeopleNames() const {
+  QStringList names;
+  names.reserve(lstUsers->count());
+  for (int i = 0; i < lstUsers->count(); ++i) names.append(DeliveredName(*lstUsers->item(i)));
+  return names;
+}
+
+void frmConsole::WriteLinesNotShown(std::size_t count) {
+  if (!isVisible()) return;
+  WriteNote(QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
+}
+
+void frmConsole::ShowPeopleCount() {
+  lblPpl->setText(QString::number(lstUsers->count()));
+  if (toldFull_ || static_cast<std::size_t>(lstUsers->count()) < kMaxRoomSize || !isVisible()) return;
+  toldFull_ = true;
+  WriteNote(QStringLiteral("(The people list is full at %1 people: later arrivals are not listed.)").arg(kMaxRoomSize));
+}
 
 void frmConsole::ClearPeople() {
   lstUsers->clear();
   people_.Clear();
+  toldFull_ = false;
 }
 
 void frmConsole::AddPerson(const std::string& name) { AddToPeople(FromWire(name)); }
 
 void frmConsole::AddToPeople(const QString& name) {
+  if (people_.Size() >= kMaxRoomSize) return;
   const QString shown = ShownLine(name);
   auto* entry = new QListWidgetItem(shown);
   if (shown != name) entry->setData(kDeliveredName, name);
@@ -145,10 +180,30 @@ void frmConsole::closeEvent(QCloseEvent* event) {
 }
 
 void frmConsole::cmdSend_Click() {
-  if (txtMessage->text().isEmpty()) return;
-  toc_.SendChat(ToWire(txtCr_.text()), ToWire(OutgoingMessage(txtMessage->text())), toc_.LastChatID);
+  const QString typed = txtMessage->text();
+  if (typed.isEmpty()) return;
+  const std::string room = ToWire(txtCr_.text());
+  const auto excess = [&](qsizetype length) {
+    return toc_.ChatSendExcess(room, ToWire(OutgoingMessage(typed.left(length))), toc_.LastChatID);
+  };
+  if (excess(typed.size()) > 0) {
+    // The server would end the session over it: it stays in the box, and the
+    // user learns how much of it must go. fits is the longest start that would go.
+    qsizetype fits = 0;
+    for (qsizetype over = typed.size(); over - fits > 1;) {
+      const qsizetype middle = fits + (over - fits) / 2;
+      (excess(middle) > 0 ? over : fits) = middle;
+    }
+    const qsizetype over = typed.size() - fits;
+    WriteNote(QStringLiteral("(Not sent: the message is %1 too long. It is still in the box to shorten.)")
+                  .arg(over == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(over)));
+    return;
+  }
+  toc_.SendChat(room, ToWire(OutgoingMessage(typed)), toc_.LastChatID);
   txtMessage->clear();
 }
+
+void frmConsole::WriteNote(const QString& text) { AppendLine(QStringLiteral("\n"), PlainFormat(), text); }
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
   QTextCursor cursor(txtChatBox->document());

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
+#include <cstddef>
+#include <optional>
 
 #include "PeopleIndex.h"
 #include "PeopleList.h"
@@ -26,14 +28,23 @@ class frmConsole : public QWidget, public PeopleList {
 
   // Empties the transcript and the people list; the caption becomes "---".
   void Clear();
-  // Replaces the whole transcript with one line in the default format.
-  void SetHeader(const QString& text);
+  // The room the console shows: the caption names it and the user's
+  // normalized name, the whole transcript becomes one header line in the
+  // default format, and the count shows the people list's entries.
+  void ShowRoom(const QString& room, const std::string& user);
   // The sender, emphasized in red for the user's own messages and in blue for
-  // others, then the text in black; nothing when the sender is selected in
-  // the people list, or when the console is hidden.
-  void WriteMessage(const QString& sender, const QString& message);
-  // An arrival or departure line, and the people list and count that follow it.
+  // others, then the message's text in black; nothing when the sender is
+  // selected in the people list, or when the console is hidden. cleaned: the
+  // message with its tags removed; its entities are decoded here.
+  void WriteMessage(const QString& sender, const QString& cleaned);
+  // An arrival or departure line.
   void WritePersonLine(const QString& name, bool inside);
+  // An arrival or departure in the people list and its count.
+  void ChangePeople(const QString& name, bool inside);
+  // The people list's entries replaced by these, the entry at row selected.
+  void SetPeople(const QStringList& names, std::optional<std::size_t> selected);
+  [[nodiscard]] QStringList PeopleNames() const;
+  [[nodiscard]] std::optional<std::size_t> SelectedRow() const;
   // A line saying how many lines were not written because too many waited.
   void WriteLinesNotShown(std::size_t count);
   void ShowPeopleCount();
@@ -57,6 +68,8 @@ class frmConsole : public QWidget, public PeopleList {
   // nameFormat and the rest plain black, and follows it.
   void AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest);
   void AddToPeople(const QString& name);
+  // A plain line of the console's own, not said in the room.
+  void WriteNote(const QString& text);
 
   QuovTOCSock& toc_;
   QLineEdit& txtSn_;
@@ -64,5 +77,7 @@ class frmConsole : public QWidget, public PeopleList {
   QCheckBox& chkConsole_;
   // Kept in step with lstUsers: every change to its entries goes through both.
   PeopleIndex people_;
+  // Whether the user has been told that the people list is full since it was last emptied.
+  bool toldFull_ = false;
   TranscriptBudget transcript_;
 };

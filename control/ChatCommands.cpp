@@ -23,10 +23,28 @@ void QuovTOCSock::LeaveChat(const std::string& strChatName, std::int32_t lngChat
   if (const auto id = ResolveRoom(strChatName, lngChatID)) SendCommand(CommandLine("toc_chat_leave").Number(*id));
 }
 
+namespace {
+CommandLine ChatSendLine(std::int32_t id, const std::string& strMessage) {
+  return CommandLine("toc_chat_send").Number(id).Text(strMessage);
+}
+}  // namespace
+
 void QuovTOCSock::SendChat(const std::string& strChatName, const std::string& strMessage, std::int32_t lngChatID) {
-  if (const auto id = ResolveRoom(strChatName, lngChatID)) {
-    SendCommand(CommandLine("toc_chat_send").Number(*id).Text(strMessage));
+  const auto id = ResolveRoom(strChatName, lngChatID);
+  if (!id) return;
+  const CommandLine line = ChatSendLine(*id, strMessage);
+  // The server would end the whole session over it.
+  if (const std::size_t excess = line.Excess(); excess > 0) {
+    RaiseError(0, "Chat message not sent: it is " + std::to_string(excess) + " bytes too long");
+    return;
   }
+  SendCommand(line);
+}
+
+std::size_t QuovTOCSock::ChatSendExcess(const std::string& strChatName, const std::string& strMessage,
+                                        std::int32_t lngChatID) const {
+  const auto id = ResolveRoom(strChatName, lngChatID);
+  return id ? ChatSendLine(*id, strMessage).Excess() : 0;
 }
 
 void QuovTOCSock::InviteUsers(const std::string& strChatName, const std::string& strInviteMessage,

@@ -49,7 +49,7 @@ void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {
   for (std::size_t i = 3; i < fields.Count(); ++i) {
     const std::string name(*fields.View(i));
     if (id) events_->ChatUserUpdate(name, true, *id);
-    if (auto* room = occupants()) room->Add(name, Normalize(name));
+    if (auto* room = occupants(); room != nullptr && room->Count() < kMaxRoomSize) room->Add(name, Normalize(name));
   }
 }
 

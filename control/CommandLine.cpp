@@ -17,6 +17,11 @@ CommandLine& CommandLine::Unquoted(std::string_view text) {
   return *this;
 }
 
+std::size_t CommandLine::Excess() const {
+  const std::size_t bytes = line_.size() + 1;
+  return bytes > kMaxCommandBytes ? bytes - kMaxCommandBytes : 0;
+}
+
 CommandLine& CommandLine::Quoted(std::string_view text) {
   if (!firstField_) line_ += ' ';
   firstField_ = false;

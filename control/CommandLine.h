@@ -3,9 +3,14 @@
 // gets the treatment its command gives it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// TOC servers close the connection on a client command longer than this,
+// counted as it goes out: the whole line and the NUL that ends it.
+inline constexpr std::size_t kMaxCommandBytes = 2048;
 
 class CommandLine {
  public:
@@ -23,6 +28,8 @@ class CommandLine {
   CommandLine& Unquoted(std::string_view text);
 
   [[nodiscard]] const std::string& Line() const { return line_; }
+  // How many bytes the line and its NUL are over kMaxCommandBytes; 0 when it fits.
+  [[nodiscard]] std::size_t Excess() const;
 
  private:
   CommandLine& Quoted(std::string_view text);

@@ -51,7 +51,12 @@ class QuovTOCSock : private TocSocketListener {
   // Chat rooms.
   void JoinChat(const std::string& strRoomName, std::int16_t intExchange);
   void LeaveChat(const std::string& strChatName, std::int32_t lngChatID = 0);
+  // Sends nothing, and raises Error, when the line would be over kMaxCommandBytes.
   void SendChat(const std::string& strChatName, const std::string& strMessage, std::int32_t lngChatID = 0);
+  // How many bytes too long the line SendChat would send is; 0 when it fits
+  // or nothing would be sent.
+  [[nodiscard]] std::size_t ChatSendExcess(const std::string& strChatName, const std::string& strMessage,
+                                           std::int32_t lngChatID = 0) const;
   void InviteUsers(const std::string& strChatName, const std::string& strInviteMessage, const std::string& strUsers,
                    std::int32_t lngChatID = 0);
   void AcceptChatInvite(std::int32_t lngChatID);
@@ -98,7 +103,8 @@ class QuovTOCSock : private TocSocketListener {
   std::string strAuthServer;
   std::int32_t LastChatID = 0;
   // One occupant collection per joined room, keyed by the room ID's text;
-  // each maps a normalized screen name to the name as sent.
+  // each maps a normalized screen name to the name as sent, and holds at
+  // most kMaxRoomSize people.
   Collection<Collection<std::string>> UsersHere;
 
  private:

@@ -123,6 +123,54 @@ TEST_F(ConsoleTest, TwoArrivalsThenOneDepartureLeaveOneEntry) {
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
 }
 
+// The room churns while a box is open: the people list ends as it would with
+// no box open, its selection kept, what waited stayed within the lines the
+// transcript keeps, and the alert after the churn is shown.
+TEST_F(ConsoleTest, ChurnBehindAnAlertEndsAsWithNoBoxAndWaitsByTheRoomsSize) {
+  SignOnAndJoin("myname:bob:carol");
+  Open();
+  AddWord(QStringLiteral("cat"));
+  window->console->lstUsers->item(2)->setSelected(true);
+  alerts->whileShowing = [&](std::size_t count) {
+    if (count != 1) return;
+    for (int round = 0; round < 20; ++round) {
+      std::string names;
+      for (int i = 0; i < 1000; ++i) names += ":p" + std::to_string(round * 1000 + i);
+      Deliver("CHAT_UPDATE_BUDDY:42:T" + names);
+      for (int i = 0; i < 1000; ++i) Deliver("CHAT_UPDATE_BUDDY:42:F:p" + std::to_string(round * 1000 + i));
+    }
+    Deliver("CHAT_UPDATE_BUDDY:42:F:Bob");
+    Deliver("CHAT_UPDATE_BUDDY:42:T:Bob:dave:My Name");
+    Say("dave", "a cat");
+  };
+  Say("bob", "cat");
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat", "dave: a cat"}));
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "Bob", "dave", "My Name"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("5"));
+  EXPECT_TRUE(window->console->lstUsers->item(1)->isSelected()) << "carol's messages stay hidden";
+  EXPECT_LE(window->Waiting().PeakWaitingBytes(), TranscriptBudget::kMaxLines * (EventQueue::kEntryBytes + 64));
+}
+
+TEST_F(ConsoleTest, ARoomHoldsAtMostItsBoundAndTheUserIsToldOnce) {
+  SignOnAndJoin("");
+  for (std::size_t first = 0; first < kMaxRoomSize + 5; first += 5000) {
+    std::string names;
+    for (std::size_t i = first; i < first + 5000; ++i) names += ":p" + std::to_string(i);
+    Deliver("CHAT_UPDATE_BUDDY:42:T" + names);
+  }
+  EXPECT_EQ(window->toc->UsersHere.Item("42")->Count(), kMaxRoomSize);
+  Open();
+  Deliver("CHAT_UPDATE_BUDDY:42:T:late:p1");
+  Deliver("CHAT_UPDATE_BUDDY:42:F:p2");
+  Deliver("CHAT_UPDATE_BUDDY:42:T:later");
+  EXPECT_EQ(window->console->lblPpl->text(), QString::number(kMaxRoomSize)) << "p2 left and later came";
+  EXPECT_EQ(Transcript(),
+            (std::vector<std::string>{"myname is in Chat 'thelobby'",
+                                      "(The people list is full at 100000 people: later arrivals are not listed.)",
+                                      "late has entered the room.", "p1 has entered the room.", "p2 has left the room.",
+                                      "later has entered the room."}));
+}
+
 TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
   SignOnAndJoin("myname:bob");
   Open();
@@ -150,7 +198,7 @@ TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
   QCheckBox chkConsole;
   frmConsole console(toc, txtSn, txtCr, chkConsole, TranscriptBudget(3, 60));
   console.show();
-  console.SetHeader(QStringLiteral("h"));
+  console.ShowRoom(QStringLiteral("lobby"), "me");
   for (const char* text : {"a", "b", "c", "0123456789012345"}) {
     console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text));
   }
@@ -183,6 +231,21 @@ TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
   window->console->txtMessage->setText(QStringLiteral("café"));
   QTest::keyClick(window->console->txtMessage, Qt::Key_Return);
   EXPECT_EQ(sock->TakeSent(), ClientCommand(line + "caf\xc3\xa9\"", 6)) << "Enter sends, as UTF-8";
+
+  // A line and its NUL over 2,048 bytes would end the session: it is not
+  // sent, stays in the box, and the transcript says how much must go.
+  window->console->txtMessage->setText(QString(1951, QLatin1Char('x')));
+  window->console->cmdSend->click();
+  EXPECT_EQ(sock->TakeSent().size(), flap::kHeaderSize + 2048) << "the longest message that goes";
+  for (const auto& [typed, note] : {std::pair{QString(1952, QLatin1Char('x')), "1 character"},
+                                    std::pair{QString(500, QLatin1Char('<')), "13 characters"}}) {
+    window->console->txtMessage->setText(typed);
+    window->console->cmdSend->click();
+    EXPECT_EQ(sock->sent, "");
+    EXPECT_EQ(window->console->txtMessage->text(), typed);
+    EXPECT_EQ(Transcript().back(),
+              "(Not sent: the message is " + std::string(note) + " too long. It is still in the box to shorten.)");
+  }
 }
 
 TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {

@@ -26,9 +26,11 @@ constexpr int kWaitMs = 10000;
 // it at the end.
 class BundledServer {
  public:
+  // The tests run many clients from the one address.
   explicit BundledServer(int port = 0, const QStringList& more = {}) {
     process_.setProgram(QStringLiteral(KLAXO_TOCD));
-    process_.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1"} +
+    process_.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1",
+                                      "--max-per-address", "64"} +
                           more);
     process_.start();
     // The first line names the port the server picked.
@@ -58,8 +60,9 @@ class BundledServer {
 // A second client, signed on and in the room, to speak there.
 class OtherClient {
  public:
-  explicit OtherClient(int port) : toc_(std::make_unique<QtTocSocket>(), &events_) {
-    toc_.Login("Other One", "pw", "127.0.0.1", port);
+  explicit OtherClient(int port, const std::string& name = "Other One")
+      : toc_(std::make_unique<QtTocSocket>(), &events_) {
+    toc_.Login(name, "pw", "127.0.0.1", port);
   }
   ~OtherClient() { toc_.LogOff(); }
   OtherClient(const OtherClient&) = delete;
@@ -93,7 +96,7 @@ bool LastLineHasRedName(const QPlainTextEdit& box) {
 
 }  // namespace
 
-TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
+TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   BundledServer server;
   ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
 
@@ -128,6 +131,19 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
   EXPECT_TRUE(
       window.console->txtChatBox->document()->lastBlock().text().endsWith(QStringLiteral(": I saw a cat today")));
 
+  // A message whose line would be over 2,048 bytes is kept, not sent: the
+  // server would end the session over it.
+  const qsizetype longest = 1953 - QString::number(window.toc->LastChatID).size();
+  window.console->txtMessage->setText(QString(longest + 1, QLatin1Char('x')));
+  window.console->cmdSend->click();
+  EXPECT_EQ(window.console->txtMessage->text().size(), longest + 1);
+  window.console->txtMessage->setText(QString(longest, QLatin1Char('x')));
+  window.console->cmdSend->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return window.console->txtChatBox->document()->lastBlock().text().endsWith(QString(longest, 'x')); },
+      kWaitMs))
+      << "the longest message goes, and the session with it";
+
   window.console->txtMessage->setText(QStringLiteral("hello 1<2"));
   window.console->cmdSend->click();
   ASSERT_TRUE(QTest::qWaitFor(
@@ -137,6 +153,34 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageLeaveAndSignOff) {
       kWaitMs))
       << window.console->txtChatBox->toPlainText().toStdString();
   EXPECT_TRUE(LastLineHasRedName(*window.console->txtChatBox));
+
+  // People come and go in bulk while an alert box is open: once it is
+  // dismissed the people list holds exactly those present, and the alert
+  // said after the churn is shown.
+  std::vector<std::unique_ptr<OtherClient>> staying;
+  alerts.whileShowing = [&](std::size_t count) {
+    if (count != 2) return;
+    for (int round = 0; round < 3; ++round) {
+      std::vector<std::unique_ptr<OtherClient>> churn(20);
+      int next = round * 20;
+      for (auto& client : churn)
+        client = std::make_unique<OtherClient>(server.Port(), "churn " + std::to_string(next++));
+      for (auto& client : churn) ASSERT_TRUE(client->Join("testroom"));
+      if (round == 2) std::move(churn.begin(), churn.begin() + 5, std::back_inserter(staying));
+    }
+    // Every departure has reached the watch's control.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.toc->UsersHere.Item(std::to_string(window.toc->LastChatID))->Count() == 7; }, kWaitMs));
+    other.Say("a cat after the churn");
+  };
+  other.Say("the cat before it");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return alerts.shown.size() == 3; }, kWaitMs));
+  EXPECT_EQ(alerts.shown[2], "otherone: a cat after the churn");
+  QStringList people;
+  for (int i = 0; i < window.console->lstUsers->count(); ++i) people << window.console->lstUsers->item(i)->text();
+  people.sort();
+  EXPECT_EQ(people, (QStringList{"churn40", "churn41", "churn42", "churn43", "churn44", "myname", "otherone"}));
+  EXPECT_EQ(window.console->lblPpl->text(), QStringLiteral("7"));
 
   window.cmdLeave->click();
   ASSERT_TRUE(

@@ -193,6 +193,15 @@ TEST_F(ControlChat, CommandLinesAreExact) {
   expectLine("toc_chat_send \"-30\" \"hi\"");
   toc->SendChat("Lobby", "a\"b\\c$d(e)f[g]h{i}j: 'k'");
   expectLine("toc_chat_send \"12\" \"a\\\"b\\\\c\\$d\\(e\\)f\\[g\\]h\\{i\\}j: 'k'\"");
+  toc->SendChat("Lobby", std::string(2026, 'x'));
+  EXPECT_EQ(expectLine("toc_chat_send \"12\" \"" + std::string(2026, 'x') + "\""), 2047u)
+      << "the longest, with its NUL";
+  const std::string over = std::string(2024, 'x') + "()";
+  EXPECT_EQ(toc->ChatSendExcess("Lobby", over), 2u) << "escapes count";
+  events.lines.clear();
+  toc->SendChat("Lobby", over);
+  EXPECT_EQ(sock->TakeSent(), "") << "the server would close the connection over it";
+  EXPECT_EQ(events.lines, std::vector<std::string>{"Error(0,Chat message not sent: it is 2 bytes too long)"});
   toc->LeaveChat("Anything", 7);
   expectLine("toc_chat_leave \"7\"");
   toc->LeaveChat("Lobby");
