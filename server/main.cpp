@@ -85,8 +85,7 @@ int main(int argc, char* argv[]) {
 
   const bool verbose = parser.isSet(verboseOption);
   ServerCore core(std::move(accounts), ServerSettings{verbose, {}, static_cast<std::size_t>(*perAddress)});
-  QtTocServer server(core, verbose ? QtTocServer::LogSink([](const std::string& line) { PrintLine(stdout, line); })
-                                   : QtTocServer::LogSink());
+  QtTocServer server(core, [](const std::string& line) { PrintLine(stdout, line); });
   if (!server.Listen(address, static_cast<quint16>(*port))) {
     return Fail("cannot listen on " + address.toString() + " port " + QString::number(*port) + ": " +
                 server.ErrorString());
