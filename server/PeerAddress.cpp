@@ -6,7 +6,7 @@
 #include <array>
 
 std::string AddressGroup(std::string_view address) {
-  const std::string text(address);
+  std::string text(address);
   std::array<unsigned char, 16> bytes{};
   if (inet_pton(AF_INET6, text.c_str(), bytes.data()) != 1) return text;
   constexpr std::array<unsigned char, 12> kMappedPrefix{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};

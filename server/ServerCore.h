@@ -63,9 +63,9 @@ class ServerCore {
  public:
   ServerCore(AccountStore accounts, ServerSettings settings);
 
-  // A new connection from address; closed at once when the server, or that
-  // address (an IPv6 address by its /64), has too many.
-  void Open(ConnectionId id, std::string_view address);
+  // A new connection from the peer address; closed at once when the server,
+  // or that address (an IPv6 address by its /64), has too many.
+  void Open(ConnectionId id, std::string_view peer);
   void Receive(ConnectionId id, std::string_view bytes);
   // The peer went away; its rooms are told.
   void Gone(ConnectionId id);

@@ -613,7 +613,7 @@ TEST(ServerCore, NoTalkerWaitsForAReaderWhichIsCutOffWhenItTakesNothingOrFallsPa
     for (int second = 1; second <= 3 * limits::kStallSeconds && cutAt < 0; ++second) {
       h.now += 1;
       if (c.takesALittle) h.core.Written(kLaggard, 1000);
-      if (c.drainsSome && second == 2) h.core.Written(kLaggard, h.core.QueuedOutputBytes() - 30 * 1024);
+      if (c.drainsSome && second == 2) h.core.Written(kLaggard, h.core.QueuedOutputBytes() - std::size_t{30} * 1024);
       h.core.Tick();
       h.Pump();
       if (h.closed.contains(kLaggard)) cutAt = second;
@@ -627,7 +627,7 @@ TEST(ServerCore, NoTalkerWaitsForAReaderWhichIsCutOffWhenItTakesNothingOrFallsPa
 TEST(ServerCore, WhenEveryoneIsBehindTalkersAreSlowedAndAllTheySaidIsServedInOrderOnceOutputDrains) {
   constexpr std::size_t kMembers = 5;
   constexpr int kLines = 30;
-  Harness h({}, false, FlowBounds{64 * 1024, 100 * 1024, 50 * 1024, 1024 * 1024, 5, 10});
+  Harness h({}, false, FlowBounds{64u << 10, 100u << 10, 50u << 10, 1u << 20, 5, 10});
   for (ConnectionId id = 1; id <= kMembers; ++id) {
     h.SignOn(id, "member" + std::to_string(id));
     h.Command(id, R"(toc_chat_join "4" "burst")");
@@ -642,7 +642,7 @@ TEST(ServerCore, WhenEveryoneIsBehindTalkersAreSlowedAndAllTheySaidIsServedInOrd
     h.Feed(id, lines);
   }
   EXPECT_FALSE(h.held.empty());
-  EXPECT_LE(h.core.QueuedOutputBytes(), 110u * 1024);
+  EXPECT_LE(h.core.QueuedOutputBytes(), 110u << 10);
   for (int round = 0; round < 100 && !h.held.empty(); ++round) {
     for (ConnectionId id = 1; id <= kMembers; ++id) h.Drain(id);
   }
