@@ -74,13 +74,12 @@ void ServerCore::Open(ConnectionId id, std::string_view peer) {
   const auto fromAddress = static_cast<std::size_t>(std::count_if(
       sessions_.begin(), sessions_.end(), [&](const auto& entry) { return entry.second.address == address; }));
   const bool full = sessions_.size() >= limits::kMaxConnections;
+  Log(id, "connected from " + std::string(peer));
   if (full || fromAddress >= settings_.connectionsPerAddress || sessions_.contains(id)) {
-    Log(id, "connected from " + std::string(peer));
     Log(id, full ? "refused: too many connections" : "refused: too many connections from " + std::string(address));
     output_.push_back({ServerOutput::Kind::Close, id, {}});
     return;
   }
-  Log(id, "connected from " + std::string(peer));
   ClientSession session;
   session.address = address;
   session.openedAt = Now();
@@ -141,11 +140,7 @@ void ServerCore::ReadFrames(ConnectionId id) {
       case flap::Reader::Result::Frame:
         HandleFrame(id, *session, frame);
         // Readers it sent too much are cut off now, before the next frame can send them more.
-        while (!overflowing_.empty()) {
-          const ConnectionId reader = overflowing_.back();
-          overflowing_.pop_back();
-          Close(reader, "cut off: more unsent than its send queue may hold", ServerOutput::Kind::CutOff);
-        }
+        CutOffOverflowing();
         break;
       case flap::Reader::Result::NeedMore:
         return;
@@ -339,12 +334,19 @@ void ServerCore::Tick() {
   Settle();
 }
 
+void ServerCore::CutOffOverflowing() {
+  // Each departure a cut-off causes may take another reader over its bound.
+  while (!overflowing_.empty()) {
+    const ConnectionId reader = overflowing_.back();
+    overflowing_.pop_back();
+    Close(reader, "cut off: more unsent than its send queue may hold", ServerOutput::Kind::CutOff);
+  }
+}
+
 void ServerCore::Settle() {
   for (;;) {
     if (!overflowing_.empty()) {
-      const ConnectionId reader = overflowing_.back();
-      overflowing_.pop_back();
-      Close(reader, "cut off: more unsent than its send queue may hold", ServerOutput::Kind::CutOff);
+      CutOffOverflowing();
     } else if (flow_.Total() > settings_.flow.total) {
       for (const ConnectionId id : flow_.ToCutOff(Now())) {
         Close(id, "cut off: the largest queue while the server's output is over its bound", ServerOutput::Kind::CutOff);

@@ -115,6 +115,7 @@ class ServerCore {
   void HandleCommand(ConnectionId id, ClientSession& session, std::string_view line);
   void Close(ConnectionId id, std::string_view reason, ServerOutput::Kind kind = ServerOutput::Kind::Close);
   void EndSession(ConnectionId id);
+  void CutOffOverflowing();
   // Carries out what a public call left to do: cuts off the readers that
   // went over their bounds, and serves waiting talkers once output is no
   // longer slowed. Only public calls call it, last.
