@@ -48,16 +48,18 @@ inline constexpr int kMaxWarningLevel = 100;
 
 // Output waiting for a slow reader, counted from when the network layer is
 // given it until its socket has written it. One connection's send queue may
-// hold kSendQueueBound: some 5,000 chat lines beyond what the kernel's socket
+// hold kSendQueueBound: some 2,500 chat lines beyond what the kernel's socket
 // buffer already took, far more than a reader that keeps up ever has waiting
 // (in a burst from 200 talkers each reader has about a 200th of the total
-// below). A reader over it, or one that writes nothing for kStallSeconds
-// while output waits, is cut off; no talker ever waits for one reader.
-inline constexpr std::size_t kSendQueueBound = std::size_t{1} << 20;
+// below, some 160 KiB). A reader over it, or one that writes nothing for
+// kStallSeconds while output waits, is cut off; no talker ever waits for one
+// reader.
+inline constexpr std::size_t kSendQueueBound = std::size_t{512} << 10;
 inline constexpr std::int64_t kStallSeconds = 5;
 // For the whole server: above kSlowAbove queued in all, as when everyone is
 // behind in a burst, nothing more any client sent is served until the total
-// is below kResumeBelow. One address's 16 connections cannot reach it alone.
+// is below kResumeBelow. One address's 16 connections hold 8 MiB at most:
+// it takes four such hosts together to reach it.
 // Past kMaxQueuedTotal, or when the slowing lasts kSlowedSeconds, the largest
 // queues are cut off first.
 inline constexpr std::size_t kSlowAbove = std::size_t{32} << 20;

@@ -40,7 +40,7 @@ int main(int argc, char* argv[]) {
   parser.setApplicationDescription(
       "A small TOC2 server for trying and testing Klaxo.\n\n"
       "No client waits for another: one that takes nothing for 5 seconds while output waits for it, or has more "
-      "than 1 MiB unsent, is cut off. Over 32 MiB unsent in all, every client is slowed until it is below 16 MiB; "
+      "than 512 KiB unsent, is cut off. Over 32 MiB unsent in all, every client is slowed until it is below 16 MiB; "
       "if that lasts 10 seconds, or the total passes 256 MiB, the largest queues are cut off first. Chat lines, "
       "instant messages, invitations and room joins are limited per screen name, sign-ons per address, and wrong "
       "passwords per name and address. See klaxo-tocd(1).");

@@ -180,13 +180,13 @@ TEST_F(ServerProtocolTest, AReaderThatPausesHoldsNoTalkerAndIsServedInFullWhenIt
   // Each talker sends more than the server reads from a socket at once, all of it to the pauser too, and
   // hears its own last line while the pauser reads nothing.
   std::vector<bool> heard(kTalkers, false);
-  const std::string last = std::to_string(limits::kChatLineBurst - 1) + std::string(1000, '.');
+  const std::string last = std::to_string(limits::kChatLineBurst - 1) + std::string(500, '.');
   for (int i = 0; i < kTalkers; ++i) {
     talkers[i]->onFrame = [&heard, i, &last](const std::string& frame) {
       heard[i] = heard[i] || frame == "CHAT_IN_ENC:1:talker" + std::to_string(i) + ":F:A:en:" + last;
     };
     for (int line = 0; line < limits::kChatLineBurst; ++line) {
-      talkers[i]->Command("toc_chat_send \"1\" \"" + std::to_string(line) + std::string(1000, '.') + "\"");
+      talkers[i]->Command("toc_chat_send \"1\" \"" + std::to_string(line) + std::string(500, '.') + "\"");
     }
   }
   EXPECT_TRUE(QTest::qWaitFor([&] { return std::all_of(heard.begin(), heard.end(), [](bool h) { return h; }); },
