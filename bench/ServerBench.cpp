@@ -2,6 +2,9 @@
 // all 200: deliveries per second and peak memory, first of the protocol core
 // alone (every socket writing at once), then of klaxo-tocd as a process over
 // loopback under a burst of 100 lines of 150 bytes from every client at once.
+// Then klaxo-tocd against clients that do not read: an honest talker's
+// delivery beside a member that never reads, and the server's peak memory
+// under the worst floods we can make.
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -10,6 +13,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTcpSocket>
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -39,6 +43,24 @@ long PeakKb(qint64 pid) {
     if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ')[0].toLong();
   }
   return -1;
+}
+
+// Starts klaxo-tocd on a free port of loopback; the port, or 0 when it did not start.
+quint16 StartServer(QProcess& server, int perAddress) {
+  server.start(QStringLiteral(KLAXO_TOCD), {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0",
+                                            "--max-per-address", QString::number(perAddress)});
+  quint16 port = 0;
+  QByteArray output;
+  // A server that does not start leaves the port 0.
+  (void)QTest::qWaitFor(
+      [&] {
+        output += server.readAllStandardOutput();
+        const auto found = QRegularExpression("listening on \\S+ port (\\d+)").match(QString::fromUtf8(output));
+        if (found.hasMatch()) port = static_cast<quint16>(found.captured(1).toUInt());
+        return port != 0;
+      },
+      10000);
+  return port;
 }
 
 // The core alone: each iteration every client says one line, and every
@@ -84,19 +106,8 @@ BENCHMARK(BM_CoreRoomFanOut)->Unit(benchmark::kMillisecond);
 // burst would meet the senders' rate limit, so there is one iteration.
 void BM_ServerProcessBurst(benchmark::State& state) {
   QProcess server;
-  server.start(QStringLiteral(KLAXO_TOCD), {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0",
-                                            "--max-per-address", QString::number(kClients)});
-  quint16 port = 0;
-  QByteArray output;
-  const bool started = QTest::qWaitFor(
-      [&] {
-        output += server.readAllStandardOutput();
-        const auto found = QRegularExpression("listening on \\S+ port (\\d+)").match(QString::fromUtf8(output));
-        if (found.hasMatch()) port = static_cast<quint16>(found.captured(1).toUInt());
-        return port != 0;
-      },
-      10000);
-  if (!started) {
+  const quint16 port = StartServer(server, kClients);
+  if (port == 0) {
     state.SkipWithError("klaxo-tocd did not start");
     return;
   }
@@ -133,6 +144,176 @@ void BM_ServerProcessBurst(benchmark::State& state) {
   server.waitForFinished();
 }
 BENCHMARK(BM_ServerProcessBurst)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A room of three: a talker, a listener, and a member that stops reading
+// once it has asked for some 600 KB of its own profile, more than the
+// socket buffers take. The talker says its burst of 100 lines of 2,000
+// bytes and then 8 lines a second for 8 seconds, asking for a status each
+// second: how fast its lines reach the listener, the slowest line and
+// status answer, and when the member that does not read was cut off.
+void BM_ServerTalkerBesideAReaderThatNeverReads(benchmark::State& state) {
+  QProcess server;
+  const quint16 port = StartServer(server, 16);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  std::vector<std::unique_ptr<RawClient>> members;
+  for (const std::string name : {"talker", "listener", "stalled"}) {
+    members.push_back(std::make_unique<RawClient>(port));
+    members.back()->StartSignOn(name);
+    members.back()->Command(R"(toc_chat_join "4" "bench")");
+    members.back()->NextStartingWith("CHAT_UPDATE_BUDDY:1:T:");
+  }
+  RawClient& talker = *members[0];
+  RawClient& listener = *members[1];
+  RawClient& stalled = *members[2];
+  members[0]->NextStartingWith("CHAT_UPDATE_BUDDY:1:T:stalled");
+  stalled.Command("toc_set_info \"" + std::string(2000, ' ') + "\"");
+  stalled.StopReading();
+  for (int i = 0; i < 200; ++i) stalled.Command(R"(toc_get_info "stalled")");
+
+  QElapsedTimer clock;
+  std::vector<qint64> sentAt;
+  qint64 worstLineMs = 0;
+  qint64 worstStatusMs = 0;
+  qint64 statusSentAt = 0;
+  qint64 cutOffMs = -1;
+  long heard = 0;
+  listener.onFrame = [&](const std::string& frame) {
+    if (frame == "CHAT_UPDATE_BUDDY:1:F:stalled") cutOffMs = clock.elapsed();
+    const std::string said = "CHAT_IN_ENC:1:talker:F:A:en:";
+    if (!frame.starts_with(said)) return;
+    const auto number = static_cast<std::size_t>(std::stoi(frame.substr(said.size())));
+    worstLineMs = std::max(worstLineMs, clock.elapsed() - sentAt[number]);
+    ++heard;
+  };
+  talker.onFrame = [&](const std::string& frame) {
+    if (frame.starts_with("UPDATE_BUDDY2:")) worstStatusMs = std::max(worstStatusMs, clock.elapsed() - statusSentAt);
+  };
+  const auto say = [&] {
+    sentAt.push_back(clock.elapsed());
+    talker.Command("toc_chat_send \"1\" \"" + Line(sentAt.size() - 1) + std::string(1850, '.') + "\"");
+  };
+  qint64 elapsedMs = 0;
+  for (auto _ : state) {
+    clock.start();
+    for (int i = 0; i < 100; ++i) say();
+    QTest::qWait(1000);
+    for (int second = 0; second < 8; ++second) {
+      statusSentAt = clock.elapsed();
+      talker.Command(R"(toc_get_status "listener")");
+      for (int i = 0; i < 8; ++i) {
+        say();
+        QTest::qWait(125);
+      }
+    }
+    // Lines over the talker's rate were refused, so fewer may come; they are counted as heard.
+    (void)QTest::qWaitFor([&] { return heard >= static_cast<long>(sentAt.size()); }, 5000);
+    elapsedMs = clock.elapsed();
+  }
+  state.counters["lines_heard"] = static_cast<double>(heard);
+  state.counters["lines_said"] = static_cast<double>(sentAt.size());
+  state.counters["lines_per_second"] = static_cast<double>(heard) * 1000.0 / static_cast<double>(elapsedMs);
+  state.counters["worst_line_ms"] = static_cast<double>(worstLineMs);
+  state.counters["worst_status_ms"] = static_cast<double>(worstStatusMs);
+  state.counters["stalled_cut_off_after_ms"] = static_cast<double>(cutOffMs);
+  state.counters["server_peak_kb"] = static_cast<double>(PeakKb(server.processId()));
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerTalkerBesideAReaderThatNeverReads)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The most output we can make the server hold: 500 connections, none of
+// them reading, each asking the number of times given for its own
+// 2,000-byte profile, which comes back escaped to three times its size: 80
+// times is just below a send queue's bound, 1,000 far over it. The server's
+// peak memory over 15 seconds, and how many connections are left.
+void BM_ServerWorstMemory(benchmark::State& state) {
+  constexpr int kFlooders = 500;
+  const auto requestsEach = state.range(0);
+  QProcess server;
+  const quint16 port = StartServer(server, kFlooders);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  const long baselineKb = PeakKb(server.processId());
+  std::vector<std::unique_ptr<RawClient>> flooders;
+  for (auto _ : state) {
+    for (int i = 0; i < kFlooders; ++i) {
+      flooders.push_back(std::make_unique<RawClient>(port));
+      RawClient& flooder = *flooders.back();
+      const std::string name = "flood" + std::to_string(i);
+      flooder.StartSignOn(name);
+      flooder.Command("toc_set_info \"" + std::string(2000, '~') + "\"");
+      flooder.StopReading();
+      for (std::int64_t request = 0; request < requestsEach; ++request)
+        flooder.Command("toc_get_info \"" + name + "\"");
+    }
+    QTest::qWait(15000);
+  }
+  long open = 0;
+  for (auto& flooder : flooders) open += !flooder->WaitClosed(0);
+  state.counters["server_kb_at_start"] = static_cast<double>(baselineKb);
+  state.counters["server_peak_kb"] = static_cast<double>(PeakKb(server.processId()));
+  state.counters["connections_left"] = static_cast<double>(open);
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerWorstMemory)->Arg(80)->Arg(1000)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One host signs on as new names as fast as it can, each sending one
+// 2,000-byte instant message to a reader that takes 512 KiB every 5 seconds,
+// for 15 seconds: sign-ons let in and refused, whether the reader was cut
+// off, and the server's peak memory.
+void BM_ServerSignOnChurnAgainstASlowReader(benchmark::State& state) {
+  QProcess server;
+  const quint16 port = StartServer(server, 16);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  QTcpSocket reader;
+  reader.connectToHost(QHostAddress::LocalHost, port);
+  reader.setReadBufferSize(4096);
+  const std::string greeting = "FLAPON\n\n" + SignOnFrameFor("victim") + ClientCommand(LoginLine("victim", "pw"), 1);
+  reader.write(greeting.data(), static_cast<qint64>(greeting.size()));
+  QTest::qWait(200);
+  long accepted = 0;
+  long refused = 0;
+  for (auto _ : state) {
+    QElapsedTimer clock;
+    clock.start();
+    qint64 nextTake = 5000;
+    for (int i = 0; clock.elapsed() < 15000; ++i) {
+      RawClient churn(port);
+      const auto first = churn.SignOn("churn" + std::to_string(i));
+      const auto answer = churn.Next(1000);
+      if (answer == "SIGN_ON:TOC2.0") {
+        ++accepted;
+        churn.Command("toc_send_im \"victim\" \"" + std::string(2000, 'm') + "\"");
+        QTest::qWait(1);
+      } else {
+        refused += first.has_value();
+      }
+      if (clock.elapsed() >= nextTake) {
+        nextTake += 5000;
+        reader.setReadBufferSize(512 * 1024);
+        QTest::qWait(100);
+        reader.read(512 * 1024);
+        reader.setReadBufferSize(4096);
+      }
+    }
+  }
+  state.counters["sign_ons_let_in"] = static_cast<double>(accepted);
+  state.counters["sign_ons_refused"] = static_cast<double>(refused);
+  state.counters["reader_still_connected"] = reader.state() == QAbstractSocket::ConnectedState ? 1 : 0;
+  state.counters["server_peak_kb"] = static_cast<double>(PeakKb(server.processId()));
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerSignOnChurnAgainstASlowReader)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

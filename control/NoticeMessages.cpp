@@ -11,6 +11,7 @@
 
 #include "MessageFields.h"
 #include "QuovTOCSock.h"
+#include "TocErrorCodes.h"
 
 namespace {
 struct TextRow {
@@ -19,15 +20,15 @@ struct TextRow {
 };
 
 constexpr std::array kFixedErrorTexts{
-    TextRow{"903", "A message has been dropped, you are exceeding the server speed limit"},
-    TextRow{"911", "Error validating input"},
-    TextRow{"980", "Invalid account or password"},
-    TextRow{"983", "You are attempting to sign on again too soon"},
+    TextRow{toc_error::kTooFast, "A message has been dropped, you are exceeding the server speed limit"},
+    TextRow{toc_error::kBadInput, "Error validating input"},
+    TextRow{toc_error::kBadAccount, "Invalid account or password"},
+    TextRow{toc_error::kSignOnTooSoon, "You are attempting to sign on again too soon"},
 };
 
 constexpr std::array kChatJoinFailures{
     TextRow{"-1", "': Possible Reset"},
-    TextRow{"24", "': Chat Full"},
+    TextRow{toc_error::kChatFull, "': Chat Full"},
     TextRow{"48", "': Rated"},
     TextRow{"74", "': Ejected"},
 };
@@ -52,23 +53,23 @@ std::optional<std::string> ErrorText(std::string_view message, const MessageFiel
   const std::string_view code = *fields.View(1);
   const auto argument = fields.Text(2);
 
-  if (code == "901") {
+  if (code == toc_error::kUserNotAvailable) {
     if (!argument) return std::nullopt;
     return *argument + " is not available";
   }
-  if (code == "902") {
+  if (code == toc_error::kWarningNotAvailable) {
     if (!argument) return std::nullopt;
     return "Warning of " + *argument + " is not currently available";
   }
   if (const auto text = Lookup(kFixedErrorTexts, code)) return std::string(*text);
-  if (code == "951") {
+  if (code == toc_error::kChatJoinFailed) {
     const MessageFields chat(message, 4);
     const auto room = chat.Text(2);
     if (!room) return std::nullopt;
     const auto suffix = Lookup(kChatJoinFailures, chat.View(3));
     return "Could not join chat '" + *room + std::string(suffix.value_or("': Unknown error"));
   }
-  if (code == "989") {
+  if (code == toc_error::kSignOnFailed) {
     if (!argument) return std::nullopt;
     if (const auto text = Lookup(kSignOnFailures, argument)) return std::string(*text);
     return "Unknown error code 989, sub error: " + *argument;

@@ -4,7 +4,7 @@
 // per NUL-separated piece of the input, each sent on the connection its
 // first byte picks (command handling and routing between clients). Every
 // so often the clock moves on and what was sent is reported written, except
-// for the last connection, which never reads (holding senders, cut-offs).
+// for the last connection, which never reads (send queue bounds, cut-offs).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdlib>
@@ -12,6 +12,7 @@
 
 #include "Flap.h"
 #include "ServerCore.h"
+#include "ServerLimits.h"
 #include "WireText.h"
 
 namespace {
@@ -70,12 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             core.Written(out.connection, out.bytes.size());
           }
         }
-        core.CutOffStalledReaders();
+        core.Tick();
       }
       start = end + 1;
     }
   }
-  core.DropStalledSignOns();
+  now += limits::kSignOnSeconds;
+  core.Tick();
   for (ConnectionId id = 1; id <= kClients; ++id) core.Gone(id);
   // Nothing a client sends may make the server hold more than a frame per connection.
   if (core.PendingInputBytes() > kClients * (flap::kHeaderSize + flap::kMaxPayload)) std::abort();

@@ -40,10 +40,11 @@ ListChange Account::AddGroup(std::string_view group) {
   return ListChange::Done;
 }
 
-ListChange Account::RemoveGroup(std::string_view group) {
+ListChange Account::RemoveGroup(std::string_view group, std::string& removed) {
   const auto it = std::find_if(groups.begin(), groups.end(),
                                [&](const BuddyGroup& existing) { return SameName(existing.name, group); });
   if (it == groups.end()) return ListChange::Unchanged;
+  removed = it->name;
   groups.erase(it);
   return ListChange::Done;
 }
@@ -179,15 +180,10 @@ Account* AccountStore::Find(const std::string& key) {
   return it == accounts_.end() ? nullptr : &it->second;
 }
 
-Account& AccountStore::Open(const std::string& key, const std::string& displayName,
-                            const std::function<bool(const std::string&)>& inUse) {
-  if (Account* existing = Find(key)) return *existing;
-  if (accounts_.size() >= limits::kMaxStoredAccounts) {
-    const auto idle =
-        std::find_if(accounts_.begin(), accounts_.end(), [&](const auto& entry) { return !inUse(entry.first); });
-    if (idle != accounts_.end()) accounts_.erase(idle);
-  }
+Account* AccountStore::Open(const std::string& key, const std::string& displayName) {
+  if (Account* existing = Find(key)) return existing;
+  if (accounts_.size() >= limits::kMaxStoredAccounts) return nullptr;
   Account account;
   account.displayName = displayName;
-  return accounts_.emplace(key, std::move(account)).first->second;
+  return &accounts_.emplace(key, std::move(account)).first->second;
 }

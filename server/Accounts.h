@@ -5,12 +5,12 @@
 //
 // With an accounts file only its accounts may sign on, each with its
 // password. Without one, any name signs on with any password and gets an
-// account on its first sign-on; when the store is full, the account of
-// someone not signed on is forgotten to make room.
+// account on its first sign-on; when the store is full, a new name still
+// signs on but its lists are not kept, and no stored account is ever
+// forgotten to make room.
 #pragma once
 
 #include <cstddef>
-#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -42,7 +42,8 @@ struct Account {
 
   // Groups are matched by normalized name, buddies within a group too.
   ListChange AddGroup(std::string_view group);
-  ListChange RemoveGroup(std::string_view group);
+  // On Done, removed holds the group's name as it was stored.
+  ListChange RemoveGroup(std::string_view group, std::string& removed);
   // Unchanged when the group is missing.
   ListChange AddBuddy(std::string_view group, std::string_view name, std::string_view alias);
   // On Done, removed holds the buddy's name and group as they were stored.
@@ -77,10 +78,9 @@ class AccountStore {
   // True once an accounts file was loaded: unknown names may not sign on.
   [[nodiscard]] bool Closed() const { return closed_; }
   [[nodiscard]] Account* Find(const std::string& key);
-  // The account of key, created with displayName when missing; inUse tells
-  // which accounts may not be forgotten.
-  Account& Open(const std::string& key, const std::string& displayName,
-                const std::function<bool(const std::string&)>& inUse);
+  // The account of key, created with displayName when missing; nothing when
+  // it is missing and the store is full.
+  Account* Open(const std::string& key, const std::string& displayName);
   [[nodiscard]] std::size_t Count() const { return accounts_.size(); }
 
  private:

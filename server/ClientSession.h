@@ -4,12 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "Accounts.h"
 #include "Flap.h"
-#include "ServerLimits.h"
-#include "TokenBucket.h"
 
 using ConnectionId = std::uint64_t;
 
@@ -20,13 +20,15 @@ struct ClientSession {
   enum class Phase { Greeting, SignOnFrame, Login, SignedOn };
 
   Phase phase = Phase::Greeting;
-  // The peer's address, for the limits per address.
+  // The peer's address group (see PeerAddress.h), for the limits per address.
   std::string address;
+  // When the connection opened: it must sign on within limits::kSignOnSeconds.
+  std::int64_t openedAt = 0;
+  // Its frames wait unserved until the server's output is no longer slowed.
+  bool waiting = false;
   std::string greeting;
   flap::Reader reader;
   std::uint16_t sequence = 0;
-  // Seen by one check for stalled sign-ons already: the next one ends it.
-  bool stalled = false;
   // The name of the client's sign-on frame, checked against toc2_login's.
   std::string frameName;
 
@@ -44,17 +46,6 @@ struct ClientSession {
   std::int64_t idleSince = 0;
   int warningLevel = 0;
 
-  // Output handed to the network layer and not yet reported written, and
-  // when the connection last wrote any or went over limits::kHoldAbove.
-  std::size_t unsent = 0;
-  std::int64_t lastProgress = 0;
-  // The connections with too much unsent output of this one's commands: while
-  // there are any, nothing more this one sent is served.
-  std::vector<ConnectionId> heldBy;
-  // The senders this connection's unsent output holds.
-  std::vector<ConnectionId> holding;
-
-  TokenBucket chatLines{limits::kChatLineBurst, limits::kChatLinesPerSecond};
-  TokenBucket messages{limits::kMessageBurst, limits::kMessagesPerSecond};
-  TokenBucket invitationsSent{limits::kInvitationBurst, limits::kInvitationsPerSecond};
+  // The lists of a name that signed on while the account store was full: they last as long as the session.
+  std::optional<Account> unsavedAccount;
 };

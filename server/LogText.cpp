@@ -43,8 +43,8 @@ std::size_t DecodeUtf8(std::string_view text, std::uint32_t& codePoint) {
 }
 
 bool IsEscapedCodePoint(std::uint32_t c) {
-  return (c >= 0x80 && c <= 0x9F) || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069);
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F || c == 0x2028 || c == 0x2029 ||
+         (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 }  // namespace

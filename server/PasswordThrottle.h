@@ -1,21 +1,31 @@
-// Wrong passwords for one screen name: after limits::kMaxWrongPasswords
-// within limits::kWrongPasswordWindowSeconds, every try is refused for
-// limits::kSignOnBlockSeconds, whether its password is right or not, so
-// that a refusal tells a guesser nothing. Time comes from the caller.
+// Wrong passwords, counted per screen name and address. The first
+// limits::kFreeWrongPasswords cost nothing; after each further one that name
+// is refused from that address for a delay that doubles each time, up to
+// limits::kMaxSignOnDelaySeconds. Nothing is ever refused from another
+// address, so a guesser cannot lock the owner out. Time comes from the caller.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 class PasswordThrottle {
  public:
-  [[nodiscard]] bool Blocked(std::int64_t now) const { return now < blockedUntil_; }
-  void Failed(std::int64_t now);
-  // True when nothing is remembered any more, so the record may go.
-  [[nodiscard]] bool Forgotten(std::int64_t now) const;
+  // True while name may not try again from address.
+  [[nodiscard]] bool Delayed(std::string_view name, std::string_view address, std::int64_t now) const;
+  void Failed(std::string_view name, std::string_view address, std::int64_t now);
+  void Succeeded(std::string_view name, std::string_view address);
+  [[nodiscard]] std::size_t Count() const { return records_.size(); }
 
  private:
-  // Times of the recent wrong passwords, oldest first.
-  std::deque<std::int64_t> failures_;
-  std::int64_t blockedUntil_ = 0;
+  struct Record {
+    int failures = 0;
+    std::int64_t last = 0;
+    std::int64_t delayedUntil = 0;
+  };
+  static std::string Key(std::string_view name, std::string_view address);
+
+  std::unordered_map<std::string, Record> records_;
 };

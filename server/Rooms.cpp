@@ -38,7 +38,9 @@ Room* RoomTable::Find(std::int32_t exchange, std::string_view name) {
 
 Room* RoomTable::Create(std::int32_t exchange, std::string_view name, std::string_view openedFrom) {
   if (rooms_.size() >= limits::kMaxRooms) return nullptr;
-  const std::int32_t id = nextId_++;
+  // The IDs in use are ordered: the first gap, or the one past the last, is free.
+  std::int32_t id = 1;
+  for (auto it = rooms_.begin(); it != rooms_.end() && it->first == id; ++it) ++id;
   byName_.emplace(std::make_pair(exchange, NormalizeName(name)), id);
   Room& room = rooms_[id];
   room.id = id;
@@ -53,9 +55,10 @@ std::size_t RoomTable::CountOpenedFrom(std::string_view address) const {
                                                 [&](const auto& entry) { return entry.second.openedFrom == address; }));
 }
 
-void RoomTable::RemoveIfEmpty(std::int32_t id) {
+bool RoomTable::RemoveIfEmpty(std::int32_t id) {
   const auto it = rooms_.find(id);
-  if (it == rooms_.end() || it->second.keptOpen || !it->second.members.empty()) return;
+  if (it == rooms_.end() || it->second.keptOpen || !it->second.members.empty()) return false;
   byName_.erase({it->second.exchange, NormalizeName(it->second.name)});
   rooms_.erase(it);
+  return true;
 }

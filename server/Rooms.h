@@ -1,7 +1,8 @@
 // Chat rooms. A room is found by its exchange and its normalized name and
-// is created on the first join; its ID is positive and never given to
-// another room while the server runs. A room goes away when its last
-// occupant leaves, unless the server keeps it open (the demo room).
+// is created on the first join with the lowest positive ID no open room
+// has, so that IDs stay small and one in use is never handed out again. A
+// room goes away when its last occupant leaves, unless the server keeps it
+// open (the demo room).
 #pragma once
 
 #include <cstddef>
@@ -49,11 +50,11 @@ class RoomTable {
   Room* Create(std::int32_t exchange, std::string_view name, std::string_view openedFrom = {});
   // The open rooms that were opened from address.
   [[nodiscard]] std::size_t CountOpenedFrom(std::string_view address) const;
-  void RemoveIfEmpty(std::int32_t id);
+  // True when the room went away.
+  bool RemoveIfEmpty(std::int32_t id);
   [[nodiscard]] std::size_t Count() const { return rooms_.size(); }
 
  private:
   std::map<std::int32_t, Room> rooms_;
   std::map<std::pair<std::int32_t, std::string>, std::int32_t> byName_;
-  std::int32_t nextId_ = 1;
 };

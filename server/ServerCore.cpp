@@ -1,5 +1,5 @@
-// Connections, framing and sign-on; the commands are in ChatCommands.cpp,
-// UserCommands.cpp and ListCommands.cpp.
+// Connections, framing, sign-on and the flow of output; the requests are
+// served in RoomRequests.cpp, UserRequests.cpp and ListRequests.cpp.
 #include "ServerCore.h"
 
 #include <algorithm>
@@ -7,7 +7,10 @@
 #include <utility>
 
 #include "LogText.h"
+#include "PeerAddress.h"
 #include "ServerLimits.h"
+#include "ServerMessages.h"
+#include "TocErrorCodes.h"
 #include "WireText.h"
 
 namespace {
@@ -25,7 +28,7 @@ constexpr std::size_t kSignOnNameOffset = 8;
 }  // namespace
 
 ServerCore::ServerCore(AccountStore accounts, ServerSettings settings)
-    : accounts_(std::move(accounts)), settings_(std::move(settings)) {}
+    : accounts_(std::move(accounts)), settings_(std::move(settings)), flow_(settings_.flow) {}
 
 std::int64_t ServerCore::Now() const {
   if (settings_.clock) return settings_.clock();
@@ -42,6 +45,13 @@ ClientSession* ServerCore::FindOnline(std::string_view name) {
   return it == online_.end() ? nullptr : Find(it->second);
 }
 
+RateLimits& ServerCore::RatesOf(const ClientSession& session) { return rates_[session.key]; }
+
+Account& ServerCore::AccountOf(ClientSession& session) {
+  if (session.unsavedAccount) return *session.unsavedAccount;
+  return *accounts_.Find(session.key);
+}
+
 std::vector<ServerOutput> ServerCore::TakeOutput() { return std::exchange(output_, {}); }
 
 std::size_t ServerCore::PendingInputBytes() const {
@@ -55,17 +65,24 @@ void ServerCore::Log(ConnectionId id, std::string_view line) {
   output_.push_back({ServerOutput::Kind::Log, id, EscapeForLog(line)});
 }
 
-void ServerCore::Open(ConnectionId id, std::string_view address) {
+void ServerCore::Notice(ConnectionId id, std::string_view line) {
+  output_.push_back({ServerOutput::Kind::Log, id, EscapeForLog(line)});
+}
+
+void ServerCore::Open(ConnectionId id, std::string_view peer) {
+  const std::string address = AddressGroup(peer);
   const auto fromAddress = static_cast<std::size_t>(std::count_if(
       sessions_.begin(), sessions_.end(), [&](const auto& entry) { return entry.second.address == address; }));
   const bool full = sessions_.size() >= limits::kMaxConnections;
+  Log(id, "connected from " + std::string(peer));
   if (full || fromAddress >= settings_.connectionsPerAddress || sessions_.contains(id)) {
     Log(id, full ? "refused: too many connections" : "refused: too many connections from " + std::string(address));
     output_.push_back({ServerOutput::Kind::Close, id, {}});
     return;
   }
   ClientSession session;
-  session.address = std::string(address);
+  session.address = address;
+  session.openedAt = Now();
   sessions_.emplace(id, std::move(session));
 }
 
@@ -79,7 +96,7 @@ void ServerCore::Receive(ConnectionId id, std::string_view bytes) {
   }
   session->reader.Append(bytes);
   ReadFrames(id);
-  ServeResumed();
+  Settle();
 }
 
 // Takes greeting bytes from the front of bytes and returns the rest. On the
@@ -105,21 +122,26 @@ void ServerCore::ReadFrames(ConnectionId id) {
   std::string frame;
   // A frame's handling may close the connection: the session is looked up again each time.
   while (ClientSession* session = Find(id)) {
-    // A held sender's frames wait in the reader until it is released.
-    if (!session->heldBy.empty()) return;
+    // While output is slowed, a talker's frames wait in its reader.
+    if (session->waiting) return;
     const std::string_view pending = session->reader.Bytes();
     if (pending.size() >= flap::kHeaderSize && pending[0] == flap::kMarker &&
         static_cast<std::size_t>(flap::DecodeWord(pending.substr(4, 2))) > limits::kMaxClientPayload) {
       Close(id, "frame over the limit");
       return;
     }
+    if (flow_.Slowed() && session->reader.Size() > 0) {
+      session->waiting = true;
+      waiting_.push_back(id);
+      output_.push_back({ServerOutput::Kind::StopReading, id, {}});
+      return;
+    }
     switch (session->reader.Next(frame)) {
-      case flap::Reader::Result::Frame: {
-        const auto outer = std::exchange(speaker_, id);
+      case flap::Reader::Result::Frame:
         HandleFrame(id, *session, frame);
-        speaker_ = outer;
+        // Readers it sent too much are cut off now, before the next frame can send them more.
+        CutOffOverflowing();
         break;
-      }
       case flap::Reader::Result::NeedMore:
         return;
       case flap::Reader::Result::BadMarker:
@@ -176,6 +198,10 @@ void ServerCore::ReadSignOnFrame(ConnectionId id, ClientSession& session, std::s
 
 // toc2_login: authorizer host, port, screen name, roasted password, then
 // language, client name and codes that the server does not check.
+//
+// A name that is not an account of a closed store is answered exactly as a
+// wrong password is, and its tries are counted alike, so that no answer
+// tells which accounts exist.
 void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::string_view line) {
   const auto command = ParseClientCommand(line);
   if (!command || command->name != "toc2_login" || command->args.size() < 4) {
@@ -184,49 +210,51 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
   }
   const std::string& name = command->args[2];
   const std::string key = NormalizeName(name);
+  const std::int64_t now = Now();
+  std::erase_if(signOns_, [&](const auto& entry) { return entry.second.Full(now); });
+  const auto burst = static_cast<std::int64_t>(settings_.connectionsPerAddress);
+  auto& signOns = signOns_.try_emplace(session.address, burst, limits::kSignOnsPerSecond).first->second;
+  if (!signOns.Take(now) || wrongPasswords_.Delayed(key, session.address, now)) {
+    Send(id, session, to_client::Error(toc_error::kSignOnTooSoon));
+    Close(id, "sign-on refused for " + name + ": too soon");
+    return;
+  }
   Account* account = accounts_.Find(key);
   const bool validName = !key.empty() && IsPlainEntry(name, limits::kMaxScreenName);
-  const std::int64_t now = Now();
-  if (account != nullptr && account->password) {
-    const auto throttle = wrongPasswords_.find(key);
-    if (throttle != wrongPasswords_.end() && throttle->second.Blocked(now)) {
-      Send(id, session, "ERROR:983");
-      Close(id, "sign-on refused for " + name + ": too many wrong passwords");
-      return;
-    }
-  }
-  const bool wrongPassword = account != nullptr && !account->AcceptsRoasted(command->args[3]);
-  const bool refused = account != nullptr ? wrongPassword : accounts_.Closed();
+  const bool refused = account != nullptr ? !account->AcceptsRoasted(command->args[3]) : accounts_.Closed();
   if (!validName || key != NormalizeName(session.frameName) || refused) {
-    if (validName && wrongPassword) {
-      // Records of names that no longer have anything to remember are dropped on the way.
-      std::erase_if(wrongPasswords_, [&](const auto& entry) { return entry.second.Forgotten(now); });
-      wrongPasswords_[key].Failed(now);
-    }
-    Send(id, session, "ERROR:980");
+    if (validName && refused) wrongPasswords_.Failed(key, session.address, now);
+    Send(id, session, to_client::Error(toc_error::kBadAccount));
     Close(id, "sign-on refused for " + name);
     return;
   }
+  wrongPasswords_.Succeeded(key, session.address);
+  if (account == nullptr) account = accounts_.Open(key, name);
   if (account == nullptr) {
-    account = &accounts_.Open(key, name, [this](const std::string& k) { return online_.contains(k); });
+    Account unsaved;
+    unsaved.displayName = name;
+    session.unsavedAccount = std::move(unsaved);
+    Notice(id, "the account store is full: the lists of " + name + " are kept only until it signs off");
   }
-  CompleteSignOn(id, session, key, *account);
+  CompleteSignOn(id, session, key, account != nullptr ? *account : *session.unsavedAccount);
 }
 
 void ServerCore::CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key, Account& account) {
   if (const auto earlier = online_.find(key); earlier != online_.end()) {
     Close(earlier->second, "signed on again elsewhere");
   }
+  const std::int64_t now = Now();
+  std::erase_if(rates_, [&](const auto& entry) { return !online_.contains(entry.first) && entry.second.Rested(now); });
   session.phase = ClientSession::Phase::SignedOn;
   session.key = key;
   session.displayName = account.displayName;
-  session.signOnTime = Now();
+  session.signOnTime = now;
   online_[key] = id;
   Log(id, "signed on as " + session.displayName);
-  Send(id, session, "SIGN_ON:TOC2.0");
-  Send(id, session, "NICK:" + session.displayName);
+  Send(id, session, to_client::SignOn());
+  Send(id, session, to_client::Nick(session.displayName));
   for (const auto& chunk : SplitConfiguration(account.ConfigurationText(), limits::kConfigChunk)) {
-    Send(id, session, "CONFIG2:" + chunk);
+    Send(id, session, to_client::Config2(chunk));
   }
 }
 
@@ -237,7 +265,7 @@ void ServerCore::HandleCommand(ConnectionId id, ClientSession& session, std::str
   const auto& commands = Commands();
   const auto entry = commands.find(name);
   if (!command || entry == commands.end() || command->args.size() < entry->second.minArgs) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
   if (entry->second.handler != nullptr) (this->*entry->second.handler)(id, session, *command);
@@ -277,65 +305,64 @@ const std::unordered_map<std::string_view, ServerCore::CommandEntry>& ServerCore
 
 void ServerCore::SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload) {
   std::string frame = flap::BuildFrame(type, session.sequence++, payload);
-  const bool wasOver = session.unsent > limits::kHoldAbove;
-  session.unsent += frame.size();
+  const bool within = flow_.Queue(id, frame.size(), Now());
   output_.push_back({ServerOutput::Kind::Send, id, std::move(frame)});
-  if (session.unsent <= limits::kHoldAbove) return;
-  // The wait for progress starts when the output first goes over, not at the last write long ago.
-  if (!wasOver) session.lastProgress = Now();
-  if (speaker_) Hold(*speaker_, id);
-}
-
-void ServerCore::Hold(ConnectionId speaker, ConnectionId reader) {
-  ClientSession* sender = Find(speaker);
-  ClientSession* holder = Find(reader);
-  if (sender == nullptr || holder == nullptr) return;
-  if (std::find(sender->heldBy.begin(), sender->heldBy.end(), reader) != sender->heldBy.end()) return;
-  if (sender->heldBy.empty()) output_.push_back({ServerOutput::Kind::StopReading, speaker, {}});
-  sender->heldBy.push_back(reader);
-  holder->holding.push_back(speaker);
-}
-
-void ServerCore::ReleaseHeldSenders(ConnectionId reader) {
-  ClientSession* holder = Find(reader);
-  if (holder == nullptr) return;
-  for (const ConnectionId speaker : std::exchange(holder->holding, {})) {
-    ClientSession* sender = Find(speaker);
-    if (sender == nullptr) continue;
-    std::erase(sender->heldBy, reader);
-    if (!sender->heldBy.empty()) continue;
-    output_.push_back({ServerOutput::Kind::ResumeReading, speaker, {}});
-    resumed_.push_back(speaker);
-  }
-}
-
-void ServerCore::ServeResumed() {
-  while (!resumed_.empty()) {
-    const ConnectionId id = resumed_.back();
-    resumed_.pop_back();
-    ReadFrames(id);
+  // Only the frame that takes it over the bound marks it: the queue shrinks only by being written.
+  if (!within && flow_.Unsent(id) - output_.back().bytes.size() <= settings_.flow.perConnection) {
+    overflowing_.push_back(id);
   }
 }
 
 void ServerCore::Written(ConnectionId id, std::size_t count) {
-  ClientSession* session = Find(id);
-  if (session == nullptr) return;
-  session->unsent -= std::min(count, session->unsent);
-  session->lastProgress = Now();
-  if (session->unsent < limits::kReleaseBelow) ReleaseHeldSenders(id);
-  ServeResumed();
+  if (!sessions_.contains(id)) return;
+  flow_.Written(id, count, Now());
+  Settle();
 }
 
-void ServerCore::CutOffStalledReaders() {
+void ServerCore::Tick() {
   const std::int64_t now = Now();
-  std::vector<ConnectionId> stalled;
+  std::vector<ConnectionId> late;
   for (const auto& [id, session] : sessions_) {
-    if (session.unsent > limits::kHoldAbove && now - session.lastProgress >= limits::kStallSeconds) {
-      stalled.push_back(id);
+    if (session.phase != ClientSession::Phase::SignedOn && now - session.openedAt >= limits::kSignOnSeconds) {
+      late.push_back(id);
     }
   }
-  for (const ConnectionId id : stalled) Close(id, "cut off: not reading what the server sends");
-  ServeResumed();
+  for (const ConnectionId id : late) Close(id, "sign-on not completed in time");
+  for (const ConnectionId id : flow_.ToCutOff(now)) {
+    Close(id, "cut off: not taking what the server sends", ServerOutput::Kind::CutOff);
+  }
+  Settle();
+}
+
+void ServerCore::CutOffOverflowing() {
+  // Each departure a cut-off causes may take another reader over its bound.
+  while (!overflowing_.empty()) {
+    const ConnectionId reader = overflowing_.back();
+    overflowing_.pop_back();
+    Close(reader, "cut off: more unsent than its send queue may hold", ServerOutput::Kind::CutOff);
+  }
+}
+
+void ServerCore::Settle() {
+  for (;;) {
+    if (!overflowing_.empty()) {
+      CutOffOverflowing();
+    } else if (flow_.Total() > settings_.flow.total) {
+      for (const ConnectionId id : flow_.ToCutOff(Now())) {
+        Close(id, "cut off: the largest queue while the server's output is over its bound", ServerOutput::Kind::CutOff);
+      }
+    } else if (!flow_.Slowed() && !waiting_.empty()) {
+      const ConnectionId id = waiting_.front();
+      waiting_.pop_front();
+      ClientSession* session = Find(id);
+      if (session == nullptr) continue;
+      session->waiting = false;
+      output_.push_back({ServerOutput::Kind::ResumeReading, id, {}});
+      ReadFrames(id);
+    } else {
+      return;
+    }
+  }
 }
 
 void ServerCore::Send(ConnectionId id, ClientSession& session, std::string_view message) {
@@ -346,49 +373,37 @@ void ServerCore::Send(ConnectionId id, std::string_view message) {
   if (ClientSession* session = Find(id)) Send(id, *session, message);
 }
 
-void ServerCore::SendError(ConnectionId id, ClientSession& session, std::string_view codeAndArgs) {
-  Send(id, session, "ERROR:" + std::string(codeAndArgs));
-}
-
 void ServerCore::SendKeepAlives() {
   for (auto& [id, session] : sessions_) {
     if (session.phase == ClientSession::Phase::SignedOn) SendFrame(id, session, flap::kKeepAlive, {});
   }
+  Settle();
 }
 
-void ServerCore::DropStalledSignOns() {
-  std::vector<ConnectionId> stalled;
-  for (auto& [id, session] : sessions_) {
-    if (session.phase == ClientSession::Phase::SignedOn) continue;
-    if (session.stalled) stalled.push_back(id);
-    session.stalled = true;
-  }
-  for (const ConnectionId id : stalled) Close(id, "sign-on not completed in time");
-  ServeResumed();
-}
-
-void ServerCore::Close(ConnectionId id, std::string_view reason) {
+void ServerCore::Close(ConnectionId id, std::string_view reason, ServerOutput::Kind kind) {
   if (!sessions_.contains(id)) return;
-  Log(id, "closed: " + std::string(reason));
+  // A cut-off is logged even when the server is not verbose: it is the one sign that a reader fell behind.
+  if (kind == ServerOutput::Kind::CutOff) {
+    Notice(id, reason);
+  } else {
+    Log(id, "closed: " + std::string(reason));
+  }
   EndSession(id);
-  output_.push_back({ServerOutput::Kind::Close, id, {}});
+  output_.push_back({kind, id, {}});
 }
 
 void ServerCore::Gone(ConnectionId id) {
   if (!sessions_.contains(id)) return;
   Log(id, "disconnected");
   EndSession(id);
-  ServeResumed();
+  Settle();
 }
 
 void ServerCore::EndSession(ConnectionId id) {
   ClientSession& session = sessions_.at(id);
   while (!session.rooms.empty()) LeaveRoom(id, session, session.rooms.front());
   if (const auto it = online_.find(session.key); it != online_.end() && it->second == id) online_.erase(it);
-  // The senders this one held go on; the readers that held this one forget it.
-  ReleaseHeldSenders(id);
-  for (const ConnectionId reader : session.heldBy) {
-    if (ClientSession* holder = Find(reader)) std::erase(holder->holding, id);
-  }
+  if (session.waiting) std::erase(waiting_, id);
+  flow_.Forget(id);
   sessions_.erase(id);
 }

@@ -10,18 +10,19 @@
 // protocol faults that close that one connection; an unknown command or bad
 // arguments get an ERROR and the session goes on.
 //
-// The core also keeps each connection's output in bounds. The network layer
-// reports what it has written; a command that leaves some connection with
-// too much unsent holds its sender (nothing more it sent is served, and the
-// network layer stops reading it) until that connection has taken most of
-// it. A connection that takes nothing for a while is cut off. Chat lines,
-// instant messages and invitations are rate-limited per sender.
+// The core also keeps output in bounds (see OutputFlow.h): the network
+// layer reports what each socket has written, a reader that falls too far
+// behind or stops taking anything is cut off, and only when the whole
+// server's output is high are talkers slowed, by serving nothing more they
+// send (the network layer stops reading them) until it is lower. Chat
+// lines, instant messages, invitations and room changes are rate-limited
+// per person, sign-ons and wrong passwords per address.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -30,13 +31,17 @@
 #include "Accounts.h"
 #include "ClientSession.h"
 #include "CommandArguments.h"
+#include "OutputFlow.h"
 #include "PasswordThrottle.h"
+#include "RateLimits.h"
 #include "Rooms.h"
 #include "ServerLimits.h"
+#include "TokenBucket.h"
 
 struct ServerOutput {
-  // StopReading: read nothing more from the connection until ResumeReading.
-  enum class Kind { Send, Close, Log, StopReading, ResumeReading };
+  // Close: once what was sent is written. CutOff: at once, dropping what is
+  // unsent. StopReading: read nothing more from the connection until ResumeReading.
+  enum class Kind { Send, Close, CutOff, Log, StopReading, ResumeReading };
   Kind kind;
   ConnectionId connection;
   // Send: the bytes. Log: the line, without the connection's number.
@@ -45,33 +50,34 @@ struct ServerOutput {
 
 struct ServerSettings {
   // One log line per connection, sign-on and command; never a password.
+  // Without it the log has only cut-off readers and names whose lists are not kept.
   bool verbose = false;
   // Seconds since the epoch; the system clock when empty.
   std::function<std::int64_t()> clock;
-  // Connections one peer address may hold at once.
+  // Connections one peer address may hold at once; as many may sign on at once from it.
   std::size_t connectionsPerAddress = limits::kMaxConnectionsPerAddress;
+  FlowBounds flow = {};
 };
 
 class ServerCore {
  public:
   ServerCore(AccountStore accounts, ServerSettings settings);
 
-  // A new connection from address; closed at once when the server, or that
-  // address, has too many.
-  void Open(ConnectionId id, std::string_view address);
+  // A new connection from the peer address; closed at once when the server,
+  // or that address (an IPv6 address by its /64), has too many.
+  void Open(ConnectionId id, std::string_view peer);
   void Receive(ConnectionId id, std::string_view bytes);
   // The peer went away; its rooms are told.
   void Gone(ConnectionId id);
   // The network layer has written count bytes of the connection's output.
   void Written(ConnectionId id, std::size_t count);
-  // Cuts off every connection that has more than limits::kHoldAbove unsent
-  // and has written nothing for limits::kStallSeconds; call every second or so.
-  void CutOffStalledReaders();
+  // Call every second: closes connections not signed on in time and cuts
+  // off readers that have stopped, and the largest queues when the server's
+  // output stays high.
+  void Tick();
 
   // A keep-alive frame to every signed-on client.
   void SendKeepAlives();
-  // Closes every connection that was not signed on at the previous call either.
-  void DropStalledSignOns();
 
   // A room that stays open when empty, for people the server plays itself;
   // 0 when the room table is full.
@@ -87,6 +93,8 @@ class ServerCore {
   [[nodiscard]] std::size_t RoomCount() const { return rooms_.Count(); }
   // Received bytes held for all connections, waiting to form whole frames.
   [[nodiscard]] std::size_t PendingInputBytes() const;
+  // Output handed to the network layer and not yet reported written.
+  [[nodiscard]] std::size_t QueuedOutputBytes() const { return flow_.Total(); }
 
  private:
   using CommandHandler = void (ServerCore::*)(ConnectionId, ClientSession&, const ClientCommand&);
@@ -105,22 +113,26 @@ class ServerCore {
   void HandleLogin(ConnectionId id, ClientSession& session, std::string_view line);
   void CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key, Account& account);
   void HandleCommand(ConnectionId id, ClientSession& session, std::string_view line);
-  void Close(ConnectionId id, std::string_view reason);
+  void Close(ConnectionId id, std::string_view reason, ServerOutput::Kind kind = ServerOutput::Kind::Close);
   void EndSession(ConnectionId id);
-
-  // Output bounds: the speaker's reading is held by a reader with too much unsent.
-  void Hold(ConnectionId speaker, ConnectionId reader);
-  void ReleaseHeldSenders(ConnectionId reader);
-  // Serves what held senders sent before they were held, now that they are not.
-  void ServeResumed();
+  void CutOffOverflowing();
+  // Carries out what a public call left to do: cuts off the readers that
+  // went over their bounds, and serves waiting talkers once output is no
+  // longer slowed. Only public calls call it, last.
+  void Settle();
 
   void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload);
   void Send(ConnectionId id, ClientSession& session, std::string_view message);
   void Send(ConnectionId id, std::string_view message);
-  void SendError(ConnectionId id, ClientSession& session, std::string_view codeAndArgs);
+  // A line for the verbose log.
   void Log(ConnectionId id, std::string_view line);
+  // A line for the log whether verbose or not: what an operator should know of.
+  void Notice(ConnectionId id, std::string_view line);
   std::int64_t Now() const;
   ClientSession* FindOnline(std::string_view name);
+  RateLimits& RatesOf(const ClientSession& session);
+  // The session's stored account, or the lists it keeps for itself.
+  Account& AccountOf(ClientSession& session);
 
   // Chat rooms.
   void ChatJoin(ConnectionId id, ClientSession& session, const ClientCommand& command);
@@ -130,8 +142,11 @@ class ServerCore {
   void ChatAccept(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void EnterRoom(ConnectionId id, ClientSession& session, Room& room);
   void LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t roomId);
-  // The room the argument names, when the session is in it.
-  Room* JoinedRoom(ClientSession& session, std::string_view idText);
+  void DepartScripted(std::int32_t roomId, std::string_view name);
+  // Closes an empty room; invitations to it go with it, since its ID may be given out again.
+  void CloseRoomIfEmpty(std::int32_t roomId);
+  // The room the argument names, when the session is in it; otherwise ERROR:911 is sent.
+  Room* JoinedRoom(ConnectionId id, ClientSession& session, std::string_view idText);
   void Broadcast(const Room& room, std::string_view message);
 
   // Messages, profile and status.
@@ -170,9 +185,14 @@ class ServerCore {
   // Signed-on sessions by normalized screen name.
   std::unordered_map<std::string, ConnectionId> online_;
   std::vector<ServerOutput> output_;
-  // The connection whose command is being served: output it causes may hold it.
-  std::optional<ConnectionId> speaker_;
-  std::vector<ConnectionId> resumed_;
-  // Wrong passwords by normalized screen name, for accounts with a password.
-  std::unordered_map<std::string, PasswordThrottle> wrongPasswords_;
+  OutputFlow flow_;
+  // Readers over their send queue's bound, to be cut off once the command that sent to them is done.
+  std::vector<ConnectionId> overflowing_;
+  // Talkers whose frames wait while output is slowed, in the order they began to wait.
+  std::deque<ConnectionId> waiting_;
+  // By normalized screen name; forgotten once rested and not signed on.
+  std::unordered_map<std::string, RateLimits> rates_;
+  // Sign-ons by address group; forgotten once full again.
+  std::unordered_map<std::string, TokenBucket> signOns_;
+  PasswordThrottle wrongPasswords_;
 };

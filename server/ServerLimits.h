@@ -46,28 +46,36 @@ inline constexpr std::size_t kConfigChunk = 1024;
 // The highest warning level a user can be given.
 inline constexpr int kMaxWarningLevel = 100;
 
-// Output waiting for a slow reader. When a command leaves more than
-// kHoldAbove bytes unsent for some connection, the server reads nothing
-// more from the sender until that connection is down to kReleaseBelow:
-// a flood slows its sender, not its readers. 64 KiB is some 350 chat lines
-// beyond what the kernel's socket buffer already took, far more than a
-// reader that keeps up ever has waiting, and 512 such queues stay within
-// 32 MiB. Past it, a queue grows by at most one command's output from each
-// sender not yet held, about 2 KiB each. Releasing only at 16 KiB lets a
-// held sender go on for a good stretch instead of one line at a time.
-inline constexpr std::size_t kHoldAbove = std::size_t{64} * 1024;
-inline constexpr std::size_t kReleaseBelow = std::size_t{16} * 1024;
-// A connection with more than kHoldAbove unsent that has taken nothing for
-// this long has stopped reading and is cut off. A reader that takes any
-// bytes at all, however slowly, is never cut off.
-inline constexpr std::int64_t kStallSeconds = 10;
+// Output waiting for a slow reader, counted from when the network layer is
+// given it until its socket has written it. One connection's send queue may
+// hold kSendQueueBound: some 2,500 chat lines beyond what the kernel's socket
+// buffer already took, far more than a reader that keeps up ever has waiting
+// (in a burst from 200 talkers each reader has about a 200th of the total
+// below, some 160 KiB). A reader over it, or one that writes nothing for
+// kStallSeconds while output waits, is cut off; no talker ever waits for one
+// reader.
+inline constexpr std::size_t kSendQueueBound = std::size_t{512} << 10;
+inline constexpr std::int64_t kStallSeconds = 5;
+// For the whole server: above kSlowAbove queued in all, as when everyone is
+// behind in a burst, nothing more any client sent is served until the total
+// is below kResumeBelow. One address's 16 connections hold 8 MiB at most:
+// it takes four such hosts together to reach it.
+// Past kMaxQueuedTotal, or when the slowing lasts kSlowedSeconds, the largest
+// queues are cut off first.
+inline constexpr std::size_t kSlowAbove = std::size_t{32} << 20;
+inline constexpr std::size_t kResumeBelow = std::size_t{16} << 20;
+inline constexpr std::size_t kMaxQueuedTotal = std::size_t{256} << 20;
+inline constexpr std::int64_t kSlowedSeconds = 10;
+// A connection that has not signed on this long after it opened is closed.
+inline constexpr std::int64_t kSignOnSeconds = 30;
 // What the network layer reads from one socket before the protocol core has
 // had it, so that a sender whose reading is held stays held by TCP.
 inline constexpr std::size_t kSocketReadBuffer = std::size_t{64} * 1024;
 
-// Rate limits per sender, as token buckets: a burst of kXBurst at once, then
-// kXPerSecond. One over gets ERROR:903 and is dropped. Readers are protected
-// by the hold above; these keep one member from drowning out the others.
+// Rate limits per person, as token buckets kept by normalized screen name
+// across sign-ons: a burst of kXBurst at once, then kXPerSecond. One over
+// gets ERROR:903 and is dropped. These keep one member from drowning out the
+// others; the send queues above keep one reader from holding anyone.
 // Chat lines: a pasted block of 100 lines goes through at once; after that,
 // 10 lines a second is more than anyone can read.
 inline constexpr std::int64_t kChatLineBurst = 100;
@@ -81,12 +89,26 @@ inline constexpr std::int64_t kMessagesPerSecond = 3;
 inline constexpr std::int64_t kInvitationBurst = 20;
 inline constexpr std::int64_t kInvitationsPerSecond = 1;
 
-// Wrong passwords for one screen name: after kMaxWrongPasswords within
-// kWrongPasswordWindowSeconds every sign-on of that name is refused with
-// ERROR:983 for kSignOnBlockSeconds, the right password included, so that
-// guessing goes at 5 tries in 5 minutes at most.
-inline constexpr int kMaxWrongPasswords = 5;
-inline constexpr std::int64_t kWrongPasswordWindowSeconds = 60;
-inline constexpr std::int64_t kSignOnBlockSeconds = 300;
+// Joins and leaves, each told to everyone in the room: a user's ten rooms
+// twice over at once. A leave is always carried out but takes a token too.
+inline constexpr std::int64_t kRoomChangeBurst = 20;
+inline constexpr std::int64_t kRoomChangesPerSecond = 2;
+
+// Sign-ons from one address (an IPv6 /64): as many at once as it may hold
+// connections, then one a second, so that signing on again does not start
+// a person's limits afresh under new names at will.
+inline constexpr std::int64_t kSignOnsPerSecond = 1;
+
+// Wrong passwords, counted per screen name and address: the first
+// kFreeWrongPasswords cost nothing; after each further one, that name is
+// refused from that address with ERROR:983 for twice as long as the last
+// time, starting at 1 second and never more than kMaxSignOnDelaySeconds.
+// The right password from anywhere else goes on working. A record is
+// forgotten kWrongPasswordMemorySeconds after its last wrong password; at
+// most kMaxPasswordRecords are kept, the oldest going first.
+inline constexpr int kFreeWrongPasswords = 3;
+inline constexpr std::int64_t kMaxSignOnDelaySeconds = 300;
+inline constexpr std::int64_t kWrongPasswordMemorySeconds = 3600;
+inline constexpr std::size_t kMaxPasswordRecords = 10000;
 
 }  // namespace limits

@@ -13,3 +13,7 @@ bool TokenBucket::Take(std::int64_t now) {
   --tokens_;
   return true;
 }
+
+bool TokenBucket::Full(std::int64_t now) const {
+  return !last_ || tokens_ + std::max<std::int64_t>(now - *last_, 0) * perSecond_ >= burst_;
+}

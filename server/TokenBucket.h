@@ -11,6 +11,8 @@ class TokenBucket {
 
   // Takes one token at time now; false, taking nothing, when none is left.
   bool Take(std::int64_t now);
+  // True when the bucket would be full again at now: it remembers nothing.
+  [[nodiscard]] bool Full(std::int64_t now) const;
 
  private:
   std::int64_t burst_;

@@ -37,23 +37,31 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationVersion(KLAXO_VERSION);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription("A small TOC2 server for trying and testing Klaxo.");
+  parser.setApplicationDescription(
+      "A small TOC2 server for trying and testing Klaxo.\n\n"
+      "No client waits for another: one that takes nothing for 5 seconds while output waits for it, or has more "
+      "than 512 KiB unsent, is cut off. Over 32 MiB unsent in all, every client is slowed until it is below 16 MiB; "
+      "if that lasts 10 seconds, or the total passes 256 MiB, the largest queues are cut off first. Chat lines, "
+      "instant messages, invitations and room joins are limited per screen name, sign-ons per address, and wrong "
+      "passwords per name and address. See klaxo-tocd(1).");
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1");
   const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one (default 5190).", "N", "5190");
   const QCommandLineOption accountsOption("accounts",
                                           "Accounts file of \"screen name:password\" lines (spaces around the name "
-                                          "and around the password are ignored); without it any name and password "
-                                          "sign on.",
+                                          "and around the password are never part of them); without it any name "
+                                          "and password sign on, and lists are kept for at most 1000 names.",
                                           "FILE");
   const QCommandLineOption keepAliveOption("keepalive", "Seconds between keep-alive frames; 0 sends none (default 60).",
                                            "SECONDS", "60");
   const QCommandLineOption demoOption("demo", "Open room \"demo\" on exchange 4, where a few people chat.");
-  const QCommandLineOption verboseOption("verbose", "Print one line per connection, sign-on and command.");
+  const QCommandLineOption verboseOption(
+      "verbose", "Print one line per connection, sign-on and command. Cut-off clients are printed always.");
   const QCommandLineOption perAddressOption(
       "max-per-address",
-      QString("Most connections one address may hold at once, 1 to %1 (default %2).")
+      QString("Most connections one address (an IPv6 /64) may hold at once, and sign on at once before the rest "
+              "wait a second each, 1 to %1 (default %2).")
           .arg(limits::kMaxConnections)
           .arg(limits::kMaxConnectionsPerAddress),
       "N", QString::number(limits::kMaxConnectionsPerAddress));
@@ -85,8 +93,7 @@ int main(int argc, char* argv[]) {
 
   const bool verbose = parser.isSet(verboseOption);
   ServerCore core(std::move(accounts), ServerSettings{verbose, {}, static_cast<std::size_t>(*perAddress)});
-  QtTocServer server(core, verbose ? QtTocServer::LogSink([](const std::string& line) { PrintLine(stdout, line); })
-                                   : QtTocServer::LogSink());
+  QtTocServer server(core, [](const std::string& line) { PrintLine(stdout, line); });
   if (!server.Listen(address, static_cast<quint16>(*port))) {
     return Fail("cannot listen on " + address.toString() + " port " + QString::number(*port) + ": " +
                 server.ErrorString());

@@ -18,16 +18,11 @@ QtTocServer::QtTocServer(ServerCore& core, LogSink log, QObject* parent)
     core_.SendKeepAlives();
     Flush();
   });
-  connect(&signOnCheck_, &QTimer::timeout, this, [this] {
-    core_.DropStalledSignOns();
+  connect(&tick_, &QTimer::timeout, this, [this] {
+    core_.Tick();
     Flush();
   });
-  signOnCheck_.start(kSignOnCheckMs);
-  connect(&stallCheck_, &QTimer::timeout, this, [this] {
-    core_.CutOffStalledReaders();
-    Flush();
-  });
-  stallCheck_.start(kStallCheckMs);
+  tick_.start(kTickMs);
 }
 
 bool QtTocServer::Listen(const QHostAddress& address, quint16 port) { return server_.listen(address, port); }
@@ -52,9 +47,7 @@ void QtTocServer::Accept() {
       core_.Written(id, static_cast<std::size_t>(count));
       Flush();
     });
-    const std::string address = socket->peerAddress().toString().toStdString();
-    LogLine(id, "connected from " + address + ":" + std::to_string(socket->peerPort()));
-    core_.Open(id, address);
+    core_.Open(id, socket->peerAddress().toString().toStdString());
     Flush();
     if (sockets_.contains(id) && socket->bytesAvailable() > 0) Read(id);
   }
@@ -97,7 +90,8 @@ void QtTocServer::Flush() {
           Write(item.connection, item.bytes);
           break;
         case ServerOutput::Kind::Close:
-          CloseSocket(item.connection);
+        case ServerOutput::Kind::CutOff:
+          CloseSocket(item.connection, item.kind == ServerOutput::Kind::CutOff);
           break;
         case ServerOutput::Kind::Log:
           LogLine(item.connection, item.bytes);
@@ -119,13 +113,14 @@ void QtTocServer::Write(ConnectionId id, const std::string& bytes) {
   it->second->write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
-void QtTocServer::CloseSocket(ConnectionId id) {
+void QtTocServer::CloseSocket(ConnectionId id, bool cutOff) {
   const auto it = sockets_.find(id);
   if (it == sockets_.end()) return;
   QTcpSocket* socket = it->second;
   sockets_.erase(it);
   held_.erase(id);
   socket->disconnect(this);
+  if (cutOff) socket->abort();
   if (socket->state() == QAbstractSocket::UnconnectedState) {
     socket->deleteLater();
     return;

@@ -1,9 +1,9 @@
 // The bundled server's network layer over Qt Network, on the thread that
 // creates it. It accepts connections, hands what arrives to the protocol
 // core, and carries out what the core asks for: bytes to write, connections
-// to close, log lines, and which connections to stop and resume reading. It
-// tells the core what each socket has written, and runs the core's timers;
-// what to do about a slow reader is the core's decision.
+// to close or cut off, log lines, and which connections to stop and resume
+// reading. It tells the core what each socket has written and gives it its
+// tick every second; what to do about a slow reader is the core's decision.
 #pragma once
 
 #include <QHostAddress>
@@ -22,15 +22,12 @@ class QTcpSocket;
 
 class QtTocServer : public QObject {
  public:
-  // How often connections that have not completed their sign-on are looked at;
-  // one not signed on at two looks in a row is closed.
-  static constexpr int kSignOnCheckMs = 30000;
-  // How often connections are looked at for having stopped reading.
-  static constexpr int kStallCheckMs = 1000;
+  // How often the core's deadlines are looked at.
+  static constexpr int kTickMs = 1000;
 
   using LogSink = std::function<void(const std::string&)>;
 
-  // log receives one line per connection and per line of the core's log; may be empty.
+  // log receives each line of the core's log, after the connection's number; may be empty.
   explicit QtTocServer(ServerCore& core, LogSink log = {}, QObject* parent = nullptr);
 
   bool Listen(const QHostAddress& address, quint16 port);
@@ -48,8 +45,8 @@ class QtTocServer : public QObject {
   void StopReading(ConnectionId id);
   void ResumeReading(ConnectionId id);
   void Lost(ConnectionId id);
-  // Forgets the socket and lets it finish writing before it closes.
-  void CloseSocket(ConnectionId id);
+  // Forgets the socket and lets it finish writing before it closes, or, cut off, closes it at once.
+  void CloseSocket(ConnectionId id, bool cutOff);
   void Write(ConnectionId id, const std::string& bytes);
   void LogLine(ConnectionId id, const std::string& line);
 
@@ -61,6 +58,5 @@ class QtTocServer : public QObject {
   std::unordered_set<ConnectionId> held_;
   ConnectionId nextId_ = 1;
   QTimer keepAlive_;
-  QTimer signOnCheck_;
-  QTimer stallCheck_;
+  QTimer tick_;
 };

@@ -5,6 +5,8 @@
 #include "MessageFields.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
+#include "ServerMessages.h"
+#include "TocErrorCodes.h"
 #include "WireText.h"
 
 namespace {
@@ -15,14 +17,14 @@ constexpr std::string_view kDefaultGroup = "Buddies";
 }  // namespace
 
 bool ServerCore::Confirm(ConnectionId id, ClientSession& session, ListChange change) {
-  if (change == ListChange::Full) SendError(id, session, "911");
+  if (change == ListChange::Full) Send(id, session, to_client::Error(toc_error::kBadInput));
   return change == ListChange::Done;
 }
 
 // toc2_new_buddies "g:group\nb:name[:alias]\n...": configuration lines, each
 // buddy line adding to the group of the group line before it.
 void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account& account = *accounts_.Find(session.key);
+  Account& account = AccountOf(session);
   std::string_view lines = command.args[0];
   std::string group(kDefaultGroup);
   while (!lines.empty()) {
@@ -32,32 +34,32 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
     if (line.starts_with("g:")) {
       group = std::string(line.substr(2));
       if (!IsPlainEntry(group, limits::kMaxEntry)) {
-        SendError(id, session, "911");
+        Send(id, session, to_client::Error(toc_error::kBadInput));
         return;
       }
       const ListChange change = account.AddGroup(group);
       if (change == ListChange::Full) {
-        SendError(id, session, "911");
+        Send(id, session, to_client::Error(toc_error::kBadInput));
         return;
       }
-      if (change == ListChange::Done) Send(id, session, "INSERTED2:g:" + group);
+      if (change == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
     } else if (line.starts_with("b:")) {
       const std::string_view entry = line.substr(2);
       const std::size_t colon = entry.find(':');
       const std::string_view name = entry.substr(0, colon);
       const std::string_view alias = colon == std::string_view::npos ? std::string_view{} : entry.substr(colon + 1);
       if (!IsPlainEntry(name, limits::kMaxEntry) || (!alias.empty() && !IsPlainEntry(alias, limits::kMaxEntry))) {
-        SendError(id, session, "911");
+        Send(id, session, to_client::Error(toc_error::kBadInput));
         return;
       }
-      if (account.AddGroup(group) == ListChange::Done) Send(id, session, "INSERTED2:g:" + group);
+      if (account.AddGroup(group) == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
       const ListChange change = account.AddBuddy(group, name, alias);
       if (change == ListChange::Full) {
-        SendError(id, session, "911");
+        Send(id, session, to_client::Error(toc_error::kBadInput));
         return;
       }
       if (change == ListChange::Done) {
-        Send(id, session, "INSERTED2:b:" + std::string(alias) + ":" + std::string(name) + ":" + group);
+        Send(id, session, to_client::Inserted("b", std::string(alias) + ":" + std::string(name) + ":" + group));
       }
     }
   }
@@ -65,13 +67,13 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
 
 // toc2_remove_buddy "name" ... "group"
 void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account& account = *accounts_.Find(session.key);
+  Account& account = AccountOf(session);
   const std::string& group = command.args.back();
   for (std::size_t i = 0; i + 1 < command.args.size(); ++i) {
     Buddy removed;
     std::string fromGroup;
     if (account.RemoveBuddy(group, command.args[i], removed, fromGroup) == ListChange::Done) {
-      Send(id, session, "DELETED2:b:" + removed.name + ":" + fromGroup);
+      Send(id, session, to_client::Deleted("b", removed.name + ":" + fromGroup));
     }
   }
 }
@@ -80,34 +82,35 @@ void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const Clie
 void ServerCore::NewGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& group = command.args[0];
   if (!IsPlainEntry(group, limits::kMaxEntry)) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  if (Confirm(id, session, accounts_.Find(session.key)->AddGroup(group))) Send(id, session, "INSERTED2:g:" + group);
+  if (Confirm(id, session, AccountOf(session).AddGroup(group))) Send(id, session, to_client::Inserted("g", group));
 }
 
-// toc2_del_group "group": the group goes with its buddies.
+// toc2_del_group "group": the group goes with its buddies, and is confirmed by its name as stored.
 void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const std::string& group = command.args[0];
-  if (Confirm(id, session, accounts_.Find(session.key)->RemoveGroup(group))) {
-    Send(id, session, "DELETED2:g:" + group);
+  std::string removed;
+  if (Confirm(id, session, AccountOf(session).RemoveGroup(command.args[0], removed))) {
+    Send(id, session, to_client::Deleted("g", removed));
   }
 }
 
 // The permit ("p") and deny ("d") lists: one or more screen names, kept normalized.
 void ServerCore::ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind,
                              bool add) {
-  Account& account = *accounts_.Find(session.key);
+  Account& account = AccountOf(session);
   std::vector<std::string>& list = kind == 'p' ? account.permitted : account.denied;
   for (const auto& arg : command.args) {
     const std::string name = NormalizeName(arg);
     if (!IsPlainEntry(name, limits::kMaxScreenName)) {
-      SendError(id, session, "911");
+      Send(id, session, to_client::Error(toc_error::kBadInput));
       return;
     }
     const ListChange change = add ? Account::AddName(list, name) : Account::RemoveName(list, name);
     if (Confirm(id, session, change))
-      Send(id, session, std::string(add ? "INSERTED2:" : "DELETED2:") + kind + ":" + name);
+      Send(id, session,
+           add ? to_client::Inserted(std::string(1, kind), name) : to_client::Deleted(std::string(1, kind), name));
   }
 }
 
@@ -131,8 +134,8 @@ void ServerCore::RemovePermit(ConnectionId id, ClientSession& session, const Cli
 void ServerCore::SetPdMode(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const auto mode = ParseNumber<std::int32_t>(command.args[0]);
   if (!mode || *mode < 1 || *mode > 5) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  accounts_.Find(session.key)->privacyMode = *mode;
+  AccountOf(session).privacyMode = *mode;
 }

@@ -6,17 +6,13 @@
 #include "MessageFields.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
+#include "ServerMessages.h"
+#include "TocErrorCodes.h"
 #include "WireText.h"
 
-namespace {
+using to_client::InstantMessage;
 
-// Fields: sender, auto-response flag, two flags, user class, three more
-// fields, then the text, which keeps its colons as the last field.
-std::string InstantMessage(std::string_view from, bool autoResponse, std::string_view userClass,
-                           std::string_view text) {
-  return "IM_IN_ENC2:" + std::string(from) + (autoResponse ? ":T" : ":F") + ":F:T:" + std::string(userClass) +
-         ":F:L:en:" + std::string(text);
-}
+namespace {
 
 // The profile as a data URL, so that it needs no web server to be read.
 std::string ProfileUrl(std::string_view profile) {
@@ -48,11 +44,11 @@ void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCom
   const bool autoResponse = command.args.size() > 2 && command.args[2] == "auto";
   const auto found = online_.find(NormalizeName(command.args[0]));
   if (found == online_.end()) {
-    SendError(id, session, "901:" + command.args[0]);
+    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
     return;
   }
-  if (!session.messages.Take(Now())) {
-    SendError(id, session, "903");
+  if (!RatesOf(session).messages.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
   ClientSession& recipient = sessions_.at(found->second);
@@ -68,10 +64,10 @@ void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCom
 void ServerCore::GetInfo(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const ClientSession* user = FindOnline(command.args[0]);
   if (user == nullptr) {
-    SendError(id, session, "901:" + command.args[0]);
+    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
     return;
   }
-  Send(id, session, "GOTO_URL:" + user->displayName + ":" + ProfileUrl(user->profile));
+  Send(id, session, to_client::GotoUrl(user->displayName, ProfileUrl(user->profile)));
 }
 
 // toc_set_info "profile"
@@ -88,25 +84,22 @@ void ServerCore::SetAway(ConnectionId, ClientSession& session, const ClientComma
 void ServerCore::GetStatus(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const ClientSession* user = FindOnline(command.args[0]);
   if (user == nullptr) {
-    SendError(id, session, "901:" + command.args[0]);
+    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
     return;
   }
   std::int64_t idleMinutes = 0;
   if (user->idleSeconds > 0) idleMinutes = (user->idleSeconds + (Now() - user->idleSince)) / 60;
   idleMinutes = std::min<std::int64_t>(idleMinutes, std::numeric_limits<std::int32_t>::max());
   Send(id, session,
-       "UPDATE_BUDDY2:" + user->displayName + ":T:" + std::to_string(user->warningLevel) + ":" +
-           std::to_string(user->signOnTime) + ":" + std::to_string(idleMinutes) + ":" + UserClass(*user) + ":0");
-  if (!user->capabilities.empty()) {
-    Send(id, session, "BUDDY_CAPS2:" + user->displayName + ":" + user->capabilities);
-  }
+       to_client::UpdateBuddy2(user->displayName, user->warningLevel, user->signOnTime, idleMinutes, UserClass(*user)));
+  if (!user->capabilities.empty()) Send(id, session, to_client::BuddyCaps2(user->displayName, user->capabilities));
 }
 
 // toc_set_idle "seconds": 0 means not idle.
 void ServerCore::SetIdle(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const auto seconds = ParseNumber<std::int32_t>(command.args[0]);
   if (!seconds || *seconds < 0) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
   session.idleSeconds = *seconds;
@@ -126,48 +119,45 @@ void ServerCore::SetCaps(ConnectionId, ClientSession& session, const ClientComma
 void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& mode = command.args[1];
   if (mode != "norm" && mode != "anon") {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
   const auto found = online_.find(NormalizeName(command.args[0]));
   if (found == online_.end()) {
-    SendError(id, session, "902:" + command.args[0]);
+    Send(id, session, to_client::Error(toc_error::kWarningNotAvailable, command.args[0]));
     return;
   }
-  if (!session.messages.Take(Now())) {
-    SendError(id, session, "903");
+  if (!RatesOf(session).messages.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
   const bool anonymous = mode == "anon";
   ClientSession& warned = sessions_.at(found->second);
   warned.warningLevel = std::min(warned.warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
-  Send(found->second, warned,
-       "EVILED:" + std::to_string(warned.warningLevel) + ":" + (anonymous ? std::string() : session.displayName));
+  Send(found->second, warned, to_client::Eviled(warned.warningLevel, anonymous ? "" : session.displayName));
 }
 
 // toc_change_passwd "old" "new". Accounts without a password accept any, so
 // only an account from the accounts file has one to change.
 void ServerCore::ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account* account = accounts_.Find(session.key);
+  Account& account = AccountOf(session);
   const std::string& newPassword = command.args[1];
-  if (account == nullptr || newPassword.empty() || (account->password && *account->password != command.args[0])) {
-    SendError(id, session, "911");
+  if (newPassword.empty() || (account.password && *account.password != command.args[0])) {
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  if (account->password) account->password = newPassword;
-  Send(id, session, "ADMIN_PASSWD_STATUS:0");
+  if (account.password) account.password = newPassword;
+  Send(id, session, to_client::PasswordChanged());
 }
 
 // toc_format_nickname "name": the same name in other capitals and spacing.
 void ServerCore::FormatNickname(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& formatted = command.args[0];
-  Account* account = accounts_.Find(session.key);
-  if (account == nullptr || NormalizeName(formatted) != session.key ||
-      !IsPlainEntry(formatted, limits::kMaxScreenName)) {
-    SendError(id, session, "911");
+  if (NormalizeName(formatted) != session.key || !IsPlainEntry(formatted, limits::kMaxScreenName)) {
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  account->displayName = formatted;
+  AccountOf(session).displayName = formatted;
   session.displayName = formatted;
-  Send(id, session, "ADMIN_NICK_STATUS:0");
+  Send(id, session, to_client::NicknameFormatted());
 }

@@ -8,30 +8,21 @@
 //
 // A user may be in limits::kMaxRoomsPerUser rooms, and the rooms opened from
 // one address that are still open are limited too, so that no one takes
-// every room of the table.
+// every room of the table. Joins and leaves are told to every member, so
+// they take a token of the person's room-change limit; over it a join gets
+// ERROR:903, while a leave is always carried out.
 #include <algorithm>
 #include <unordered_set>
 
 #include "MessageFields.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
+#include "ServerMessages.h"
+#include "TocErrorCodes.h"
 #include "WireText.h"
 
-namespace {
-
-std::string ChatMessage(std::int32_t roomId, std::string_view sender, std::string_view text) {
-  return "CHAT_IN_ENC:" + std::to_string(roomId) + ":" + std::string(sender) + ":F:A:en:" + std::string(text);
-}
-
-std::string Arrival(std::int32_t roomId, std::string_view names) {
-  return "CHAT_UPDATE_BUDDY:" + std::to_string(roomId) + ":T:" + std::string(names);
-}
-
-std::string Departure(std::int32_t roomId, std::string_view name) {
-  return "CHAT_UPDATE_BUDDY:" + std::to_string(roomId) + ":F:" + std::string(name);
-}
-
-}  // namespace
+using to_client::Arrival;
+using to_client::Departure;
 
 void ServerCore::Broadcast(const Room& room, std::string_view message) {
   for (const auto& member : room.members) {
@@ -39,10 +30,19 @@ void ServerCore::Broadcast(const Room& room, std::string_view message) {
   }
 }
 
-Room* ServerCore::JoinedRoom(ClientSession& session, std::string_view idText) {
-  const auto id = ParseNumber<std::int32_t>(idText);
-  if (!id || std::find(session.rooms.begin(), session.rooms.end(), *id) == session.rooms.end()) return nullptr;
-  return rooms_.Find(*id);
+Room* ServerCore::JoinedRoom(ConnectionId id, ClientSession& session, std::string_view idText) {
+  const auto roomId = ParseNumber<std::int32_t>(idText);
+  Room* room = nullptr;
+  if (roomId && std::find(session.rooms.begin(), session.rooms.end(), *roomId) != session.rooms.end()) {
+    room = rooms_.Find(*roomId);
+  }
+  if (room == nullptr) Send(id, session, to_client::Error(toc_error::kBadInput));
+  return room;
+}
+
+void ServerCore::CloseRoomIfEmpty(std::int32_t roomId) {
+  if (!rooms_.RemoveIfEmpty(roomId)) return;
+  for (auto& [id, session] : sessions_) std::erase(session.invitations, roomId);
 }
 
 // toc_chat_join "exchange" "room"
@@ -50,7 +50,11 @@ void ServerCore::ChatJoin(ConnectionId id, ClientSession& session, const ClientC
   const auto exchange = ParseNumber<std::int32_t>(command.args[0]);
   const std::string& name = command.args[1];
   if (!exchange || !IsPlainEntry(name, limits::kMaxEntry) || NormalizeName(name).empty()) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
+    return;
+  }
+  if (!RatesOf(session).roomChanges.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
   Room* room = rooms_.Find(*exchange, name);
@@ -59,7 +63,7 @@ void ServerCore::ChatJoin(ConnectionId id, ClientSession& session, const ClientC
     room = rooms_.Create(*exchange, name, session.address);
   }
   if (room == nullptr) {
-    SendError(id, session, "951:" + name + ":24");
+    Send(id, session, to_client::ChatFull(name));
     return;
   }
   EnterRoom(id, session, *room);
@@ -68,12 +72,12 @@ void ServerCore::ChatJoin(ConnectionId id, ClientSession& session, const ClientC
 void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) {
   const RoomMember* same = room.Find(session.key);
   // A person the server plays gives way to a user of the same name.
-  if (same != nullptr && !same->connection) ScriptedDeparture(room.id, same->name);
+  if (same != nullptr && !same->connection) DepartScripted(room.id, same->name);
   const bool present = room.Find(session.key) != nullptr;
   if (!present &&
       (room.members.size() >= limits::kMaxRoomOccupants || session.rooms.size() >= limits::kMaxRoomsPerUser)) {
-    SendError(id, session, "951:" + room.name + ":24");
-    rooms_.RemoveIfEmpty(room.id);
+    Send(id, session, to_client::ChatFull(room.name));
+    CloseRoomIfEmpty(room.id);
     return;
   }
   if (!present) {
@@ -85,7 +89,7 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
     }
   }
   // A second join of the same room shows the joiner the room again and tells the others nothing.
-  Send(id, session, "CHAT_JOIN:" + std::to_string(room.id) + ":" + room.name);
+  Send(id, session, to_client::ChatJoin(room.id, room.name));
   Send(id, session, Arrival(room.id, room.NameList()));
 }
 
@@ -98,32 +102,27 @@ void ServerCore::LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t
   const std::string name = member->name;
   room->Remove(session.key);
   Broadcast(*room, Departure(roomId, name));
-  rooms_.RemoveIfEmpty(roomId);
+  CloseRoomIfEmpty(roomId);
 }
 
 // toc_chat_send "id" "message"
 void ServerCore::ChatSend(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const Room* room = JoinedRoom(session, command.args[0]);
-  if (room == nullptr) {
-    SendError(id, session, "911");
+  const Room* room = JoinedRoom(id, session, command.args[0]);
+  if (room == nullptr) return;
+  if (!RatesOf(session).chatLines.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
-  if (!session.chatLines.Take(Now())) {
-    SendError(id, session, "903");
-    return;
-  }
-  Broadcast(*room, ChatMessage(room->id, room->Find(session.key)->name, command.args[1]));
+  Broadcast(*room, to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[1]));
 }
 
 // toc_chat_leave "id"
 void ServerCore::ChatLeave(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const Room* room = JoinedRoom(session, command.args[0]);
-  if (room == nullptr) {
-    SendError(id, session, "911");
-    return;
-  }
+  const Room* room = JoinedRoom(id, session, command.args[0]);
+  if (room == nullptr) return;
+  RatesOf(session).roomChanges.Take(Now());
   const std::int32_t roomId = room->id;
-  Send(id, session, "CHAT_LEFT:" + std::to_string(roomId));
+  Send(id, session, to_client::ChatLeft(roomId));
   LeaveRoom(id, session, roomId);
 }
 
@@ -131,20 +130,16 @@ void ServerCore::ChatLeave(ConnectionId id, ClientSession& session, const Client
 // the invitation once, however often named, and may then accept it. Each
 // invitation sent takes a token of the sender's invitation limit.
 void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const Room* room = JoinedRoom(session, command.args[0]);
-  if (room == nullptr) {
-    SendError(id, session, "911");
-    return;
-  }
-  const std::string invitation =
-      "CHAT_INVITE:" + room->name + ":" + std::to_string(room->id) + ":" + session.displayName + ":" + command.args[1];
+  const Room* room = JoinedRoom(id, session, command.args[0]);
+  if (room == nullptr) return;
+  const std::string invitation = to_client::ChatInvite(room->name, room->id, session.displayName, command.args[1]);
   std::unordered_set<std::string> named;
   for (std::size_t i = 2; i < command.args.size(); ++i) {
     std::string key = NormalizeName(command.args[i]);
     const auto found = online_.find(key);
     if (found == online_.end() || !named.insert(std::move(key)).second) continue;
-    if (!session.invitationsSent.Take(Now())) {
-      SendError(id, session, "903");
+    if (!RatesOf(session).invitations.Take(Now())) {
+      Send(id, session, to_client::Error(toc_error::kTooFast));
       return;
     }
     ClientSession& invitee = sessions_.at(found->second);
@@ -164,7 +159,7 @@ void ServerCore::ChatAccept(ConnectionId id, ClientSession& session, const Clien
   const auto invitation = roomId ? std::find(invitations.begin(), invitations.end(), *roomId) : invitations.end();
   Room* room = roomId ? rooms_.Find(*roomId) : nullptr;
   if (invitation == invitations.end() || room == nullptr) {
-    SendError(id, session, "911");
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
   invitations.erase(invitation);
@@ -185,6 +180,7 @@ void ServerCore::ScriptedArrival(std::int32_t roomId, std::string_view name) {
   if (room == nullptr || room->Find(key) != nullptr || room->members.size() >= limits::kMaxRoomOccupants) return;
   room->members.push_back(RoomMember{std::string(name), key, std::nullopt});
   Broadcast(*room, Arrival(roomId, name));
+  Settle();
 }
 
 void ServerCore::ScriptedMessage(std::int32_t roomId, std::string_view name, std::string_view text) {
@@ -192,10 +188,16 @@ void ServerCore::ScriptedMessage(std::int32_t roomId, std::string_view name, std
   if (room == nullptr) return;
   const RoomMember* member = room->Find(NormalizeName(name));
   if (member == nullptr || member->connection) return;
-  Broadcast(*room, ChatMessage(roomId, name, text));
+  Broadcast(*room, to_client::ChatIn(roomId, name, text));
+  Settle();
 }
 
 void ServerCore::ScriptedDeparture(std::int32_t roomId, std::string_view name) {
+  DepartScripted(roomId, name);
+  Settle();
+}
+
+void ServerCore::DepartScripted(std::int32_t roomId, std::string_view name) {
   Room* room = rooms_.Find(roomId);
   const std::string key = NormalizeName(name);
   if (room == nullptr) return;
