@@ -4,11 +4,15 @@
 #include <utility>
 
 #include "Functions.h"
+#include "TocErrorCodes.h"
 
 namespace {
 
 // Codes with which the server refuses a sign-on: trying again would not help.
-bool RefusesSignOn(std::int16_t code) { return code == 980 || code == 983 || code == 989; }
+bool RefusesSignOn(std::int16_t code) {
+  const std::string text = std::to_string(code);
+  return text == toc_error::kBadAccount || text == toc_error::kSignOnTooSoon || text == toc_error::kSignOnFailed;
+}
 
 }  // namespace
 
