@@ -180,8 +180,8 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
     EXPECT_FALSE(session.Handle(S::TimerFired{}, now).empty());
     return delay.count();
   };
-  std::vector<std::int64_t> delays;
-  for (int i = 0; i < 10; ++i) delays.push_back(drop(seconds(1)));
+  std::vector<std::int64_t> delays(10);
+  for (auto& delay : delays) delay = drop(seconds(1));
   EXPECT_EQ(delays, (std::vector<std::int64_t>{2000, 4000, 8000, 16000, 32000, 64000, 128000, 256000, 300000, 300000}));
   EXPECT_EQ(drop(minutes(5)), 2000) << "a session of five minutes starts the delays again";
   EXPECT_EQ(drop(minutes(4)), 4000);
