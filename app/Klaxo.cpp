@@ -246,60 +246,59 @@ void Klaxo::Carry(const Session::Action& action) {
 // What the session shows waits behind an open alert box like everything else.
 void Klaxo::ShowSession(const Session::Show& show) {
   const QString text = ShownLine(FromWire(show.text));
+  const QString detail = ShownLine(FromWire(show.detail));
+  QString line;
   switch (show.what) {
     case Session::Show::AskingKeyring:
-      events_.Run(
-          [this, text] { lblStat->setText(QStringLiteral("Asking the keyring for the password of '%1'").arg(text)); });
+      line = QStringLiteral("Asking the keyring for the password of '%1'").arg(text);
       break;
-    case Session::Show::NoPassword: {
-      QString message;
-      if (!show.detail.empty()) {
-        message = QStringLiteral("The keyring gave no password for '%1' (%2): type it and press Sign On")
-                      .arg(text, ShownLine(FromWire(show.detail)));
+    case Session::Show::NoPassword:
+      if (!detail.isEmpty()) {
+        line =
+            QStringLiteral("The keyring gave no password for '%1' (%2): type it and press Sign On").arg(text, detail);
       } else if (rememberPassword_) {
-        message =
+        line =
             QStringLiteral("No password stored for '%1': type it and press Sign On to sign on and keep it").arg(text);
       } else {
-        message = QStringLiteral(
-                      "No password stored for '%1': type it and press Sign On (start with --remember-password to "
-                      "keep it)")
-                      .arg(text);
+        line = QStringLiteral(
+                   "No password stored for '%1': type it and press Sign On (start with --remember-password to keep "
+                   "it)")
+                   .arg(text);
       }
-      Report(message);
-      events_.Run([this, message] { lblStat->setText(message); });
+      Report(line);
       break;
-    }
     case Session::Show::SigningOn:
-      events_.Run([this, text] { lblStat->setText(QStringLiteral("Signing on as '%1'").arg(text)); });
+      line = QStringLiteral("Signing on as '%1'").arg(text);
       break;
     case Session::Show::SignedOn:
-      events_.Run([this, text] { lblStat->setText(QStringLiteral("Logged on '") + text + QStringLiteral("'")); });
+      line = QStringLiteral("Logged on '%1'").arg(text);
       break;
     case Session::Show::Joined:
+      // The room box as it reads when the line is shown.
       events_.Run([this] {
         InChat = true;
-        lblStat->setText(QStringLiteral("Logged on, joined chat '") + txtCr->text() + QStringLiteral("'"));
+        lblStat->setText(QStringLiteral("Logged on, joined chat '%1'").arg(txtCr->text()));
       });
-      break;
+      return;
     case Session::Show::Rejoined:
       RunEmptyingConsole([this, text] {
         InChat = true;
-        lblStat->setText(QStringLiteral("Logged on, joined chat '") + text + QStringLiteral("'"));
+        lblStat->setText(QStringLiteral("Logged on, joined chat '%1'").arg(text));
         if (Console) RestartConsole(text);
       });
-      break;
+      return;
     case Session::Show::Left:
       RunEmptyingConsole([this] {
         InChat = false;
         Clear();
         lblStat->setText(QStringLiteral("Logged in, left chat"));
       });
-      break;
+      return;
     case Session::Show::LoggedOff:
-      events_.Run([this] { lblStat->setText(QStringLiteral("Logged off")); });
+      line = QStringLiteral("Logged off");
       break;
-    case Session::Show::Disconnected: {
-      QString line = QStringLiteral("Disconnected: ") + text;
+    case Session::Show::Disconnected:
+      line = QStringLiteral("Disconnected: ") + text;
       if (show.retryIn) {
         if (!line.endsWith(QLatin1Char('.'))) line += QLatin1Char('.');
         line += QStringLiteral(" Signing on again in %1 s")
@@ -309,22 +308,23 @@ void Klaxo::ShowSession(const Session::Show& show) {
         InChat = false;
         lblStat->setText(line);
       });
-      break;
-    }
+      return;
     case Session::Show::SigningOnAgain:
-      events_.Run(
-          [this, text] { lblStat->setText(QStringLiteral("Signing on again as '") + text + QStringLiteral("'")); });
+      line = QStringLiteral("Signing on again as '%1'").arg(text);
       break;
-    case Session::Show::Refused: {
-      QString line = text;
-      if (!show.detail.empty()) {
-        line += QStringLiteral(" (") + ShownLine(FromWire(show.detail)) + QStringLiteral(")");
+    case Session::Show::Refused:
+      line = text;
+      if (!detail.isEmpty()) {
+        line += QStringLiteral(" (%1)").arg(detail);
         Report(line);
       }
-      events_.Run([this, line] { lblStat->setText(line); });
       break;
-    }
   }
+  ShowStatus(line);
+}
+
+void Klaxo::ShowStatus(const QString& line) {
+  events_.Run([this, line] { lblStat->setText(line); });
 }
 
 void Klaxo::ScheduleWake() {
@@ -397,7 +397,7 @@ void Klaxo::RememberPassword(const std::string& name, const std::string& passwor
     const QString message = QStringLiteral("The password for %1 could not be kept in the keyring: %2")
                                 .arg(account, ShownLine(result.error));
     Report(message);
-    events_.Run([this, message] { lblStat->setText(message); });
+    ShowStatus(message);
   });
 }
 

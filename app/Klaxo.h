@@ -161,6 +161,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void Handle(const Session::Event& event);
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
+  // Sets the status line once the work before it has run.
+  void ShowStatus(const QString& line);
   void ScheduleWake();
   void ReadPassword(const std::string& name);
   void RememberPassword(const std::string& name, const std::string& password);
