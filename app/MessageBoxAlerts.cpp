@@ -64,6 +64,11 @@ void MessageBoxAlerts::ShowAlert(const QString& text) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
   QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
   ok->setDefault(true);
+  if (okIcon_.isNull()) {
+    okIcon_ = ok->icon();
+  } else {
+    ok->setIcon(okIcon_);
+  }
   QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
 
   auto* layout = new QVBoxLayout(&box);

@@ -4,14 +4,17 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <set>
 
 #include "MessageBoxAlerts.h"
 #include "WindowFixture.h"
@@ -363,6 +366,19 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
       {"60 KB of words", QStringLiteral("bob: ") + QStringLiteral("a cat sat. ").repeated(6000)},
       {"one 60 KB word", QStringLiteral("bob: ") + QString(60000, QLatin1Char('w'))},
   };
+  // As on desktops whose buttons show icons, which offscreen ones do not.
+  class IconsOnButtons : public QProxyStyle {
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+      return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
+    }
+  };
+  const QString style = QApplication::style()->name();
+  QApplication::setStyle(new IconsOnButtons(QStyleFactory::create(style)));
+  const auto restore = qScopeGuard([&style] { QApplication::setStyle(style); });
+  MessageBoxAlerts boxes;
+  std::set<qint64> okIcons;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     bool inspected = false;
@@ -378,6 +394,8 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
       const auto buttons = box->findChildren<QAbstractButton*>();
       ASSERT_EQ(buttons.size(), 1);
       EXPECT_EQ(buttons[0]->text().remove(QLatin1Char('&')), QStringLiteral("OK"));
+      EXPECT_FALSE(buttons[0]->icon().isNull());
+      okIcons.insert(buttons[0]->icon().cacheKey());
       const auto* view = box->findChild<QPlainTextEdit*>();
       ASSERT_NE(view, nullptr);
       EXPECT_TRUE(view->isReadOnly());
@@ -390,9 +408,11 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
       EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0) << "long words break instead of widening the box";
       buttons[0]->click();
     });
-    MessageBoxAlerts().ShowAlert(c.text);
+    boxes.ShowAlert(c.text);
     EXPECT_TRUE(inspected);
   }
+  // A new icon per box would add to the pixmap cache with every alert.
+  EXPECT_EQ(okIcons.size(), 1u) << "every box draws the one OK icon";
 
   QString about;
   QTimer::singleShot(0, [&] {
