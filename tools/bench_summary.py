@@ -47,6 +47,17 @@ def main(out, parts):
             failures.append(f"the {what.lower()} drains in {ratio:.1f}x the time with no box (target: 2x)")
         if peak_target and peak > peak_target:
             failures.append(f"the {what.lower()} peaks at {peak:.1f} MiB waiting (target: {peak_target} MiB)")
+    # A long watch: what the heap holds at the end of its last full session
+    # no more than 1 MiB over the first; resident and private memory shown.
+    watch = by_name.get("BM_LongWatch/iterations:1")
+    if watch and "heap_start_MiB" in watch:
+        for what in ("rss", "private", "heap"):
+            print(f"long watch, {watch['minutes']:.0f} minutes, {watch['drops']:.0f} dropped connections: {what} "
+                  f"{watch[what + '_start_MiB']:.1f} MiB at the first full session's end, "
+                  f"{watch[what + '_end_MiB']:.1f} MiB at the last's")
+        growth = watch["heap_end_MiB"] - watch["heap_start_MiB"]
+        if growth > 1:
+            failures.append(f"the long watch's heap grew by {growth:.1f} MiB (target: 1 MiB)")
     for failure in failures:
         print("MISSED:", failure)
     print("results written to", out)
