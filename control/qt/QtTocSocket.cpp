@@ -55,6 +55,8 @@ std::string QtTocSocket::GetData() {
   return bytes;
 }
 
+std::size_t QtTocSocket::BytesToWrite() const { return static_cast<std::size_t>(socket_.bytesToWrite()); }
+
 SocketState QtTocSocket::State() const { return state_; }
 
 void QtTocSocket::ReadArrivedBytes() {
