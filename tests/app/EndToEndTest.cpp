@@ -114,7 +114,7 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   window.cmdSignon->click();
   EXPECT_EQ(window.lblStat->text(),
             QStringLiteral("Not signed on: the screen name and password are too long for the server"));
-  window.txtPw->setText(QStringLiteral("any password"));
+  window.txtPw->setText(QString(968, QLatin1Char('p')));
   window.cmdSignon->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text() == QStringLiteral("Logged on 'myname'"); }, kWaitMs))
       << window.lblStat->text().toStdString();
@@ -249,34 +249,29 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
   EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
 
-  // Keep-alives, a second apart, keep the connection; a server gone quiet
-  // without closing (a suspended machine, a dead router) loses it.
-  for (int step = 0; step < 2; ++step) {
-    QTest::qWait(1100);
-    clock.Advance(std::chrono::minutes(2));
-  }
+  // Keep-alives a second apart keep the connection. A server gone quiet
+  // without closing (a suspended machine, a dead router) loses it, and so
+  // does one that stops reading.
+  const auto backInTheRoom = [&](std::chrono::seconds retry) {
+    server->Pause(false);
+    clock.Advance(retry);
+    return QTest::qWaitFor([&] { return window.InChat; }, kWaitMs);
+  };
+  for (int step = 0; step < 2; ++step, clock.Advance(std::chrono::minutes(2))) QTest::qWait(1100);
   EXPECT_TRUE(window.InChat);
   server->Pause(true);
   for (int second = 0; second < 600 && window.InChat; ++second) clock.Advance(std::chrono::seconds(1));
   EXPECT_EQ(window.lblStat->text(),
             QStringLiteral("Disconnected: Nothing received from the server for 3 minutes. Signing on again in 2 s"));
-  server->Pause(false);
-  clock.Advance(std::chrono::seconds(2));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs)) << window.lblStat->text().toStdString();
-
-  // A server that stops reading is lost once 1 MiB waits unsent.
+  ASSERT_TRUE(backInTheRoom(std::chrono::seconds(2)));
   server->Pause(true);
-  for (int line = 0; line < 20000 && window.InChat; ++line) {
+  for (int line = 0; line < 20000 && window.InChat; ++line, QCoreApplication::processEvents()) {
     window.console->txtMessage->setText(QString(1900, QLatin1Char('x')));
     window.console->cmdSend->click();
-    QCoreApplication::processEvents();
   }
-  EXPECT_TRUE(window.lblStat->text().startsWith(
-      QStringLiteral("Disconnected: The server stopped reading: over 1 MiB waited unsent; connection closed.")))
-      << window.lblStat->text().toStdString();
-  server->Pause(false);
-  clock.Advance(std::chrono::seconds(4));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window.InChat; }, kWaitMs)) << window.lblStat->text().toStdString();
+  EXPECT_TRUE(
+      window.lblStat->text().startsWith(QStringLiteral("Disconnected: The server stopped reading: over 1 MiB")));
+  ASSERT_TRUE(backInTheRoom(std::chrono::seconds(4)));
 }
 
 TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNoInput) {

@@ -29,14 +29,6 @@ TEST_F(ControlSignOn, LoginCommandCarriesAuthorizerAndPort) {
   EXPECT_EQ(sent.substr(6 + 8 + 3), ClientCommand("toc2_login auth.example 9898 abc 0x" + kLoginTail, 1));
 }
 
-TEST_F(ControlSignOn, ASignOnOverTheCommandLimitIsNotStarted) {
-  toc->Login("abc", std::string(971, 'p'), "h", 5190);
-  EXPECT_THAT(sock->connects, IsEmpty()) << "the server would close the connection over it";
-  EXPECT_THAT(events.lines, ElementsAre("Error(0,toc2_login not sent: it is 2 bytes too long)"));
-  toc->Login("abc", std::string(970, 'p'), "h", 5190);
-  EXPECT_EQ(sock->connects.size(), 1u) << "a command of 2,048 bytes fits";
-}
-
 TEST_F(ControlSignOn, NickReportsTheNameAsDisplayed) {
   Connect();
   sock->Deliver(ServerMessage("NICK:Ab C") + ServerMessage("nick:ignored") + ServerMessage("NICK") +

@@ -26,7 +26,7 @@ class FakeSocket : public TocSocket {
   }
   void SendData(const std::string& bytes) override {
     sent += bytes;
-    if (!peerReads) unsent += bytes.size();
+    unsent += peerReads ? 0 : bytes.size();
   }
   std::string GetData() override { return std::exchange(inbox_, {}); }
   [[nodiscard]] std::size_t BytesToWrite() const override { return unsent; }
