@@ -129,14 +129,19 @@ TEST_F(ControlConnection, KeepAliveIsAnsweredAtOnce) {
 
 TEST_F(ControlConnection, AServerThatStopsReadingGetsOneKeepAliveAnswerAndIsDroppedPastAMebibyteUnsent) {
   Connect();
-  sock->peerReads = false;
-  for (std::uint16_t i = 0; i < 100; ++i) sock->Deliver(KeepAlive(i));
+  sock->Deliver(KeepAlive(0));
+  sock->unsent = 6;
+  for (std::uint16_t i = 1; i < 100; ++i) sock->Deliver(KeepAlive(i));
   EXPECT_EQ(sock->TakeSent(), KeepAlive(0)) << "one answer waiting unsent serves for all";
   sock->unsent = 0;
   sock->Deliver(KeepAlive(100));
   EXPECT_EQ(sock->TakeSent(), KeepAlive(1)) << "once it has left, the next is answered";
-  for (int i = 0; i < 1000 && sock->State() == SocketState::Connected; ++i) toc->SendPacket(2, std::string(2000, 'x'));
-  EXPECT_LE(sock->unsent, QuovTOCSock::kMaxUnsentBytes);
+  sock->unsent = QuovTOCSock::kMaxUnsentBytes - 2007;
+  toc->SendPacket(2, std::string(2000, 'x'));
+  EXPECT_EQ(sock->TakeSent().size(), 2007u) << "a frame that fills the bound goes";
+  ++sock->unsent;
+  toc->SendPacket(2, std::string(2000, 'x'));
+  EXPECT_THAT(sock->TakeSent(), IsEmpty());
   EXPECT_THAT(events.lines,
               ElementsAre("WinsockError(The server stopped reading: over 1 MiB waited unsent; connection closed)"));
 }

@@ -24,10 +24,7 @@ class FakeSocket : public TocSocket {
     inbox_.clear();
     unsent = 0;
   }
-  void SendData(const std::string& bytes) override {
-    sent += bytes;
-    unsent += peerReads ? 0 : bytes.size();
-  }
+  void SendData(const std::string& bytes) override { sent += bytes; }
   std::string GetData() override { return std::exchange(inbox_, {}); }
   [[nodiscard]] std::size_t BytesToWrite() const override { return unsent; }
   [[nodiscard]] SocketState State() const override { return state_; }
@@ -60,8 +57,7 @@ class FakeSocket : public TocSocket {
   std::string sent;
   std::vector<std::pair<std::string, std::int32_t>> connects;
   int closeCount = 0;
-  // While the peer does not read, what is sent stays unsent.
-  bool peerReads = true;
+  // What BytesToWrite reports: bytes the peer has not read.
   std::size_t unsent = 0;
 
  private:
