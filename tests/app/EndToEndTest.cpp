@@ -249,9 +249,7 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
   EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
 
-  // Keep-alives a second apart keep the connection. A server gone quiet
-  // without closing (a suspended machine, a dead router) loses it, and so
-  // does one that stops reading.
+  // Keep-alives keep the connection; a server gone quiet without closing loses it, as does one that stops reading.
   const auto backInTheRoom = [&](std::chrono::seconds retry) {
     server->Pause(false);
     clock.Advance(retry);
