@@ -161,6 +161,10 @@ class ServerCore {
   void Broadcast(const Room& room, std::string_view message);
 
   // Messages, profile and status.
+  // The user named, when the sender may reach it and has a message token
+  // left; otherwise the sender is told why (ERROR unavailable or 903).
+  ClientSession* MessageRecipient(ConnectionId id, ClientSession& session, std::string_view name,
+                                  std::string_view unavailable);
   // toc_send_im, toc2_send_im and toc2_send_im_enc.
   void SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ClientEvent(ConnectionId id, ClientSession& session, const ClientCommand& command);

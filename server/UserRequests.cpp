@@ -42,20 +42,25 @@ std::string_view ServerCore::UserClass(const ClientSession& session) const {
   return session.awayMessage.empty() ? to_client::kPresentClass : to_client::kAwayClass;
 }
 
+ClientSession* ServerCore::MessageRecipient(ConnectionId id, ClientSession& session, std::string_view name,
+                                            std::string_view unavailable) {
+  ClientSession* recipient = Reachable(session, name);
+  if (recipient == nullptr) {
+    Send(id, session, to_client::Error(unavailable, name));
+  } else if (!RatesOf(session).messages.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
+    recipient = nullptr;
+  }
+  return recipient;
+}
+
 // toc_send_im "user" "message" [auto], toc2_send_im likewise, and
 // toc2_send_im_enc "user" "flag" "encoding" "language" "message" [auto].
 void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::size_t textAt = command.name == "toc2_send_im_enc" ? 4 : 1;
   const bool autoResponse = command.args.size() > textAt + 1 && command.args[textAt + 1] == "auto";
-  ClientSession* recipient = Reachable(session, command.args[0]);
-  if (recipient == nullptr) {
-    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
-    return;
-  }
-  if (!RatesOf(session).messages.Take(Now())) {
-    Send(id, session, to_client::Error(toc_error::kTooFast));
-    return;
-  }
+  ClientSession* recipient = MessageRecipient(id, session, command.args[0], toc_error::kUserNotAvailable);
+  if (recipient == nullptr) return;
   Send(online_.at(recipient->key), *recipient,
        InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[textAt]));
 }
@@ -67,15 +72,8 @@ void ServerCore::ClientEvent(ConnectionId id, ClientSession& session, const Clie
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  ClientSession* recipient = Reachable(session, command.args[0]);
-  if (recipient == nullptr) {
-    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
-    return;
-  }
-  if (!RatesOf(session).messages.Take(Now())) {
-    Send(id, session, to_client::Error(toc_error::kTooFast));
-    return;
-  }
+  ClientSession* recipient = MessageRecipient(id, session, command.args[0], toc_error::kUserNotAvailable);
+  if (recipient == nullptr) return;
   Send(online_.at(recipient->key), *recipient, to_client::ClientEvent(session.displayName, *event));
 }
 
@@ -144,15 +142,8 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  ClientSession* warned = Reachable(session, command.args[0]);
-  if (warned == nullptr) {
-    Send(id, session, to_client::Error(toc_error::kWarningNotAvailable, command.args[0]));
-    return;
-  }
-  if (!RatesOf(session).messages.Take(Now())) {
-    Send(id, session, to_client::Error(toc_error::kTooFast));
-    return;
-  }
+  ClientSession* warned = MessageRecipient(id, session, command.args[0], toc_error::kWarningNotAvailable);
+  if (warned == nullptr) return;
   const bool anonymous = mode == "anon";
   warned->warningLevel = std::min(warned->warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
   Send(online_.at(warned->key), *warned, to_client::Eviled(warned->warningLevel, anonymous ? "" : session.displayName));
