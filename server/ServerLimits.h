@@ -100,7 +100,7 @@ inline constexpr std::int64_t kInvitationsPerSecond = 1;
 // lines of 2,000 bytes is 200 KB, and 15 connections of one host could put
 // 3 MB into every member's send queue in one instant; held to a quarter of a
 // reader's send queue, a host can neither get an honest reader cut off nor
-// keep it waiting more than a second on a link of 1 Mbit/s. An address let
+// keep it waiting more than about a second on a link of 1 Mbit/s. An address let
 // hold more connections with --max-per-address gets one budget per 16.
 inline constexpr std::int64_t kRoomBytesPerAddress = std::int64_t{128} << 10;
 
