@@ -4,12 +4,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyleFactory>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
@@ -367,16 +365,8 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
       {"one 60 KB word", QStringLiteral("bob: ") + QString(60000, QLatin1Char('w'))},
   };
   // As on desktops whose buttons show icons, which offscreen ones do not.
-  class IconsOnButtons : public QProxyStyle {
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* data) const override {
-      return hint == SH_DialogButtonBox_ButtonsHaveIcons ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
-    }
-  };
-  const QString style = QApplication::style()->name();
-  QApplication::setStyle(new IconsOnButtons(QStyleFactory::create(style)));
-  const auto restore = qScopeGuard([&style] { QApplication::setStyle(style); });
+  qApp->setStyleSheet(QStringLiteral("QDialogButtonBox { dialogbuttonbox-buttons-have-icons: 1 }"));
+  const auto plain = qScopeGuard([] { qApp->setStyleSheet(QString()); });
   MessageBoxAlerts boxes;
   std::set<qint64> okIcons;
   for (const auto& c : cases) {
