@@ -62,6 +62,8 @@ def main(out, parts):
             print(f"long watch, {watch['minutes']:.0f} minutes, {watch['drops']:.0f} dropped connections: {what} "
                   f"{watch[what + '_start_MiB']:.1f} MiB at the first full session's end, "
                   f"{watch[what + '_end_MiB']:.1f} MiB at the last's")
+        print(f"long watch: {watch['rss_end_trimmed_MiB']:.1f} MiB resident at the end once the heap gave back "
+              f"what it held free")
         growth = watch["heap_end_MiB"] - watch["heap_start_MiB"]
         if growth > 1:
             failures.append(f"the long watch's heap grew by {growth:.1f} MiB (target: 1 MiB)")
