@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <limits>
 #include <utility>
 
@@ -10,6 +12,7 @@
 #include "Functions.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
+#include "TranscriptLayout.h"
 #include "Twips.h"
 #include "WaitingPeople.h"
 
@@ -60,6 +63,13 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   // A plain-text box still carries a colour and weight per character, and it
   // lays out only what is on screen, so appending stays cheap as it grows.
   txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
+  auto* document = new QTextDocument(txtChatBox);
+  auto* layout = new TranscriptLayout(document);
+  document->setDocumentLayout(layout);
+  txtChatBox->setDocument(document);
+  // The view follows new lines once it has caught up with them.
+  connect(layout, &TranscriptLayout::settled, txtChatBox,
+          [bar = txtChatBox->verticalScrollBar()] { bar->setValue(bar->maximum()); });
   txtChatBox->setReadOnly(true);
   // Lines dropped from the top would otherwise stay in the undo history.
   txtChatBox->setUndoRedoEnabled(false);
@@ -206,20 +216,22 @@ void frmConsole::cmdSend_Click() {
 void frmConsole::WriteNote(const QString& text) { AppendLine(QStringLiteral("\n"), PlainFormat(), text); }
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
-  QTextCursor cursor(txtChatBox->document());
-  // The oldest lines go in an edit of their own: one edit spanning the whole
-  // document would make the view drop the layout of every line in between.
+  QTextDocument* document = txtChatBox->document();
+  QTextCursor cursor(document);
+  // The cursor is placed, not moved, and inside edits: a move, or a placing
+  // outside an edit, lays out the line it leaves or lands on. The oldest
+  // lines go in an edit of their own: one edit spanning the whole document
+  // would make the view drop the layout of every line in between.
   const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
   if (oldest > 0) {
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(oldest));
+    cursor.beginEditBlock();
+    cursor.setPosition(document->findBlockByNumber(static_cast<int>(oldest)).position(), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
   }
-  // One edit, so the new line is laid out once rather than once per piece.
   cursor.beginEditBlock();
-  cursor.movePosition(QTextCursor::End);
+  cursor.setPosition(document->characterCount() - 1);
   cursor.insertText(name, nameFormat);
   cursor.insertText(rest, PlainFormat());
   cursor.endEditBlock();
-  QScrollBar* bar = txtChatBox->verticalScrollBar();
-  bar->setValue(bar->maximum());
 }
