@@ -54,7 +54,9 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
     : alerts_(std::move(alerts)),
       server_(std::move(server)),
       events_({[this](const QString& alert) { alerts_->ShowAlert(alert); },
-               [this](std::size_t lines) { console->WriteLinesNotShown(lines); },
+               [this](std::size_t lines) {
+                 if (console) console->WriteLinesNotShown(lines);
+               },
                [this](std::size_t dropped) {
                  alerts_->ShowAlert(
                      QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
@@ -76,9 +78,6 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
   BuildControls();
   BuildMenus();
   toc = std::make_unique<QuovTOCSock>(std::move(socket), this);
-  console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
-  console->setWindowIcon(windowIcon());
-  console->setFont(centralWidget()->font());
   if (!options.wordsFile.isEmpty()) {
     wordsFile_.emplace(options.wordsFile);
     LoadWords();
@@ -542,7 +541,17 @@ void Klaxo::chkConsole_Click(bool ticked) {
   }
 }
 
+frmConsole& Klaxo::ConsoleWindow() {
+  if (!console) {
+    console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
+    console->setWindowIcon(windowIcon());
+    console->setFont(centralWidget()->font());
+  }
+  return *console;
+}
+
 void Klaxo::LoadConsole() {
+  ConsoleWindow();
   Clear();
   console->show();
   Console = true;
@@ -559,7 +568,9 @@ void Klaxo::UnLoadConsole() {
   Clear();
 }
 
-void Klaxo::Clear() { console->Clear(); }
+void Klaxo::Clear() {
+  if (console) console->Clear();
+}
 
 // Menus and the tray.
 

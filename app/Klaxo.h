@@ -77,6 +77,9 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void LoadConsole();
   void UnLoadConsole();
   void Clear();
+  // The console, built the first time it is needed: a console never opened
+  // costs nothing.
+  frmConsole& ConsoleWindow();
 
   bool InChat = false;
   bool Console = false;
@@ -108,6 +111,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   QAction* mnuTray;
 
   std::unique_ptr<QuovTOCSock> toc;
+  // Empty until the console is first needed.
   std::unique_ptr<frmConsole> console;
 
   // The events the window handles.

@@ -25,15 +25,16 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
   EXPECT_EQ(window->txtPw->echoMode(), QLineEdit::Password);
   EXPECT_FALSE(window->InChat);
   EXPECT_FALSE(window->Console);
-  EXPECT_FALSE(window->console->isVisible());
+  EXPECT_EQ(window->console, nullptr) << "the console is built when it is first needed";
   for (QWidget* input : std::initializer_list<QWidget*>{window->txtSn, window->txtPw, window->txtCr, window->txtEx,
                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
     EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
   }
-  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("Chat Console"));
+  EXPECT_EQ(window->ConsoleWindow().windowTitle(), QStringLiteral("Chat Console"));
+  EXPECT_FALSE(window->console->isVisible());
 
   const QString longText(40000, QLatin1Char('x'));
-  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->console->findChildren<QLineEdit*>();
+  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->ConsoleWindow().findChildren<QLineEdit*>();
   ASSERT_EQ(boxes.size(), 6);
   for (QLineEdit* box : boxes) {
     box->setText(longText);
@@ -423,12 +424,12 @@ TEST_F(WindowTest, TabMovesThroughTheControlsInTheirOrder) {
   EXPECT_EQ(TabOrderFrom(window->chkConsole, 11),
             (QStringList{"chkConsole", "txtNotify", "cmdLeave", "cmdJoin", "cmdSignoff", "cmdSignon", "lstNotify",
                          "txtEx", "txtCr", "txtPw", "txtSn"}));
-  EXPECT_EQ(TabOrderFrom(window->console->txtChatBox, 4),
+  EXPECT_EQ(TabOrderFrom(window->ConsoleWindow().txtChatBox, 4),
             (QStringList{"txtChatBox", "txtMessage", "lstUsers", "cmdSend"}));
 }
 
 TEST_F(WindowTest, ControlsHaveTheirCaptionsAndPlacesInTwips) {
-  const frmConsole& c = *window->console;
+  const frmConsole& c = window->ConsoleWindow();
   const struct {
     const QWidget* widget;
     const char* caption;
