@@ -5,13 +5,38 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 
-#include "BenchWindow.h"
+#include "AlertPresenter.h"
+#include "FakeSocket.h"
+#include "Frames.h"
+#include "Klaxo.h"
+#include "QuovTOCSock.h"
 #include "WordList.h"
+#include "frmConsole.h"
 
 namespace {
+
+// A shown console with the control and the main window's boxes it refers to.
+struct ShownConsole {
+  ShownConsole() { console.show(); }
+  QuovTOCSock toc{std::make_unique<FakeSocket>()};
+  QLineEdit txtSn{QStringLiteral("myname")};
+  QLineEdit txtCr{QStringLiteral("lobby")};
+  QCheckBox chkConsole;
+  frmConsole console{toc, txtSn, txtCr, chkConsole};
+};
+
+QString Message200() {
+  QString message = QStringLiteral("Has anyone tried the new bakery on the corner? Their bread is lovely, the coffee ");
+  while (message.size() < 200) message += QStringLiteral("is strong and the queue moves fast. ");
+  return message.left(200);
+}
 
 void BM_WordMatching(benchmark::State& state) {
   QStringList words;
@@ -41,6 +66,39 @@ void BM_TranscriptGrowth(benchmark::State& state) {
                                                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_TranscriptGrowth)->Arg(0)->Arg(4000)->Arg(9000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// Answers every alert at once; whileShowing runs while the first is "open".
+class AnsweringAlerts : public AlertPresenter {
+ public:
+  void ShowAlert(const QString&) override {
+    if (++shown == 1 && whileShowing) whileShowing();
+  }
+  void ShowAbout(const QString&) override {}
+  std::size_t shown = 0;
+  std::function<void()> whileShowing;
+};
+
+// The main window signed on and in room 42 with its console open, the word
+// kiwi listed.
+struct FloodedWindow {
+  FloodedWindow() {
+    auto socket = std::make_unique<FakeSocket>();
+    sock = socket.get();
+    auto presenter = std::make_unique<AnsweringAlerts>();
+    alerts = presenter.get();
+    window = std::make_unique<Klaxo>(std::move(socket), std::move(presenter));
+    window->txtSn->setText(QStringLiteral("myname"));
+    window->cmdSignon->click();
+    sock->Open();
+    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n") +
+                  ServerMessage("CHAT_JOIN:42:lobby") + ServerMessage("CHAT_UPDATE_BUDDY:42:T:myname"));
+    window->lstNotify->addItem(QStringLiteral("kiwi"));
+    window->chkConsole->setChecked(true);
+  }
+  FakeSocket* sock;
+  AnsweringAlerts* alerts;
+  std::unique_ptr<Klaxo> window;
+};
 
 constexpr int kFloodMessages = 100000;
 

@@ -7,9 +7,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <memory>
 #include <string>
 
-#include "BenchWindow.h"
+#include "FakeSocket.h"
+#include "Frames.h"
+#include "Klaxo.h"
+#include "MessageBoxAlerts.h"
 #include "TranscriptBudget.h"
 
 namespace {
@@ -19,9 +23,11 @@ constexpr int kChanges = 20000;
 constexpr std::size_t kRead = 65536;
 
 // count room messages whose text is length characters long, from a few
-// senders, the user among them; none holds the listed word.
+// senders, the user among them.
 std::string RoomLines(int count, int length) {
-  const std::string text = Message200().left(length).toStdString();
+  std::string text;
+  while (text.size() < static_cast<std::size_t>(length)) text += "Has anyone tried the new bakery on the corner? ";
+  text.resize(static_cast<std::size_t>(length));
   const char* senders[] = {"Someone", "Bob", "myname", "A Much Longer Screen Name"};
   std::string all;
   for (int i = 0; i < count; ++i) {
@@ -50,14 +56,27 @@ void Feed(FakeSocket& sock, const std::string& bytes) {
   }
 }
 
-// A window whose console is open, its transcript full when full is set.
+// The main window signed on and in room 42, its console open unless told
+// otherwise, its transcript full when full is set. A word is listed that no
+// line holds, so no alert box ever opens.
 struct ConsoleWindow {
-  explicit ConsoleWindow(bool full, bool consoleOpen = true) : flooded(consoleOpen) {
+  explicit ConsoleWindow(bool full, bool consoleOpen = true) {
+    auto socket = std::make_unique<FakeSocket>();
+    sock = socket.get();
+    window = std::make_unique<Klaxo>(std::move(socket), std::make_unique<MessageBoxAlerts>());
+    window->txtSn->setText(QStringLiteral("myname"));
+    window->cmdSignon->click();
+    sock->Open();
+    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n") +
+                  ServerMessage("CHAT_JOIN:42:lobby") + ServerMessage("CHAT_UPDATE_BUDDY:42:T:myname"));
+    window->lstNotify->addItem(QStringLiteral("kiwi"));
+    window->chkConsole->setChecked(consoleOpen);
     static const std::string history = RoomLines(static_cast<int>(TranscriptBudget::kMaxLines), 40);
-    if (full) Feed(*flooded.sock, history);
+    if (full) Feed(*sock, history);
     QApplication::processEvents();
   }
-  FloodedWindow flooded;
+  FakeSocket* sock;
+  std::unique_ptr<Klaxo> window;
 };
 
 // The time is the processor's: on a shared machine the clock on the wall
@@ -69,9 +88,8 @@ void Run(benchmark::State& state, bool full, bool consoleOpen, const std::string
     {
       ConsoleWindow window(full, consoleOpen);
       state.ResumeTiming();
-      Feed(*window.flooded.sock, bytes);
+      Feed(*window.sock, bytes);
       state.PauseTiming();
-      if (window.flooded.alerts->shown != 0) state.SkipWithError("a line raised an alert");
     }
     state.ResumeTiming();
   }
