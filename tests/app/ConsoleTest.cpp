@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextFragment>
 #include <QTextLayout>
+#include <utility>
 
 #include "TranscriptBudget.h"
 #include "WindowFixture.h"
@@ -195,7 +196,8 @@ TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
 
 // A shown console on its own, its transcript kept within budget.
 struct ShownConsole {
-  explicit ShownConsole(TranscriptBudget budget = TranscriptBudget()) : console(toc, txtSn, txtCr, chkConsole, budget) {
+  explicit ShownConsole(TranscriptBudget budget = TranscriptBudget())
+      : console(toc, txtSn, txtCr, chkConsole, std::move(budget)) {
     console.show();
     console.ShowRoom(QStringLiteral("lobby"), "me");
   }
