@@ -5,7 +5,6 @@
 #include <QTextBlock>
 #include <QTextFragment>
 #include <QTextLayout>
-#include <utility>
 
 #include "TranscriptBudget.h"
 #include "WindowFixture.h"
@@ -194,27 +193,19 @@ TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob"}));
 }
 
-// A shown console on its own, its transcript kept within budget.
-struct ShownConsole {
-  explicit ShownConsole(TranscriptBudget budget = TranscriptBudget())
-      : console(toc, txtSn, txtCr, chkConsole, std::move(budget)) {
-    console.show();
-    console.ShowRoom(QStringLiteral("lobby"), "me");
-  }
-  QuovTOCSock toc{std::make_unique<FakeSocket>()};
-  QLineEdit txtSn{QStringLiteral("myname")};
-  QLineEdit txtCr{QStringLiteral("lobby")};
-  QCheckBox chkConsole;
-  frmConsole console;
-};
-
 TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
-  ShownConsole shown(TranscriptBudget(3, 60));
+  QuovTOCSock toc(std::make_unique<FakeSocket>());
+  QLineEdit txtSn(QStringLiteral("myname"));
+  QLineEdit txtCr(QStringLiteral("lobby"));
+  QCheckBox chkConsole;
+  frmConsole console(toc, txtSn, txtCr, chkConsole, TranscriptBudget(3, 60));
+  console.show();
+  console.ShowRoom(QStringLiteral("lobby"), "me");
   for (const char* text : {"a", "b", "c", "0123456789012345"}) {
-    shown.console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text));
+    console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text));
   }
   std::vector<std::string> lines;
-  for (QTextBlock block = shown.console.txtChatBox->document()->begin(); block.isValid(); block = block.next()) {
+  for (QTextBlock block = console.txtChatBox->document()->begin(); block.isValid(); block = block.next()) {
     lines.push_back(block.text().toStdString());
   }
   EXPECT_EQ(lines, (std::vector<std::string>{"bob: c", "bob: 0123456789012345"}));
@@ -223,12 +214,12 @@ TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
 // A busy room must not have every line laid out as it arrives: the view
 // catches up when the event loop runs, lays out what it shows, and follows
 // the newest line.
-TEST(ConsoleTranscript, TheViewLaysOutOnlyWhatItShowsOnceTheEventLoopRuns) {
-  ShownConsole shown;
-  for (int i = 0; i < 200; ++i) shown.console.WriteMessage(QStringLiteral("bob"), QStringLiteral("line %1").arg(i));
-  const QTextDocument& document = *shown.console.txtChatBox->document();
-  // The room's lines laid out so far; the header's line is the view's own business.
-  const auto laidOut = [&] {
+TEST_F(ConsoleTest, TheTranscriptLaysOutOnlyWhatItShowsOnceTheEventLoopRuns) {
+  SignOnAndJoin();
+  Open();
+  for (int i = 0; i < 200; ++i) Say("bob", "line " + std::to_string(i));
+  const QTextDocument& document = *window->console->txtChatBox->document();
+  const auto laidOut = [&] {  // the room's lines; the header's is the view's own business
     int count = 0;
     for (QTextBlock block = document.firstBlock().next(); block.isValid(); block = block.next()) {
       count += block.layout()->lineCount() > 0 ? 1 : 0;
@@ -239,7 +230,7 @@ TEST(ConsoleTranscript, TheViewLaysOutOnlyWhatItShowsOnceTheEventLoopRuns) {
   QApplication::processEvents();
   EXPECT_GT(document.lastBlock().layout()->lineCount(), 0);
   EXPECT_LT(laidOut(), 100);
-  const QScrollBar* bar = shown.console.txtChatBox->verticalScrollBar();
+  const QScrollBar* bar = window->console->txtChatBox->verticalScrollBar();
   EXPECT_GT(bar->maximum(), 0);
   EXPECT_EQ(bar->value(), bar->maximum());
 }
