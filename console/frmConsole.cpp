@@ -225,7 +225,8 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
   if (oldest > 0) {
     cursor.beginEditBlock();
-    cursor.setPosition(document->findBlockByNumber(static_cast<int>(oldest)).position(), QTextCursor::KeepAnchor);
+    const QTextBlock kept = document->findBlockByNumber(static_cast<int>(oldest));
+    cursor.setPosition(kept.isValid() ? kept.position() : document->characterCount() - 1, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     cursor.endEditBlock();
   }
