@@ -1,6 +1,7 @@
 // Starts Klaxo: reads the command line and shows the main window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -10,8 +11,8 @@
 
 #include "KeychainSecretStore.h"
 #include "Klaxo.h"
+#include "LoadedSocket.h"
 #include "MessageBoxAlerts.h"
-#include "QtTocSocket.h"
 #include "TextEdge.h"
 
 namespace {
@@ -153,7 +154,11 @@ int main(int argc, char* argv[]) {
   options.wordsFile = parser.value(wordsOption);
   options.rememberPassword = parser.isSet(rememberOption);
   options.startInTray = parser.isSet(trayOption);
-  Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
+  // Beside the program in a build, in its folder of helpers once installed.
+  const QDir programDir(QCoreApplication::applicationDirPath());
+  auto socket = std::make_unique<LoadedSocket>(
+      QStringList{programDir.path(), programDir.filePath(QStringLiteral(KLAXO_MODULE_FROM_PROGRAM))});
+  Klaxo window(std::move(socket), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
   window.StartWatch();
   return QApplication::exec();
 }
