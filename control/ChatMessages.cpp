@@ -38,18 +38,19 @@ void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {
     if (names && id) events_->InitialJoin(*names, *id);
   }
 
-  if (fields.View(2) != "T") {
-    // A departure: only the first name is handled.
-    const auto name = fields.Text(3);
-    if (!name) return;
-    if (id) events_->ChatUserUpdate(*name, false, *id);
-    if (auto* room = occupants()) room->Remove(Normalize(*name));
-    return;
-  }
+  // Every name of the update is reported and recorded, in order: the service
+  // joins the people who leave at once into one departure as it does arrivals.
+  const bool inside = fields.View(2) == "T";
   for (std::size_t i = 3; i < fields.Count(); ++i) {
     const std::string name(*fields.View(i));
-    if (id) events_->ChatUserUpdate(name, true, *id);
-    if (auto* room = occupants(); room != nullptr && room->Count() < kMaxRoomSize) room->Add(name, Normalize(name));
+    if (id) events_->ChatUserUpdate(name, inside, *id);
+    auto* room = occupants();
+    if (room == nullptr) continue;
+    if (!inside) {
+      room->Remove(Normalize(name));
+    } else if (room->Count() < kMaxRoomSize) {
+      room->Add(name, Normalize(name));
+    }
   }
 }
 

@@ -41,10 +41,11 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
   Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob");
   EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B", "bob=bob"));
 
+  Say("CHAT_UPDATE_BUDDY:42:T:cy");
   Say("CHAT_UPDATE_BUDDY:42:F:Alice B:bob");
-  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "a departure handles its first name only";
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("cy=cy")) << "a departure handles every name";
   Say("CHAT_JOIN:42:Lobby");
-  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "joined again before CHAT_LEFT: the list stays";
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("cy=cy")) << "joined again before CHAT_LEFT: the list stays";
 
   Say("CHAT_IN_ENC:42:bob:F:US-ASCII:en:hi: there");
   Say("CHAT_LEFT:42");
@@ -53,11 +54,12 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
 
   Say("CHAT_JOIN:42:Lobby");
   Say("CHAT_UPDATE_BUDDY:42:T:abc");
-  EXPECT_THAT(events.lines,
-              ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
-                          "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)", "JoinedChat(Lobby,42)",
-                          "ChatMessage(42,bob,hi: there)", "LeftChat(42)", "JoinedChat(Lobby,42)",
-                          "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
+  EXPECT_THAT(
+      events.lines,
+      ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
+                  "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(cy,true,42)", "ChatUserUpdate(Alice B,false,42)",
+                  "ChatUserUpdate(bob,false,42)", "JoinedChat(Lobby,42)", "ChatMessage(42,bob,hi: there)",
+                  "LeftChat(42)", "JoinedChat(Lobby,42)", "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
 }
 
 TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
