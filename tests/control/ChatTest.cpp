@@ -158,6 +158,25 @@ TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_send \"500\" \"hi\"", 3));
 }
 
+// Every ID text opens a room; the room last joined is always kept, and the
+// people of all rooms together are bounded as well as each room's.
+TEST_F(ControlChat, RoomsAndThePeopleOfAllRoomsTogetherAreBounded) {
+  for (const char* id : {"1", "01", "x7"}) Say(std::string("CHAT_JOIN:") + id + ":r");
+  JoinRooms(QuovTOCSock::kMaxRooms - 1, 100);
+  EXPECT_TRUE(toc->UsersHere.Contains("x7"));
+  EXPECT_FALSE(toc->UsersHere.Contains("01"));
+  EXPECT_EQ(toc->UsersHere.Count(), QuovTOCSock::kMaxRooms);
+  for (const char* room : {"100", "101", "102"}) {
+    for (std::size_t first = 0; first < kMaxRoomSize; first += 5000) {
+      std::string names;
+      for (std::size_t i = first; i < first + 5000; ++i) names += ":p" + std::to_string(i);
+      Say(std::string("CHAT_UPDATE_BUDDY:") + room + ":T" + names);
+    }
+  }
+  EXPECT_EQ(toc->UsersHere.Item("101")->Count(), kMaxRoomSize);
+  EXPECT_EQ(toc->UsersHere.Item("102")->Count(), QuovTOCSock::kMaxPeopleHere - 2 * kMaxRoomSize);
+}
+
 TEST_F(ControlChat, SameIdInTwoSlotsNamesTheLowerOne) {
   Say("CHAT_JOIN:8:First");
   Say("CHAT_LEFT:8");
