@@ -86,14 +86,14 @@ TEST_F(ConsoleTest, ASelectedPersonIsHiddenWhileTheirAlertsStillFire) {
   SignOnAndJoin("myname:bob:carol");
   Open();
   AddWord(QStringLiteral("cat"));
-  window->console->lstUsers->item(1)->setSelected(true);
+  SelectPerson(1);
   Say("Bob", "cat");
   EXPECT_EQ(alerts->shown, (std::vector<std::string>{"Bob: cat"}));
   EXPECT_EQ(Transcript().back(), "myname is in Chat 'thelobby'");
   Say("carol", "hello");
   EXPECT_EQ(Transcript().back(), "carol: hello");
 
-  window->console->lstUsers->item(2)->setSelected(true);
+  SelectPerson(2);
   Say("bob", "back");
   EXPECT_EQ(Transcript().back(), "bob: back");
 }
@@ -127,7 +127,7 @@ TEST_F(ConsoleTest, ChurnBehindAnAlertEndsAsWithNoBoxAndWaitsByTheRoomsSize) {
   SignOnAndJoin("myname:bob:carol");
   Open();
   AddWord(QStringLiteral("cat"));
-  window->console->lstUsers->item(2)->setSelected(true);
+  SelectPerson(2);
   alerts->whileShowing = [&](std::size_t count) {
     if (count != 1) return;
     for (int round = 0; round < 20; ++round) {
@@ -144,7 +144,7 @@ TEST_F(ConsoleTest, ChurnBehindAnAlertEndsAsWithNoBoxAndWaitsByTheRoomsSize) {
   EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat", "dave: a cat"}));
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "Bob", "dave", "My Name"}));
   EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("5"));
-  EXPECT_TRUE(window->console->lstUsers->item(1)->isSelected()) << "carol's messages stay hidden";
+  EXPECT_TRUE(PersonSelected(1)) << "carol's messages stay hidden";
   EXPECT_LE(window->Waiting().PeakWaitingBytes(), TranscriptBudget::kMaxLines * (EventQueue::kEntryBytes + 64));
 }
 
@@ -181,7 +181,7 @@ TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
   EXPECT_EQ(lines[3], "eve\u23CEalice has entered the room.");
   EXPECT_EQ(People(), (std::vector<std::string>{"myname", "bob", "eve\u23CEalice"}));
 
-  window->console->lstUsers->item(2)->setSelected(true);
+  SelectPerson(2);
   Say("eve\nalice", "hidden");
   EXPECT_EQ(Transcript().size(), 4u) << "the selected entry still hides that person";
   Deliver("CHAT_UPDATE_BUDDY:42:F:eve\nalice");
