@@ -75,8 +75,7 @@ class EventQueue {
   };
 
   explicit EventQueue(Presenter presenter, std::size_t maxWaitingBytes = kMaxWaitingBytes,
-                      std::size_t maxWaitingLines = kMaxWaitingLines,
-                      std::size_t maxWaitingAlerts = kMaxWaitingAlerts);
+                      std::size_t maxWaitingLines = kMaxWaitingLines, std::size_t maxWaitingAlerts = kMaxWaitingAlerts);
 
   // Runs the work now, or after the work already running and waiting, as
   // its policy allows.

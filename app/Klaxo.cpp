@@ -314,9 +314,8 @@ void Klaxo::ShowSession(const Session::Show& show) {
 }
 
 void Klaxo::ShowStatus(std::function<QString()> line) {
-  events_.Run(EventQueue::State{EventQueue::Shown::StatusLine, [this, line = std::move(line)] {
-                                  lblStat->setText(line());
-                                }});
+  events_.Run(
+      EventQueue::State{EventQueue::Shown::StatusLine, [this, line = std::move(line)] { lblStat->setText(line()); }});
 }
 
 void Klaxo::ShowStatus(const QString& line) {

@@ -13,8 +13,8 @@
 #include <QWidget>
 #include <cstddef>
 
-#include "PeopleModel.h"
 #include "PeopleList.h"
+#include "PeopleModel.h"
 #include "QuovTOCSock.h"
 #include "TranscriptBudget.h"
 

@@ -238,7 +238,8 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
   const QAbstractItemModel& list = *window.console->lstUsers->model();
-  EXPECT_FALSE(list.match(list.index(0, 0), Qt::DisplayRole, QStringLiteral("otherone"), 1, Qt::MatchExactly).isEmpty());
+  EXPECT_FALSE(
+      list.match(list.index(0, 0), Qt::DisplayRole, QStringLiteral("otherone"), 1, Qt::MatchExactly).isEmpty());
 }
 
 TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNoInput) {

@@ -282,7 +282,10 @@ TEST(EventQueue, WorkWaitsInOrderAndOnlyTheLatestStateOfEachThingWaits) {
     queue.Run(log.Status("s1"));
     queue.Run(EventQueue::Line{[&] {
       log.done.emplace_back("second");
-      queue.Run(EventQueue::Line{log.Note("fourth")});
+      queue.Run(EventQueue::Line{[&] {
+        log.done.emplace_back("fourth");
+        queue.Run(log.Status("s4"));  // after s3 has run
+      }});
     }});
     queue.Run(log.Status("s2"));
     queue.Run(EventQueue::State{EventQueue::Shown::TranscriptStart, log.Note("t1")});
@@ -290,8 +293,9 @@ TEST(EventQueue, WorkWaitsInOrderAndOnlyTheLatestStateOfEachThingWaits) {
     queue.Run(log.Status("s3"));
     log.done.emplace_back("first ends");
   }});
-  EXPECT_EQ(log.done,
-            (std::vector<std::string>{"first begins", "first ends", "second", "t1", "third", "status:s3", "fourth"}));
+  EXPECT_EQ(log.done, (std::vector<std::string>{"first begins", "first ends", "second", "t1", "third", "status:s3",
+                                                "fourth", "status:s4"}));
+  EXPECT_EQ(queue.WaitingBytes(), 0u);
 }
 
 // Past the bound of bytes or of lines, plain lines give way before the lines
@@ -314,8 +318,8 @@ TEST(EventQueue, LinesGiveWayPlainOnesFirstAndAlertsByCountOrAllAtOnce) {
     };
     queue = std::make_unique<EventQueue>(presenter, bytes, lines);
     queue->Run(log.Message("a0", 1, kEntry));
-    EXPECT_EQ(log.done, (std::vector<std::string>{"alert:a0", "line:a0", "alert:a1", "line:a1", "line:p4",
-                                                  "not shown:3"}))
+    EXPECT_EQ(log.done,
+              (std::vector<std::string>{"alert:a0", "line:a0", "alert:a1", "line:a1", "line:p4", "not shown:3"}))
         << lines;
   }
   for (const bool close : {false, true}) {
