@@ -7,7 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -238,13 +238,17 @@ TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
 }
 
 // Records what the queue shows, in order: "alert:TEXT", "not shown:N",
-// "dropped:N", and whatever the queued work adds.
+// "dropped:N", and whatever the queued work adds. whileA0 runs while the
+// alert a0 is shown; the alert closeAt is closed with its close box.
 struct QueueLog {
   std::vector<std::string> done;
+  std::function<void()> whileA0 = [] {};
+  std::string closeAt;
   EventQueue::Presenter Presenter() {
     return {[this](const QString& alert) {
               done.push_back("alert:" + alert.toStdString());
-              return false;
+              if (alert == QStringLiteral("a0")) whileA0();
+              return alert.toStdString() == closeAt;
             },
             [this](std::size_t lines) { done.push_back("not shown:" + std::to_string(lines)); },
             [this](std::size_t alerts) { done.push_back("dropped:" + std::to_string(alerts)); }};
@@ -306,36 +310,25 @@ TEST(EventQueue, LinesGiveWayPlainOnesFirstAndAlertsByCountOrAllAtOnce) {
   for (const auto& [bytes, lines] :
        {std::pair{6 * kEntry, std::size_t{100}}, std::pair{100 * kEntry, std::size_t{2}}}) {
     QueueLog log;
-    std::unique_ptr<EventQueue> queue;
-    EventQueue::Presenter presenter = log.Presenter();
-    presenter.showAlert = [&, record = presenter.showAlert](const QString& alert) {
-      record(alert);
-      if (alert == QStringLiteral("a0")) {
-        queue->Run(log.Message("a1", 1, kEntry));
-        for (const char* name : {"p1", "p2", "p3", "p4"}) queue->Run(log.Message(name, 0, kEntry));
-      }
-      return false;
+    EventQueue queue(log.Presenter(), bytes, lines);
+    log.whileA0 = [&] {
+      queue.Run(log.Message("a1", 1, kEntry));
+      for (const char* name : {"p1", "p2", "p3", "p4"}) queue.Run(log.Message(name, 0, kEntry));
     };
-    queue = std::make_unique<EventQueue>(presenter, bytes, lines);
-    queue->Run(log.Message("a0", 1, kEntry));
+    queue.Run(log.Message("a0", 1, kEntry));
     EXPECT_EQ(log.done,
               (std::vector<std::string>{"alert:a0", "line:a0", "alert:a1", "line:a1", "line:p4", "not shown:3"}))
         << lines;
   }
   for (const bool close : {false, true}) {
     QueueLog log;
-    std::unique_ptr<EventQueue> queue;
-    EventQueue::Presenter presenter = log.Presenter();
-    presenter.showAlert = [&, record = presenter.showAlert](const QString& alert) {
-      record(alert);
-      if (alert == QStringLiteral("a0")) {
-        for (const char* name : {"a1", "a2", "a3"}) queue->Run(log.Message(name, 1, 0));
-        queue->Run(log.Message("a4", 2, 0));
-      }
-      return close && alert == QStringLiteral("a1");
+    EventQueue queue(log.Presenter(), EventQueue::kMaxWaitingBytes, 100, 3);
+    log.whileA0 = [&] {
+      for (const char* name : {"a1", "a2", "a3"}) queue.Run(log.Message(name, 1, 0));
+      queue.Run(log.Message("a4", 2, 0));
     };
-    queue = std::make_unique<EventQueue>(presenter, EventQueue::kMaxWaitingBytes, 100, 3);
-    queue->Run(log.Message("a0", 1, 0));
+    log.closeAt = close ? "a1" : "";
+    queue.Run(log.Message("a0", 1, 0));
     std::vector<std::string> shown{"alert:a0", "line:a0", "alert:a1", "line:a1"};
     if (!close) shown.insert(shown.end(), {"alert:a2", "line:a2", "alert:a3", "line:a3", "line:a4", "dropped:2"});
     if (close) shown.insert(shown.end(), {"line:a2", "line:a3", "line:a4"});
@@ -350,14 +343,14 @@ TEST(EventQueue, AFloodBehindABoxKeepsTheLatestStatusAndCountsWhatGivesWay) {
   constexpr std::size_t kBound = 32 * EventQueue::kEntryBytes;
   constexpr std::size_t kLineBytes = 2 * EventQueue::kEntryBytes;
   QueueLog log;
-  std::unique_ptr<EventQueue> queue;
+  EventQueue queue(log.Presenter(), kBound);
   std::size_t plainLines = 0;
   std::size_t alertMessages = 1;
-  const auto plain = [&] { queue->Run(log.Message("p" + std::to_string(plainLines++), 0, kLineBytes)); };
-  const auto alerting = [&] { queue->Run(log.Message("a" + std::to_string(alertMessages++), 1, kLineBytes)); };
+  const auto plain = [&] { queue.Run(log.Message("p" + std::to_string(plainLines++), 0, kLineBytes)); };
+  const auto alerting = [&] { queue.Run(log.Message("a" + std::to_string(alertMessages++), 1, kLineBytes)); };
   std::size_t maxWaiting = 0;
-  const auto flood = [&] {
-    queue->Run(log.Status("joined"));
+  log.whileA0 = [&] {
+    queue.Run(log.Status("joined"));
     for (int i = 0; i < 40; ++i) plain();
     for (int i = 0; i < 60; ++i) {
       alerting();
@@ -365,22 +358,15 @@ TEST(EventQueue, AFloodBehindABoxKeepsTheLatestStatusAndCountsWhatGivesWay) {
     }
     for (int i = 0; i < 20; ++i) plain();
     // States past the bound replace each other.
-    for (int i = 0; i < 40; ++i) queue->Run(log.Status("left", kLineBytes));
-    queue->Run(log.Status("disconnected"));
-    maxWaiting = queue->PeakWaitingBytes();
+    for (int i = 0; i < 40; ++i) queue.Run(log.Status("left", kLineBytes));
+    queue.Run(log.Status("disconnected"));
+    maxWaiting = queue.PeakWaitingBytes();
   };
-  EventQueue::Presenter presenter = log.Presenter();
-  presenter.showAlert = [&, record = presenter.showAlert](const QString& alert) {
-    record(alert);
-    if (alert == QStringLiteral("a0")) flood();
-    return false;
-  };
-  queue = std::make_unique<EventQueue>(presenter, kBound);
-  queue->Run(log.Message("a0", 1, kLineBytes));
+  queue.Run(log.Message("a0", 1, kLineBytes));
 
   EXPECT_EQ(log.Starting("status:"), std::vector<std::string>{"status:disconnected"});
   EXPECT_LE(maxWaiting, kBound + 2 * EventQueue::kEntryBytes + kLineBytes) << "only the latest state waits past it";
-  EXPECT_EQ(queue->WaitingBytes(), 0u);
+  EXPECT_EQ(queue.WaitingBytes(), 0u);
 
   const std::vector<std::string> alerts = log.Starting("alert:");
   const std::size_t dropped = log.Sum("dropped:");
