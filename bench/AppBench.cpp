@@ -252,9 +252,10 @@ void BM_RepeatedFrames(benchmark::State& state) {
     FloodedWindow flooded;
     flooded.sock->TakeSent();
     std::chrono::steady_clock::time_point answered;
+    const std::string& bytes = RepeatedBytes();
     const auto deliver = [&] {
       const auto start = std::chrono::steady_clock::now();
-      flooded.sock->DeliverInChunks(RepeatedBytes(), 65536);
+      flooded.sock->DeliverInChunks(bytes, 65536);
       answered = std::chrono::steady_clock::now();
       state.SetIterationTime(std::chrono::duration<double>(answered - start).count());
     };

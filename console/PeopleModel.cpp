@@ -8,6 +8,8 @@
 std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
 
 void PeopleModel::Clear() {
+  // A room left again and again costs the view nothing once it is empty.
+  if (Count() == 0) return;
   beginResetModel();
   people_.Clear();
   endResetModel();
