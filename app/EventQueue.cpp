@@ -64,8 +64,9 @@ void EventQueue::Wait(Entry entry) {
     }
     if (entry.alerts == 0) entry.alert.clear();
   }
+  if (entry.alerts == 0 && !entry.work) return;
   if (MakeRoom(Pending::Cost(entry), entry.work ? 1 : 0)) {
-    if (entry.alerts > 0 || entry.work) pending_.PushBack(std::move(entry));
+    pending_.PushBack(std::move(entry));
     return;
   }
   if (entry.work) {

@@ -5,7 +5,12 @@
 #include "ShownLine.h"
 #include "TextEdge.h"
 
+namespace {
+
+// The key under which the list knows a name: the normalized name.
 std::string PersonKey(const QString& name) { return Normalize(ToWire(name)); }
+
+}  // namespace
 
 void PeopleModel::Clear() {
   // A room left again and again costs the view nothing once it is empty.

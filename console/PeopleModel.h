@@ -31,6 +31,3 @@ class PeopleModel : public QAbstractListModel {
  private:
   PeopleIndex people_;
 };
-
-// The key under which the people list knows a name: the normalized name.
-std::string PersonKey(const QString& name);
