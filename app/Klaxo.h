@@ -159,6 +159,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void Handle(const Session::Event& event);
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
+  // Hands the control a command; false when it refused to send it.
+  bool Sent(const std::function<void()>& send);
   // Sets the status line once the work before it has run; only the latest
   // line waits.
   void ShowStatus(std::function<QString()> line);
@@ -186,4 +188,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   bool rememberPassword_;
 
   std::optional<WordsFile> wordsFile_;
+  // While Sent runs, and whether the control refused meanwhile.
+  bool sending_ = false;
+  bool refused_ = false;
 };
