@@ -144,7 +144,8 @@ int main(int argc, char* argv[]) {
     options.room = ParseRoomOption(parser.value(joinOption));
     if (!options.room) {
       std::fprintf(stderr,
-                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with an exchange from -32768 to 32767, not \"%s\"\n",
+                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with a whole-number exchange from -32768 to 32767, "
+                   "not \"%s\"\n",
                    qPrintable(parser.value(joinOption)));
       return 2;
     }
