@@ -39,7 +39,7 @@ Session::Actions Session::SignOn(Credentials credentials, Time now) {
   Forget();
   credentials_ = std::move(credentials);
   nextDelay_ = kFirstDelay;
-  state_ = SigningOn{now + kSignOnLimit, false, startRoom_};
+  state_ = SigningOn{now + kSignOnLimit, startRoom_};
   return {Login{credentials_->name, credentials_->password}};
 }
 
@@ -93,7 +93,8 @@ Session::Actions Session::On(const JoinPressed& event, Time) {
 Session::Actions Session::On(const LoggedIn& event, Time now) {
   Actions actions;
   if (const auto* signingOn = std::get_if<SigningOn>(&state_)) {
-    if (rememberPassword_ && !signingOn->retry && credentials_ && !credentials_->fromKeyring) {
+    // Also on a retry: the first try of the password typed may have been lost.
+    if (rememberPassword_ && credentials_ && !credentials_->fromKeyring) {
       rememberPassword_ = false;
       actions.emplace_back(StorePassword{credentials_->name, credentials_->password});
     }
@@ -173,7 +174,7 @@ Session::Actions Session::On(const TimerFired&, Time now) {
   }
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_);
       waiting != nullptr && now >= waiting->until && credentials_) {
-    state_ = SigningOn{now + kSignOnLimit, true, room_ ? room_ : startRoom_};
+    state_ = SigningOn{now + kSignOnLimit, room_ ? room_ : startRoom_};
     return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
   }
   return {};

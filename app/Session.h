@@ -77,7 +77,6 @@ class Session {
   };
   struct SigningOn {
     Time deadline;
-    bool retry = false;          // a sign-on Klaxo made by itself after a lost connection
     std::optional<Room> join{};  // the room to join once signed on
   };
   struct SignedOn {

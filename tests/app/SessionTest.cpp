@@ -19,8 +19,7 @@ std::string Ms(S::Time time) { return std::to_string(time.count()); }
 
 std::string Print(const S::State& state) {
   if (const auto* s = std::get_if<S::SigningOn>(&state)) {
-    return "SigningOn(" + Ms(s->deadline) + (s->retry ? ", retry" : "") + (s->join ? ", join " + s->join->name : "") +
-           ")";
+    return "SigningOn(" + Ms(s->deadline) + (s->join ? ", join " + s->join->name : "") + ")";
   }
   if (const auto* s = std::get_if<S::SignedOn>(&state)) return "SignedOn(" + Ms(s->since) + ")";
   if (const auto* s = std::get_if<S::Rejoining>(&state)) {
@@ -116,7 +115,7 @@ TEST(Session, Transitions) {
       {"a lost connection with retries", {true}, InLobbyPath(),
        {S::Lost{"down"}, seconds(1)}, "WaitingToRetry(3000)", {"Show Disconnected down retry 2000"}},
       {"the try is due", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
-       {S::TimerFired{}, seconds(3)}, "SigningOn(63000, retry, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+       {S::TimerFired{}, seconds(3)}, "SigningOn(63000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
       {"a retry rejoins the room", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
       {"the rejoin is confirmed by its name", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
@@ -143,6 +142,8 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Store(me pw)", "Show SignedOn me"}},
       {"not again on a retry", {true, true}, RetriedPath(),
        {S::LoggedIn{"me"}}, "Rejoining(thelobby)", {"Defer", "Show SignedOn me"}},
+      {"but on the retry that first accepts it", {true, true}, {{S::SignOnPressed{"me", "pw"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::LoggedIn{"me"}, seconds(3)}, "SignedOn(3000)", {"Store(me pw)", "Show SignedOn me"}},
       {"and a refusal is reported", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account (the password was not stored)"}},
       {"as is one with the keyring's password, which stays, also on a retry", {true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
