@@ -319,6 +319,20 @@ void Klaxo::ShowSession(const Session::Show& show) {
         Report(line);
       }
       break;
+    case Session::Show::Error:
+      line = text;
+      break;
+    case Session::Show::LineRefused:
+      // Said beside the lines the user sent; a hidden console records nothing.
+      if (Console) {
+        EventQueue::Message note;
+        note.line = [this, text] { console->WriteServerNote(text); };
+        note.lineBytes = static_cast<std::size_t>(text.size()) * sizeof(QChar);
+        events_.Run(std::move(note));
+        return;
+      }
+      line = text;
+      break;
   }
   ShowStatus(line);
 }

@@ -4,14 +4,22 @@
 #include <utility>
 
 #include "Functions.h"
+#include "QuovTOCSock.h"
 #include "TocErrorCodes.h"
 
 namespace {
 
-// Codes with which the server refuses a sign-on: trying again would not help.
-bool RefusesSignOn(std::int16_t code) {
-  const std::string text = std::to_string(code);
-  return text == toc_error::kBadAccount || text == toc_error::kSignOnTooSoon || text == toc_error::kSignOnFailed;
+bool RefusesSignOn(const std::string& code) {
+  return code == toc_error::kBadAccount || code == toc_error::kSignOnTooSoon || code == toc_error::kSignOnFailed;
+}
+
+// A wrong account or password, or a blocked name, stays so however often
+// Klaxo tries. "Too soon" and the other 989 sub-codes may pass later.
+bool NoRetryPasses(const std::string& code, const std::string& text) {
+  if (code == toc_error::kBadAccount) return true;
+  return code == toc_error::kSignOnFailed &&
+         (text == QuovTOCSock::SignOnFailedText(toc_error::kBadScreenNameOrPassword) ||
+          text == QuovTOCSock::SignOnFailedText(toc_error::kSignOnBlocked));
 }
 
 }  // namespace
@@ -145,21 +153,28 @@ Session::Actions Session::On(const LeftChat& event, Time) {
 
 Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
 
-Session::Actions Session::On(const ServerError& event, Time) {
-  if (!RefusesSignOn(event.code)) return {};
-  // The plain program shows no server errors; a watch that signs on by
-  // itself, or with a password kept or to keep, needs to know that the
-  // server refused.
+Session::Actions Session::On(const ServerError& event, Time now) {
+  const std::string code = std::to_string(event.code);
+  if (!RefusesSignOn(code)) return {Show{code == toc_error::kTooFast ? Show::LineRefused : Show::Error, event.text}};
+  // Closed here, so that the server's closing does not hide its reason.
+  Actions actions{LogOff{}};
+  if (options_.reconnect && !NoRetryPasses(code, event.text)) {
+    // The server asks for a wait: a try before its delay runs out would be
+    // refused again, and would lengthen the delay of a name after wrong passwords.
+    if (code == toc_error::kSignOnTooSoon) nextDelay_ = kLongestDelay;
+    for (Action& action : Dropped(event.text, now)) actions.push_back(std::move(action));
+    return actions;
+  }
   std::string kept;
   if (credentials_ && credentials_->fromKeyring) {
     kept = "the password stored in the keyring for '" + credentials_->name + "'; it stays stored";
   } else if (rememberPassword_) {
     kept = "the password was not stored";
   }
-  if (!options_.reconnect && kept.empty()) return {};
   Forget();
   state_ = Idle{};
-  return {LogOff{}, Show{Show::Refused, event.text, kept}};
+  actions.emplace_back(Show{Show::Refused, event.text, kept});
+  return actions;
 }
 
 Session::Actions Session::On(const TimerFired&, Time now) {

@@ -7,8 +7,8 @@
 // it keeps no session state of its own. The states:
 //
 //   Idle              no session wanted: at start, after Sign Off, after a
-//                     refused sign-on, or after a lost connection that is
-//                     not tried again;
+//                     refused sign-on that is not tried again, or after a
+//                     lost connection that is not tried again;
 //   AwaitingPassword  a sign-on asked for at start waits for the keyring's
 //                     answer; the window goes on meanwhile, and a Sign On or
 //                     Sign Off pressed before the answer stands;
@@ -30,7 +30,10 @@
 // random part of up to a fifth so that clients dropped together do not all
 // return at once; a session that lasted kSteadySession starts the delays
 // again. A sign-on not completed within kSignOnLimit is given up, with or
-// without retries, and counts as a failed try.
+// without retries, and counts as a failed try. A sign-on the server refuses
+// counts as one too, except for a wrong account or password or a blocked
+// name, which end the tries; after "too soon" the next try waits
+// kLongestDelay.
 //
 // No clock or timer here: the caller passes the time, arms its timer for
 // NextWake and supplies the randomness, so tests drive it exactly.
@@ -132,7 +135,7 @@ class Session {
   struct Lost {
     std::string reason;
   };
-  // An error the server reported.
+  // An error the control reported: the server's, or its own with code 0.
   struct ServerError {
     std::int16_t code = 0;
     std::string text;
@@ -178,6 +181,8 @@ class Session {
       Disconnected,    // text: the reason; retryIn when a try is due
       SigningOnAgain,  // text: the name
       Refused,         // text: the server's reason; detail: what became of the password kept or to keep
+      Error,           // text: the error as the control words it
+      LineRefused,     // text: why the server dropped a line; the console says so when it is shown
     };
     What what;
     std::string text{};

@@ -47,6 +47,8 @@ class frmConsole : public QWidget, public PeopleList {
   [[nodiscard]] std::optional<std::size_t> SelectedRow() const;
   // A line saying how many lines were not written because too many waited.
   void WriteLinesNotShown(std::size_t count);
+  // What the server said of the user's own lines, such as one it dropped.
+  void WriteServerNote(const QString& text);
   void ShowPeopleCount();
 
   void ClearPeople() override;

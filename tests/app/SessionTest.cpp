@@ -40,9 +40,9 @@ std::string Print(const S::Action& action) {
   if (const auto* a = std::get_if<S::ReadPassword>(&action)) return "Read(" + a->name + ")";
   if (const auto* a = std::get_if<S::StorePassword>(&action)) return "Store(" + a->name + " " + a->password + ")";
   const auto& show = std::get<S::Show>(action);
-  static const char* const kWhat[] = {"AskingKeyring", "NoPassword",     "SigningOn", "SignedOn",
-                                      "Joined",        "Rejoined",       "Left",      "LoggedOff",
-                                      "Disconnected",  "SigningOnAgain", "Refused"};
+  static const char* const kWhat[] = {"AskingKeyring", "NoPassword", "SigningOn",  "SignedOn",     "Joined",
+                                      "Rejoined",      "Left",       "LoggedOff",  "Disconnected", "SigningOnAgain",
+                                      "Refused",       "Error",      "LineRefused"};
   return std::string("Show ") + kWhat[show.what] + (show.text.empty() ? "" : " " + show.text) +
          (show.detail.empty() ? "" : " (" + show.detail + ")") + (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
 }
@@ -134,10 +134,18 @@ TEST(Session, Transitions) {
        {S::TimerFired{}, seconds(60)}, "WaitingToRetry(62000)", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds retry 2000"}},
       {"a refused sign-on stops the tries", {true}, RetriedPath(),
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
-      {"other errors change nothing", {true}, InLobbyPath(),
-       {S::ServerError{901, "not here"}}, "SignedOn(0)", {}},
-      {"the plain program shows no server errors", {false}, {{S::SignOnPressed{"me", "pw"}}},
-       {S::ServerError{980, "Invalid account"}}, "SigningOn(60000)", {}},
+      {"as does a 989 of a wrong password", {true}, RetriedPath(),
+       {S::ServerError{989, "The screenname or password you entered is not valid"}}, "Idle", {"LogOff", "Show Refused The screenname or password you entered is not valid"}},
+      {"any other 989 is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{989, "Unknown error code 989, sub error: 2"}}, "WaitingToRetry(2000)", {"LogOff", "Show Disconnected Unknown error code 989, sub error: 2 retry 2000"}},
+      {"too soon is one that waits the longest delay", {true}, Then(RetriedPath(), Step{S::ServerError{983, "too soon"}, seconds(4)}, Step{S::TimerFired{}, seconds(304)}),
+       {S::ServerError{983, "too soon"}, seconds(305)}, "WaitingToRetry(605000)", {"LogOff", "Show Disconnected too soon retry 300000"}},
+      {"without retries a refusal ends the sign-on, before the server's closing hides why", {false}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{983, "too soon"}}, "Idle", {"LogOff", "Show Refused too soon"}},
+      {"other errors are shown and change nothing", {true}, InLobbyPath(),
+       {S::ServerError{951, "Could not join chat"}}, "SignedOn(0)", {"Show Error Could not join chat"}},
+      {"a line dropped for speaking too fast is shown as such", {true}, InLobbyPath(),
+       {S::ServerError{903, "dropped"}}, "SignedOn(0)", {"Show LineRefused dropped"}},
       {"a password kept is that of the accepted sign-on the user asked for", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Store(me pw)", "Show SignedOn me"}},
       {"not again on a retry", {true, true}, RetriedPath(),
