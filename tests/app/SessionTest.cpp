@@ -61,6 +61,7 @@ std::vector<Step> InLobbyPath() {
   path.push_back({S::JoinedChat{"thelobby", 42}});
   return path;
 }
+std::vector<Step> KeyringPath() { return {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}}; }
 // Lost the lobby's session and signed on again by Klaxo itself.
 std::vector<Step> RetriedPath() {
   auto path = InLobbyPath();
@@ -105,7 +106,7 @@ TEST(Session, Transitions) {
       {"then joined", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}},
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
       {"a repeated configuration joins nothing, even with retries", {true}, InLobbyPath(),
-       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
+       {S::LoggedIn{"me"}, seconds(9)}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a join the user asked for shows the room box", {false}, Then(SignedOnPath(), Step{S::JoinPressed{kLobby}}),
        {S::JoinedChat{"The Lobby", 42}}, "SignedOn(0)", {"Show Joined"}},
       {"Sign Off forgets everything", {true}, InLobbyPath(),
@@ -128,7 +129,7 @@ TEST(Session, Transitions) {
        {S::JoinedChat{"other", 8}}, "SignedOn(4000)", {"Show Joined"}},
       {"the session ending ends the rejoin", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
        {S::Lost{"down"}, seconds(5)}, "WaitingToRetry(9000)", {"Show Disconnected down retry 4000"}},
-      {"a sign-on out of time", {false}, {{S::SignOnPressed{"me", "pw"}}},
+      {"a sign-on out of time, not before", {false}, {{S::SignOnPressed{"me", "pw"}}, {S::TimerFired{}, milliseconds(59999)}},
        {S::TimerFired{}, seconds(60)}, "Idle", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds"}},
       {"is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::TimerFired{}, seconds(60)}, "WaitingToRetry(62000)", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds retry 2000"}},
@@ -150,8 +151,8 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Store(me pw)", "Show SignedOn me"}},
       {"not again on a retry", {true, true}, RetriedPath(),
        {S::LoggedIn{"me"}}, "Rejoining(thelobby)", {"Defer", "Show SignedOn me"}},
-      {"but on the retry that first accepts it", {true, true}, {{S::SignOnPressed{"me", "pw"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
-       {S::LoggedIn{"me"}, seconds(3)}, "SignedOn(3000)", {"Store(me pw)", "Show SignedOn me"}},
+      {"but on the retry that first accepts it, which joins the start room", {true, true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::LoggedIn{"me"}, seconds(3)}, "Rejoining(thelobby)", {"Store(me pw)", "Defer", "Show SignedOn me"}},
       {"and a refusal is reported", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account (the password was not stored)"}},
       {"as is one with the keyring's password, which stays, also on a retry", {true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
@@ -160,6 +161,38 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a lost connection after Sign Off is not tried again", {true}, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
+      {"nor one while the keyring is asked", {true}, {{S::Started{"me"}}},
+       {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
+      {"Exit cancels a pending try without signing off", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}}),
+       {S::ExitPressed{}}, "Idle", {}},
+      {"a room at start needs no keyring", {false}, {},
+       {S::Started{"", kLobby}}, "Idle", {}},
+      {"a late keyring answer leaves the user's sign-on", {false}, {{S::Started{"me", kLobby}}, {S::SignOnPressed{"you", "typed"}}},
+       {S::NoPassword{}}, "SigningOn(60000, join thelobby)", {}},
+      {"the keyring's password is not stored again", {false, true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}},
+       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
+      {"a new Sign On forgets the rooms of the session before, the start room too", {true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinPressed{kLobby}}, {S::JoinedChat{"thelobby", 42}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinedChat{"thelobby", 7}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::LoggedIn{"me"}, seconds(2)}, "SignedOn(2000)", {"Show SignedOn me"}},
+      {"a rejoin is confirmed once asked for, by its room, and asked for once", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinedChat{"thelobby", 5}}, {S::SignOnStepsDone{}}, {S::JoinedChat{"other", 8}}},
+       {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {}},
+      {"the start room rejoined is joined again after a drop", {true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}, {S::JoinedChat{"thelobby", 7}}, {S::Lost{"down"}}},
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"unless left by the ID it was rejoined under", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}, Step{S::JoinedChat{"thelobby", 7}}, Step{S::LeftChat{7}}, Step{S::Lost{"down"}, seconds(5)}),
+       {S::TimerFired{}, seconds(9)}, "SigningOn(69000)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"rooms are told apart by their normalized names: the one asked for", {true}, Then(SignedOnPath(), Step{S::JoinPressed{{"The Lobby", 4}}}, Step{S::JoinedChat{"THE LOBBY", 42}}, Step{S::Lost{"down"}}),
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join The Lobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"and the one to rejoin", {false}, {{S::Started{"", S::Room{"The Lobby", 4}}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}},
+       {S::JoinedChat{"thelobby", 7}}, "SignedOn(0)", {"Show Rejoined The Lobby"}},
+      {"leaving another room keeps the one to rejoin", {true}, Then(InLobbyPath(), Step{S::LeftChat{99}}, Step{S::Lost{"down"}}),
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"a session that waited five minutes for its rejoin was steady too", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
+       {S::Lost{"down"}, seconds(304)}, "WaitingToRetry(306000)", {"Show Disconnected down retry 2000"}},
+      {"a session ended forgets the keyring's password: by Sign Off", {false}, Then(KeyringPath(), Step{S::SignOffPressed{}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a refusal", {false}, Then(KeyringPath(), Step{S::ServerError{980, "Invalid account"}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a drop not tried again", {false}, Then(KeyringPath(), Step{S::Lost{"down"}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       // clang-format on
   };
   for (const auto& row : rows) {
@@ -177,6 +210,7 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
   Session session({true}, [&] { return random; });
   milliseconds now(1000);
   session.Handle(S::SignOnPressed{"me", "pw"}, now);
+  EXPECT_EQ(session.NextWake(), now + S::kSignOnLimit);
   // How long until the next try after the session lasted so long.
   const auto drop = [&](S::Time lasted) {
     session.Handle(S::LoggedIn{"me"}, now);
@@ -199,4 +233,6 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
   session.Handle(S::SignOnPressed{"me", "pw"}, now);
   random = 0.5;
   EXPECT_EQ(drop(seconds(0)), 1800) << "Sign On starts again from 2 s";
+  random = 3;
+  EXPECT_EQ(drop(seconds(0)), 3200) << "never shortened by more than a fifth";
 }
