@@ -215,7 +215,20 @@ void Klaxo::LeftChat(std::int32_t& lngChatID) { Handle(Session::LeftChat{lngChat
 void Klaxo::WinsockError(std::string& strError) { Handle(Session::Lost{strError}); }
 
 void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
+  // Raised while a command is handed over, it is the control's refusal of that command.
+  if (sending_) {
+    refused_ = true;
+    return;
+  }
   Handle(Session::ServerError{intErrorCode, strError});
+}
+
+bool Klaxo::Sent(const std::function<void()>& send) {
+  refused_ = false;
+  sending_ = true;
+  send();
+  sending_ = false;
+  return !refused_;
 }
 
 void Klaxo::Handle(const Session::Event& event) {
@@ -227,9 +240,11 @@ void Klaxo::Handle(const Session::Event& event) {
 
 void Klaxo::Carry(const Session::Action& action) {
   if (const auto* login = std::get_if<Session::Login>(&action)) {
-    toc->Login(login->name, login->password, ToWire(server_.host), server_.port);
+    if (!Sent([&] { toc->Login(login->name, login->password, ToWire(server_.host), server_.port); })) {
+      Handle(Session::TooLong{true});
+    }
   } else if (const auto* join = std::get_if<Session::Join>(&action)) {
-    toc->JoinChat(join->room.name, join->room.exchange);
+    if (!Sent([&] { toc->JoinChat(join->room.name, join->room.exchange); })) Handle(Session::TooLong{false});
   } else if (std::holds_alternative<Session::LogOff>(action)) {
     toc->LogOff();
   } else if (const auto* read = std::get_if<Session::ReadPassword>(&action)) {
@@ -319,6 +334,12 @@ void Klaxo::ShowSession(const Session::Show& show) {
         Report(line);
       }
       break;
+    case Session::Show::SignOnTooLong:
+      line = QStringLiteral("Not signed on: the screen name and password are too long for the server");
+      break;
+    case Session::Show::JoinTooLong:
+      line = QStringLiteral("Not joined: the room name is too long for the server");
+      break;
     case Session::Show::Error:
       line = text;
       break;
@@ -343,7 +364,7 @@ void Klaxo::ShowStatus(const QString& line) {
 
 void Klaxo::ScheduleWake() {
   if (const auto when = session_.NextWake()) {
-    clock_->WakeAt(*when, [this] { Handle(Session::TimerFired{}); });
+    clock_->WakeAt(*when, [this] { Handle(Session::TimerFired{toc->BytesReceived()}); });
   } else {
     clock_->CancelWake();
   }

@@ -161,6 +161,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void Handle(const Session::Event& event);
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
+  // Hands the control a command; false when it refused to send it.
+  bool Sent(const std::function<void()>& send);
   // Sets the status line once the work before it has run.
   void ShowStatus(const QString& line);
   void ScheduleWake();
@@ -194,4 +196,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   // console's list takes it once the work has run.
   std::optional<WaitingPeople> waitingPeople_;
   std::size_t waitingPeoplePeak_ = 0;
+  // While Sent runs, and whether the control refused meanwhile.
+  bool sending_ = false;
+  bool refused_ = false;
 };

@@ -34,7 +34,12 @@ Session::Actions Session::Handle(const Event& event, Time now) {
 std::optional<Session::Time> Session::NextWake() const {
   if (const auto* signingOn = std::get_if<SigningOn>(&state_)) return signingOn->deadline;
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_)) return waiting->until;
+  if (Connected()) return heard_.checked + kSilenceCheck;
   return std::nullopt;
+}
+
+bool Session::Connected() const {
+  return std::holds_alternative<SignedOn>(state_) || std::holds_alternative<Rejoining>(state_);
 }
 
 void Session::Forget() {
@@ -107,6 +112,7 @@ Session::Actions Session::On(const LoggedIn& event, Time now) {
       actions.emplace_back(StorePassword{credentials_->name, credentials_->password});
     }
     startRoom_.reset();
+    heard_.at = heard_.checked = now;
     if (signingOn->join) {
       state_ = Rejoining{*signingOn->join, now};
       actions.emplace_back(Defer{});
@@ -156,14 +162,13 @@ Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event
 Session::Actions Session::On(const ServerError& event, Time now) {
   const std::string code = std::to_string(event.code);
   if (!RefusesSignOn(code)) return {Show{code == toc_error::kTooFast ? Show::LineRefused : Show::Error, event.text}};
-  // Closed here, so that the server's closing does not hide its reason.
-  Actions actions{LogOff{}};
+  // The connection is closed here, so that the server's closing does not
+  // hide its reason.
   if (options_.reconnect && !NoRetryPasses(code, event.text)) {
     // The server asks for a wait: a try before its delay runs out would be
     // refused again, and would lengthen the delay of a name after wrong passwords.
     if (code == toc_error::kSignOnTooSoon) nextDelay_ = kLongestDelay;
-    for (Action& action : Dropped(event.text, now)) actions.push_back(std::move(action));
-    return actions;
+    return GiveUp(event.text, now);
   }
   std::string kept;
   if (credentials_ && credentials_->fromKeyring) {
@@ -173,26 +178,47 @@ Session::Actions Session::On(const ServerError& event, Time now) {
   }
   Forget();
   state_ = Idle{};
-  actions.emplace_back(Show{Show::Refused, event.text, kept});
-  return actions;
+  return {LogOff{}, Show{Show::Refused, event.text, kept}};
 }
 
-Session::Actions Session::On(const TimerFired&, Time now) {
+Session::Actions Session::On(const TimerFired& event, Time now) {
   if (const auto* signingOn = std::get_if<SigningOn>(&state_); signingOn != nullptr && now >= signingOn->deadline) {
     const auto limit = std::chrono::duration_cast<std::chrono::seconds>(kSignOnLimit).count();
-    Actions actions{LogOff{}};
-    for (Action& action :
-         Dropped("The server did not complete the sign-on within " + std::to_string(limit) + " seconds", now)) {
-      actions.push_back(std::move(action));
-    }
-    return actions;
+    return GiveUp("The server did not complete the sign-on within " + std::to_string(limit) + " seconds", now);
   }
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_);
       waiting != nullptr && now >= waiting->until && credentials_) {
     state_ = SigningOn{now + kSignOnLimit, room_ ? room_ : startRoom_};
     return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
   }
+  if (Connected() && now >= heard_.checked + kSilenceCheck) {
+    heard_.checked = now;
+    if (event.received != heard_.bytes) {
+      heard_.bytes = event.received;
+      heard_.at = now;
+    } else if (now - heard_.at >= kSilenceLimit) {
+      const auto limit = std::chrono::duration_cast<std::chrono::minutes>(kSilenceLimit).count();
+      return GiveUp("Nothing received from the server for " + std::to_string(limit) + " minutes", now);
+    }
+  }
   return {};
+}
+
+Session::Actions Session::On(const TooLong& event, Time) {
+  if (event.signOn) {
+    // It would be refused the same way at every try.
+    Forget();
+    state_ = Idle{};
+    return {Show{Show::SignOnTooLong}};
+  }
+  if (const auto* rejoining = std::get_if<Rejoining>(&state_)) state_ = SignedOn{rejoining->since};
+  return {Show{Show::JoinTooLong}};
+}
+
+Session::Actions Session::GiveUp(const std::string& reason, Time now) {
+  Actions actions{LogOff{}};
+  for (Action& action : Dropped(reason, now)) actions.push_back(std::move(action));
+  return actions;
 }
 
 Session::Actions Session::Dropped(const std::string& reason, Time now) {

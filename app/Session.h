@@ -7,8 +7,9 @@
 // it keeps no session state of its own. The states:
 //
 //   Idle              no session wanted: at start, after Sign Off, after a
-//                     refused sign-on that is not tried again, or after a
-//                     lost connection that is not tried again;
+//                     refused sign-on that is not tried again or one too
+//                     long to send, or after a lost connection that is not
+//                     tried again;
 //   AwaitingPassword  a sign-on asked for at start waits for the keyring's
 //                     answer; the window goes on meanwhile, and a Sign On or
 //                     Sign Off pressed before the answer stands;
@@ -30,10 +31,12 @@
 // random part of up to a fifth so that clients dropped together do not all
 // return at once; a session that lasted kSteadySession starts the delays
 // again. A sign-on not completed within kSignOnLimit is given up, with or
-// without retries, and counts as a failed try. A sign-on the server refuses
-// counts as one too, except for a wrong account or password or a blocked
-// name, which end the tries; after "too soon" the next try waits
-// kLongestDelay.
+// without retries, and counts as a failed try. So is a connection on which
+// nothing arrives for kSilenceLimit (TOC servers send a keep-alive every
+// minute): the count of bytes received is compared every kSilenceCheck. A
+// sign-on the server refuses counts as a failed try too, except for a wrong
+// account or password or a blocked name, which end the tries; after "too
+// soon" the next try waits kLongestDelay.
 //
 // No clock or timer here: the caller passes the time, arms its timer for
 // NextWake and supplies the randomness, so tests drive it exactly.
@@ -59,6 +62,8 @@ class Session {
   static constexpr Time kFirstDelay = std::chrono::seconds(2);
   static constexpr Time kLongestDelay = std::chrono::minutes(5);
   static constexpr Time kSteadySession = std::chrono::minutes(5);
+  static constexpr Time kSilenceCheck = std::chrono::minutes(1);
+  static constexpr Time kSilenceLimit = std::chrono::minutes(3);
 
   // A room as joined: its name as sent (wire bytes) and its exchange.
   struct Room {
@@ -140,10 +145,17 @@ class Session {
     std::int16_t code = 0;
     std::string text;
   };
-  struct TimerFired {};
+  struct TimerFired {
+    std::uint64_t received = 0;  // the control's count of bytes received
+  };
+  // The control sent nothing of a Login or Join: its command is over the
+  // server's limit.
+  struct TooLong {
+    bool signOn = false;
+  };
   using Event =
       std::variant<SignOnPressed, Started, PasswordFound, NoPassword, SignOffPressed, ExitPressed, JoinPressed,
-                   LoggedIn, SignOnStepsDone, LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired>;
+                   LoggedIn, SignOnStepsDone, LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired, TooLong>;
 
   // The actions, carried out by the window in the order given.
   struct Login {
@@ -181,6 +193,8 @@ class Session {
       Disconnected,    // text: the reason; retryIn when a try is due
       SigningOnAgain,  // text: the name
       Refused,         // text: the server's reason; detail: what became of the password kept or to keep
+      SignOnTooLong,   //
+      JoinTooLong,     //
       Error,           // text: the error as the control words it
       LineRefused,     // text: why the server dropped a line; the console says so when it is shown
     };
@@ -222,11 +236,15 @@ class Session {
   Actions On(const Lost& event, Time now);
   Actions On(const ServerError& event, Time now);
   Actions On(const TimerFired& event, Time now);
+  Actions On(const TooLong& event, Time now);
 
   // A sign-on wanted from now on.
   Actions SignOn(Credentials credentials, Time now);
   // The session ended without the user asking: tries again when asked to.
   Actions Dropped(const std::string& reason, Time now);
+  // The same for a connection still open: it is closed first.
+  Actions GiveUp(const std::string& reason, Time now);
+  [[nodiscard]] bool Connected() const;
   // No session is wanted any more: the password and rooms are forgotten.
   void Forget();
 
@@ -246,4 +264,11 @@ class Session {
   // Whether the password of the next accepted sign-on is still to be kept.
   bool rememberPassword_;
   Time nextDelay_ = kFirstDelay;
+  // While connected: the count of bytes received when last compared, when
+  // it last changed, and when it was compared.
+  struct {
+    std::uint64_t bytes = 0;
+    Time at{};
+    Time checked{};
+  } heard_;
 };

@@ -30,15 +30,7 @@ CommandLine ChatSendLine(std::int32_t id, const std::string& strMessage) {
 }  // namespace
 
 void QuovTOCSock::SendChat(const std::string& strChatName, const std::string& strMessage, std::int32_t lngChatID) {
-  const auto id = ResolveRoom(strChatName, lngChatID);
-  if (!id) return;
-  const CommandLine line = ChatSendLine(*id, strMessage);
-  // The server would end the whole session over it.
-  if (const std::size_t excess = line.Excess(); excess > 0) {
-    RaiseError(0, "Chat message not sent: it is " + std::to_string(excess) + " bytes too long");
-    return;
-  }
-  SendCommand(line);
+  if (const auto id = ResolveRoom(strChatName, lngChatID)) SendCommand(ChatSendLine(*id, strMessage));
 }
 
 std::size_t QuovTOCSock::ChatSendExcess(const std::string& strChatName, const std::string& strMessage,

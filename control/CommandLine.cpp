@@ -17,8 +17,8 @@ CommandLine& CommandLine::Unquoted(std::string_view text) {
   return *this;
 }
 
-std::size_t CommandLine::Excess() const {
-  const std::size_t bytes = line_.size() + 1;
+std::size_t CommandExcess(std::string_view line) {
+  const std::size_t bytes = line.size() + 1;
   return bytes > kMaxCommandBytes ? bytes - kMaxCommandBytes : 0;
 }
 

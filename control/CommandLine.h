@@ -12,6 +12,9 @@
 // counted as it goes out: the whole line and the NUL that ends it.
 inline constexpr std::size_t kMaxCommandBytes = 2048;
 
+// How many bytes the command line and its NUL are over kMaxCommandBytes; 0 when it fits.
+std::size_t CommandExcess(std::string_view line);
+
 class CommandLine {
  public:
   explicit CommandLine(std::string_view command);
@@ -28,8 +31,7 @@ class CommandLine {
   CommandLine& Unquoted(std::string_view text);
 
   [[nodiscard]] const std::string& Line() const { return line_; }
-  // How many bytes the line and its NUL are over kMaxCommandBytes; 0 when it fits.
-  [[nodiscard]] std::size_t Excess() const;
+  [[nodiscard]] std::size_t Excess() const { return CommandExcess(line_); }
 
  private:
   CommandLine& Quoted(std::string_view text);

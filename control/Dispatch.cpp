@@ -18,7 +18,7 @@ void QuovTOCSock::HandlePacket(const std::string& F) {
     case flap::kSignOff:
       return;
     case flap::kKeepAlive:
-      SendPacket(flap::kKeepAlive, "");
+      AnswerKeepAlive();
       return;
     default:
       RaiseError(0, std::string("Unknown Channel Detected: ") + type);

@@ -56,9 +56,10 @@ void QuovTOCSock::Login(const std::string& UserName, const std::string& Password
   ServerHost = TrimSpaces(TOCServer);
   ServerPort = Port;
   strAuthServer = std::move(authServer);
-  LoginOpen = true;
   Sock->Close();
-  Sock->Connect(ServerHost, ServerPort);
+  // A sign-on the server would close the connection over is not started.
+  LoginOpen = !RefuseOverLimit(SignOnCommand());
+  if (LoginOpen) Sock->Connect(ServerHost, ServerPort);
 }
 
 void QuovTOCSock::LogOff() {

@@ -46,16 +46,24 @@ class QuovTOCSock : private TocSocketListener {
   QuovTOCSock(const QuovTOCSock&) = delete;
   QuovTOCSock& operator=(const QuovTOCSock&) = delete;
 
-  // Session.
+  // The most bytes that may wait unsent: past it the server is taken to have
+  // stopped reading, and the connection is closed as lost.
+  static constexpr std::size_t kMaxUnsentBytes = std::size_t{1024} * 1024;
+
+  // Session. Login connects only when its sign-on command fits kMaxCommandBytes.
   void Login(const std::string& UserName, const std::string& Password, const std::string& TOCServer, std::int32_t Port,
              const std::string& AuthServer = kDefaultAuthServer);
   void LogOff();
+  // A data frame whose command is over kMaxCommandBytes is not sent: Error
+  // tells why, for this and every command method.
   void SendPacket(std::int16_t intChannel, std::string strData);
+  // Every byte received in the control's life; a holder that sees it stand
+  // still knows the connection is silent.
+  [[nodiscard]] std::uint64_t BytesReceived() const { return bytesReceived_; }
 
   // Chat rooms.
   void JoinChat(const std::string& strRoomName, std::int16_t intExchange);
   void LeaveChat(const std::string& strChatName, std::int32_t lngChatID = 0);
-  // Sends nothing, and raises Error, when the line would be over kMaxCommandBytes.
   void SendChat(const std::string& strChatName, const std::string& strMessage, std::int32_t lngChatID = 0);
   // How many bytes too long the line SendChat would send is; 0 when it fits
   // or nothing would be sent.
@@ -126,11 +134,16 @@ class QuovTOCSock : private TocSocketListener {
   void Sock_DataArrival(std::size_t bytesTotal) override;
   void Sock_Close() override;
   void Sock_Error(const std::string& description) override;
-  void DropCorruptStream();
+  // Closes the connection as lost and tells the holder why.
+  void DropConnection(const std::string& why);
+  void AnswerKeepAlive();
+  // Raises Error when command is over kMaxCommandBytes: the server would close the connection over it.
+  bool RefuseOverLimit(std::string_view command);
 
   // Packet dispatch and sign-on.
   void HandlePacket(const std::string& F);
   void SendClientSignOn();
+  [[nodiscard]] std::string SignOnCommand() const;
   void DispatchMessage(std::string_view message);
   static MessageHandler FindHandler(std::string_view name);
   void HandleNick(std::string_view message);
@@ -180,6 +193,11 @@ class QuovTOCSock : private TocSocketListener {
   std::int32_t FlapSequence = 0;
   flap::Reader PendingData;
   std::string ConfigText;
+  std::uint64_t bytesReceived_ = 0;
+  // Bytes handed to the socket on this connection, and their count once the
+  // last keep-alive answer was handed.
+  std::uint64_t bytesSent_ = 0;
+  std::uint64_t keepAliveAnswered_ = 0;
 
   int width_ = 0;
   int height_ = 0;

@@ -35,9 +35,12 @@ void QuovTOCSock::SendClientSignOn() {
   signOn += strUserName;
   SendPacket(flap::kSignOn, std::move(signOn));
 
-  SendPacket(flap::kData, "toc2_login " + strAuthServer + " " + std::to_string(ServerPort) + " " + strUserName + " " +
-                              strPassword +
-                              " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093");
+  SendPacket(flap::kData, SignOnCommand());
+}
+
+std::string QuovTOCSock::SignOnCommand() const {
+  return "toc2_login " + strAuthServer + " " + std::to_string(ServerPort) + " " + strUserName + " " + strPassword +
+         " English  \"QuovTOCSock 2.0\" 160 US \"\" \"\" 3 0 30303 -kentucky -utf8 52718093";
 }
 
 void QuovTOCSock::HandleNick(std::string_view message) {

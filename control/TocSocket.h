@@ -38,5 +38,8 @@ class TocSocket {
   virtual void SendData(const std::string& bytes) = 0;
   // All bytes received and not yet taken.
   virtual std::string GetData() = 0;
+  // Bytes handed to SendData that the connection has not taken yet: they
+  // grow while the peer does not read.
+  [[nodiscard]] virtual std::size_t BytesToWrite() const = 0;
   [[nodiscard]] virtual SocketState State() const = 0;
 };

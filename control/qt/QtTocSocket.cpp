@@ -4,6 +4,9 @@
 #include <QSignalBlocker>
 
 QtTocSocket::QtTocSocket(QObject* parent) : QObject(parent) {
+  // Unbounded, Qt takes in all the system holds at every notification, and a
+  // flood from the server waits in memory instead of in the connection.
+  socket_.setReadBufferSize(qint64{1024} * 1024);
   connect(&socket_, &QTcpSocket::connected, this, [this] {
     Post([this] {
       state_ = SocketState::Connected;
@@ -54,6 +57,8 @@ std::string QtTocSocket::GetData() {
   received_.clear();
   return bytes;
 }
+
+std::size_t QtTocSocket::BytesToWrite() const { return static_cast<std::size_t>(socket_.bytesToWrite()); }
 
 SocketState QtTocSocket::State() const { return state_; }
 

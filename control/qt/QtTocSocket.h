@@ -26,6 +26,7 @@ class QtTocSocket : public QObject, public TocSocket {
   void Close() override;
   void SendData(const std::string& bytes) override;
   std::string GetData() override;
+  [[nodiscard]] std::size_t BytesToWrite() const override;
   [[nodiscard]] SocketState State() const override;
 
  private:

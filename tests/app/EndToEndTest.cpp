@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextFragment>
 #include <algorithm>
+#include <csignal>
 
 #include "KeychainSecretStore.h"
 #include "ManualClock.h"
@@ -50,6 +51,8 @@ class BundledServer {
     process_.waitForFinished();
   }
   [[nodiscard]] int Port() const { return port_; }
+  // A stopped server neither sends nor reads, and keeps its connections open.
+  void Pause(bool stopped) { ::kill(static_cast<pid_t>(process_.processId()), stopped ? SIGSTOP : SIGCONT); }
 
  private:
   QProcess process_;
@@ -105,11 +108,19 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   Klaxo window(std::make_unique<QtTocSocket>(), std::move(recorder), ServerAddress{"127.0.0.1", server.Port()});
   window.show();
 
+  // Nothing the server would close the connection over is sent.
   window.txtSn->setText(QStringLiteral("My Name"));
-  window.txtPw->setText(QStringLiteral("any password"));
+  window.txtPw->setText(QString(969, QLatin1Char('p')));
+  window.cmdSignon->click();
+  EXPECT_EQ(window.lblStat->text(),
+            QStringLiteral("Not signed on: the screen name and password are too long for the server"));
+  window.txtPw->setText(QString(968, QLatin1Char('p')));
   window.cmdSignon->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text() == QStringLiteral("Logged on 'myname'"); }, kWaitMs))
       << window.lblStat->text().toStdString();
+  window.txtCr->setText(QString(2028, QLatin1Char('r')));
+  window.cmdJoin->click();
+  EXPECT_EQ(window.lblStat->text(), QStringLiteral("Not joined: the room name is too long for the server"));
 
   window.txtCr->setText(QStringLiteral("Test Room"));
   window.cmdJoin->click();
@@ -237,6 +248,28 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
   EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
+
+  // Keep-alives keep the connection; a server gone quiet without closing loses it, as does one that stops reading.
+  const auto backInTheRoom = [&](std::chrono::seconds retry) {
+    server->Pause(false);
+    clock.Advance(retry);
+    return QTest::qWaitFor([&] { return window.InChat; }, kWaitMs);
+  };
+  for (int step = 0; step < 2; ++step, clock.Advance(std::chrono::minutes(2))) QTest::qWait(1100);
+  EXPECT_TRUE(window.InChat);
+  server->Pause(true);
+  for (int second = 0; second < 600 && window.InChat; ++second) clock.Advance(std::chrono::seconds(1));
+  EXPECT_EQ(window.lblStat->text(),
+            QStringLiteral("Disconnected: Nothing received from the server for 3 minutes. Signing on again in 2 s"));
+  ASSERT_TRUE(backInTheRoom(std::chrono::seconds(2)));
+  server->Pause(true);
+  for (int line = 0; line < 20000 && window.InChat; ++line, QCoreApplication::processEvents()) {
+    window.console->txtMessage->setText(QString(1900, QLatin1Char('x')));
+    window.console->cmdSend->click();
+  }
+  EXPECT_TRUE(
+      window.lblStat->text().startsWith(QStringLiteral("Disconnected: The server stopped reading: over 1 MiB")));
+  ASSERT_TRUE(backInTheRoom(std::chrono::seconds(4)));
 }
 
 TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNoInput) {

@@ -40,9 +40,9 @@ std::string Print(const S::Action& action) {
   if (const auto* a = std::get_if<S::ReadPassword>(&action)) return "Read(" + a->name + ")";
   if (const auto* a = std::get_if<S::StorePassword>(&action)) return "Store(" + a->name + " " + a->password + ")";
   const auto& show = std::get<S::Show>(action);
-  static const char* const kWhat[] = {"AskingKeyring", "NoPassword", "SigningOn",  "SignedOn",     "Joined",
-                                      "Rejoined",      "Left",       "LoggedOff",  "Disconnected", "SigningOnAgain",
-                                      "Refused",       "Error",      "LineRefused"};
+  static const char* const kWhat[] = {"AskingKeyring", "NoPassword",    "SigningOn",   "SignedOn",     "Joined",
+                                      "Rejoined",      "Left",          "LoggedOff",   "Disconnected", "SigningOnAgain",
+                                      "Refused",       "SignOnTooLong", "JoinTooLong", "Error",        "LineRefused"};
   return std::string("Show ") + kWhat[show.what] + (show.text.empty() ? "" : " " + show.text) +
          (show.detail.empty() ? "" : " (" + show.detail + ")") + (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
 }
@@ -161,6 +161,16 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a lost connection after Sign Off is not tried again", {true}, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
+      {"a connection that stays silent is lost", {true}, Then(SignedOnPath(), Step{S::TimerFired{}, seconds(60)}, Step{S::TimerFired{}, seconds(120)}),
+       {S::TimerFired{}, seconds(180)}, "WaitingToRetry(182000)", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes retry 2000"}},
+      {"bytes received keep it", {true}, Then(SignedOnPath(), Step{S::TimerFired{1}, seconds(60)}, Step{S::TimerFired{1}, seconds(120)}),
+       {S::TimerFired{1}, seconds(180)}, "SignedOn(0)", {}},
+      {"so is a silent rejoin, counted from the sign-on", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}, seconds(100)}, {S::TimerFired{}, seconds(160)}, {S::TimerFired{}, seconds(220)}},
+       {S::TimerFired{}, seconds(280)}, "Idle", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes"}},
+      {"a sign-on too long to send is not tried again", {true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::TooLong{true}}, "Idle", {"Show SignOnTooLong"}},
+      {"a room too long to join ends the rejoin", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}},
+       {S::TooLong{}}, "SignedOn(0)", {"Show JoinTooLong"}},
       {"nor one while the keyring is asked", {true}, {{S::Started{"me"}}},
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
       {"Exit cancels a pending try without signing off", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}}),

@@ -201,7 +201,7 @@ TEST_F(ControlChat, CommandLinesAreExact) {
   events.lines.clear();
   toc->SendChat("Lobby", over);
   EXPECT_EQ(sock->TakeSent(), "") << "the server would close the connection over it";
-  EXPECT_EQ(events.lines, std::vector<std::string>{"Error(0,Chat message not sent: it is 2 bytes too long)"});
+  EXPECT_EQ(events.lines, std::vector<std::string>{"Error(0,toc_chat_send not sent: it is 2 bytes too long)"});
   toc->LeaveChat("Anything", 7);
   expectLine("toc_chat_leave \"7\"");
   toc->LeaveChat("Lobby");

@@ -75,8 +75,8 @@ TEST_F(ControlConnection, NumberingContinuesOnTheNextConnection) {
 
 TEST_F(ControlConnection, OversizedPayloadIsRefusedWithAnError) {
   Connect();
-  toc->SendPacket(2, std::string(65535, 'x'));
-  EXPECT_THAT(sock->TakeSent(), IsEmpty()) << "65535 bytes and the NUL do not fit";
+  toc->SendPacket(1, std::string(65536, 'x'));
+  EXPECT_THAT(sock->TakeSent(), IsEmpty());
   ASSERT_EQ(events.lines.size(), 1u);
   EXPECT_EQ(events.lines[0].rfind("Error(0,Frame not sent", 0), 0u) << events.lines[0];
   toc->SendPacket(5, std::string(65535, 'x'));
@@ -125,6 +125,25 @@ TEST_F(ControlConnection, KeepAliveIsAnsweredAtOnce) {
   sock->Deliver(KeepAlive(9));
   EXPECT_THAT(events.lines, ElementsAre("IncomingPacket(6 bytes)"));
   EXPECT_EQ(sock->TakeSent(), KeepAlive(0));
+}
+
+TEST_F(ControlConnection, AServerThatStopsReadingGetsOneKeepAliveAnswerAndIsDroppedPastAMebibyteUnsent) {
+  Connect();
+  sock->Deliver(KeepAlive(0));
+  sock->unsent = 6;
+  for (std::uint16_t i = 1; i < 100; ++i) sock->Deliver(KeepAlive(i));
+  EXPECT_EQ(sock->TakeSent(), KeepAlive(0)) << "one answer waiting unsent serves for all";
+  sock->unsent = 0;
+  sock->Deliver(KeepAlive(100));
+  EXPECT_EQ(sock->TakeSent(), KeepAlive(1)) << "once it has left, the next is answered";
+  sock->unsent = QuovTOCSock::kMaxUnsentBytes - 2007;
+  toc->SendPacket(2, std::string(2000, 'x'));
+  EXPECT_EQ(sock->TakeSent().size(), 2007u) << "a frame that fills the bound goes";
+  ++sock->unsent;
+  toc->SendPacket(2, std::string(2000, 'x'));
+  EXPECT_THAT(sock->TakeSent(), IsEmpty());
+  EXPECT_THAT(events.lines,
+              ElementsAre("WinsockError(The server stopped reading: over 1 MiB waited unsent; connection closed)"));
 }
 
 // A handler that runs a nested event loop lets the socket deliver more bytes

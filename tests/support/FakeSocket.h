@@ -22,9 +22,11 @@ class FakeSocket : public TocSocket {
     ++closeCount;
     state_ = SocketState::Closed;
     inbox_.clear();
+    unsent = 0;
   }
   void SendData(const std::string& bytes) override { sent += bytes; }
   std::string GetData() override { return std::exchange(inbox_, {}); }
+  [[nodiscard]] std::size_t BytesToWrite() const override { return unsent; }
   [[nodiscard]] SocketState State() const override { return state_; }
 
   // The connection opens.
@@ -55,6 +57,8 @@ class FakeSocket : public TocSocket {
   std::string sent;
   std::vector<std::pair<std::string, std::int32_t>> connects;
   int closeCount = 0;
+  // What BytesToWrite reports: bytes the peer has not read.
+  std::size_t unsent = 0;
 
  private:
   TocSocketListener* listener_ = nullptr;
