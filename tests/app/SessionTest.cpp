@@ -161,10 +161,12 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a lost connection after Sign Off is not tried again", {true}, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
-      {"a connection that stays silent is lost", {true}, Then(SignedOnPath(), Step{S::TimerFired{}, seconds(60)}, Step{S::TimerFired{}, seconds(120)}),
-       {S::TimerFired{}, seconds(180)}, "WaitingToRetry(182000)", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes retry 2000"}},
+      {"a connection that stays silent is lost", {true}, Then(SignedOnPath(), Step{S::TimerFired{1}, seconds(60)}, Step{S::TimerFired{1}, seconds(120)}, Step{S::TimerFired{1}, seconds(180)}),
+       {S::TimerFired{1}, seconds(240)}, "WaitingToRetry(242000)", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes retry 2000"}},
       {"bytes received keep it", {true}, Then(SignedOnPath(), Step{S::TimerFired{1}, seconds(60)}, Step{S::TimerFired{1}, seconds(120)}),
        {S::TimerFired{1}, seconds(180)}, "SignedOn(0)", {}},
+      {"the count is compared once a check interval, from the sign-on, whatever wakes it", {false}, {{S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}, seconds(100)}, {S::TimerFired{1}, seconds(130)}, {S::TimerFired{1}, seconds(160)}, {S::TimerFired{2}, seconds(190)}, {S::TimerFired{2}, seconds(220)}, {S::TimerFired{2}, seconds(280)}, {S::TimerFired{2}, seconds(340)}},
+       {S::TimerFired{2}, seconds(370)}, "SignedOn(100000)", {}},
       {"so is a silent rejoin, counted from the sign-on", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}, seconds(100)}, {S::TimerFired{}, seconds(160)}, {S::TimerFired{}, seconds(220)}},
        {S::TimerFired{}, seconds(280)}, "Idle", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes"}},
       {"a sign-on too long to send is not tried again", {true}, {{S::SignOnPressed{"me", "pw"}}},
@@ -201,6 +203,8 @@ TEST(Session, Transitions) {
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       {"by a refusal", {false}, Then(KeyringPath(), Step{S::ServerError{980, "Invalid account"}}),
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a sign-on too long to send", {false}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::TooLong{true}}},
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       {"by a drop not tried again", {false}, Then(KeyringPath(), Step{S::Lost{"down"}}),
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       // clang-format on
@@ -221,6 +225,8 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
   milliseconds now(1000);
   session.Handle(S::SignOnPressed{"me", "pw"}, now);
   EXPECT_EQ(session.NextWake(), now + S::kSignOnLimit);
+  session.Handle(S::LoggedIn{"me"}, now);
+  EXPECT_EQ(session.NextWake(), now + S::kSilenceCheck);
   // How long until the next try after the session lasted so long.
   const auto drop = [&](S::Time lasted) {
     session.Handle(S::LoggedIn{"me"}, now);
