@@ -137,6 +137,8 @@ TEST(Session, Transitions) {
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       {"as does a 989 of a wrong password", {true}, RetriedPath(),
        {S::ServerError{989, "The screenname or password you entered is not valid"}}, "Idle", {"LogOff", "Show Refused The screenname or password you entered is not valid"}},
+      {"or of a blocked name", {true}, RetriedPath(),
+       {S::ServerError{989, "Sign on Blocked"}}, "Idle", {"LogOff", "Show Refused Sign on Blocked"}},
       {"any other 989 is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::ServerError{989, "Unknown error code 989, sub error: 2"}}, "WaitingToRetry(2000)", {"LogOff", "Show Disconnected Unknown error code 989, sub error: 2 retry 2000"}},
       {"too soon is one that waits the longest delay", {true}, Then(RetriedPath(), Step{S::ServerError{983, "too soon"}, seconds(4)}, Step{S::TimerFired{}, seconds(304)}),
