@@ -224,6 +224,69 @@ void BM_ServerTalkerBesideAReaderThatNeverReads(benchmark::State& state) {
 }
 BENCHMARK(BM_ServerTalkerBesideAReaderThatNeverReads)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One host's burst beside an honest reader: 15 connections from 127.0.0.1
+// each say their burst of 100 lines of 2,000 bytes into a room at once,
+// while a member from 127.0.0.2 reads all the time and a third host,
+// 127.0.0.3, says a line every 100 ms. Whether the member was cut off, how
+// long the burst took to reach it, and the slowest of the third host's lines.
+void BM_ServerHostBurstBesideAnHonestReader(benchmark::State& state) {
+  constexpr int kTalkers = 15;
+  QProcess server;
+  const quint16 port = StartServer(server, 16);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  RawClient member(port, QHostAddress("127.0.0.2"));
+  RawClient honest(port, QHostAddress("127.0.0.3"));
+  std::vector<std::unique_ptr<RawClient>> talkers;
+  std::vector<RawClient*> everyone{&member, &honest};
+  for (int i = 0; i < kTalkers; ++i) everyone.push_back(talkers.emplace_back(std::make_unique<RawClient>(port)).get());
+  for (std::size_t i = 0; i < everyone.size(); ++i) {
+    everyone[i]->StartSignOn("member" + std::to_string(i));
+    everyone[i]->Command(R"(toc_chat_join "4" "bench")");
+    everyone[i]->NextStartingWith("CHAT_JOIN:");
+    // Everyone takes what it hears and keeps none of it.
+    everyone[i]->onFrame = [](const std::string&) {};
+  }
+
+  QElapsedTimer clock;
+  std::vector<qint64> sentAt;
+  qint64 worstHonestMs = 0;
+  long burstHeard = 0;
+  const std::string honestSaid = "CHAT_IN_ENC:1:member1:F:A:en:";
+  member.onFrame = [&](const std::string& frame) {
+    if (frame.starts_with(honestSaid)) {
+      const auto number = static_cast<std::size_t>(std::stoi(frame.substr(honestSaid.size())));
+      worstHonestMs = std::max(worstHonestMs, clock.elapsed() - sentAt[number]);
+    } else if (frame.starts_with("CHAT_IN_ENC:")) {
+      ++burstHeard;
+    }
+  };
+  const long burst = static_cast<long>(kTalkers) * kBurstLines;
+  qint64 elapsedMs = 0;
+  for (auto _ : state) {
+    clock.start();
+    std::string lines;
+    for (int i = 0; i < kBurstLines; ++i)
+      lines += ClientCommand("toc_chat_send \"1\" \"" + std::string(1978, '.') + "\"", 0);
+    for (auto& talker : talkers) talker->Write(lines);
+    while (burstHeard < burst && member.Connected() && clock.elapsed() < 60000) {
+      sentAt.push_back(clock.elapsed());
+      honest.Command("toc_chat_send \"1\" \"" + Line(sentAt.size() - 1) + "\"");
+      QTest::qWait(100);
+    }
+    elapsedMs = clock.elapsed();
+  }
+  state.counters["member_cut_off"] = member.Connected() ? 0 : 1;
+  state.counters["burst_lines_heard"] = static_cast<double>(burstHeard);
+  state.counters["burst_heard_ms"] = static_cast<double>(elapsedMs);
+  state.counters["honest_worst_ms"] = static_cast<double>(worstHonestMs);
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerHostBurstBesideAnHonestReader)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The most output we can make the server hold: 500 connections, none of
 // them reading, each asking the number of times given for its own
 // 2,000-byte profile, which comes back escaped to three times its size: 80

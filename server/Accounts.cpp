@@ -29,43 +29,53 @@ std::size_t BuddyCount(const std::vector<BuddyGroup>& groups) {
   return count;
 }
 
+// Where a comment starts: a "#" at the line's start or after a space or tab; the end when there is none.
+std::size_t CommentStart(std::string_view line) {
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
+  }
+  return line.size();
+}
+
 }  // namespace
 
 ListChange Account::AddGroup(std::string_view group) {
-  for (const auto& existing : groups) {
+  for (const auto& existing : groups_) {
     if (SameName(existing.name, group)) return ListChange::Unchanged;
   }
-  if (groups.size() >= limits::kMaxGroups) return ListChange::Full;
-  groups.push_back(BuddyGroup{std::string(group), {}});
+  if (groups_.size() >= limits::kMaxGroups) return ListChange::Full;
+  groups_.push_back(BuddyGroup{std::string(group), {}});
   return ListChange::Done;
 }
 
 ListChange Account::RemoveGroup(std::string_view group, std::string& removed) {
-  const auto it = std::find_if(groups.begin(), groups.end(),
+  const auto it = std::find_if(groups_.begin(), groups_.end(),
                                [&](const BuddyGroup& existing) { return SameName(existing.name, group); });
-  if (it == groups.end()) return ListChange::Unchanged;
+  if (it == groups_.end()) return ListChange::Unchanged;
   removed = it->name;
-  groups.erase(it);
+  groups_.erase(it);
   return ListChange::Done;
 }
 
 ListChange Account::AddBuddy(std::string_view group, std::string_view name, std::string_view alias) {
-  const auto it = std::find_if(groups.begin(), groups.end(),
+  const auto it = std::find_if(groups_.begin(), groups_.end(),
                                [&](const BuddyGroup& existing) { return SameName(existing.name, group); });
-  if (it == groups.end()) return ListChange::Unchanged;
+  if (it == groups_.end()) return ListChange::Unchanged;
+  std::string key = NormalizeName(name);
   for (const auto& buddy : it->buddies) {
-    if (SameName(buddy.name, name)) return ListChange::Unchanged;
+    if (buddy.key == key) return ListChange::Unchanged;
   }
-  if (BuddyCount(groups) >= limits::kMaxBuddies) return ListChange::Full;
-  it->buddies.push_back(Buddy{std::string(name), std::string(alias)});
+  if (BuddyCount(groups_) >= limits::kMaxBuddies) return ListChange::Full;
+  it->buddies.push_back(Buddy{std::string(name), std::string(alias), std::move(key)});
   return ListChange::Done;
 }
 
 ListChange Account::RemoveBuddy(std::string_view group, std::string_view name, Buddy& removed, std::string& fromGroup) {
-  for (auto& existing : groups) {
+  const std::string key = NormalizeName(name);
+  for (auto& existing : groups_) {
     if (!SameName(existing.name, group)) continue;
     const auto it = std::find_if(existing.buddies.begin(), existing.buddies.end(),
-                                 [&](const Buddy& buddy) { return SameName(buddy.name, name); });
+                                 [&](const Buddy& buddy) { return buddy.key == key; });
     if (it == existing.buddies.end()) return ListChange::Unchanged;
     removed = *it;
     fromGroup = existing.name;
@@ -75,35 +85,80 @@ ListChange Account::RemoveBuddy(std::string_view group, std::string_view name, B
   return ListChange::Unchanged;
 }
 
-ListChange Account::AddName(std::vector<std::string>& list, std::string_view name) {
-  if (std::find(list.begin(), list.end(), name) != list.end()) return ListChange::Unchanged;
+ListChange Account::AddToList(bool permit, std::string_view key) {
+  auto& list = permit ? permitted_ : denied_;
+  if (std::find(list.begin(), list.end(), key) != list.end()) return ListChange::Unchanged;
   if (list.size() >= limits::kMaxListNames) return ListChange::Full;
-  list.emplace_back(name);
+  list.emplace_back(key);
   return ListChange::Done;
 }
 
-ListChange Account::RemoveName(std::vector<std::string>& list, std::string_view name) {
-  const auto it = std::find(list.begin(), list.end(), name);
+ListChange Account::RemoveFromList(bool permit, std::string_view key) {
+  auto& list = permit ? permitted_ : denied_;
+  const auto it = std::find(list.begin(), list.end(), key);
   if (it == list.end()) return ListChange::Unchanged;
   list.erase(it);
   return ListChange::Done;
 }
 
+bool Account::Lists(std::string_view key) const {
+  return std::any_of(groups_.begin(), groups_.end(), [&](const BuddyGroup& group) {
+    return std::any_of(group.buddies.begin(), group.buddies.end(),
+                       [&](const Buddy& buddy) { return buddy.key == key; });
+  });
+}
+
+std::vector<std::string> Account::BuddyKeys() const {
+  std::vector<std::string> keys;
+  for (const auto& group : groups_) {
+    for (const auto& buddy : group.buddies) {
+      if (std::find(keys.begin(), keys.end(), buddy.key) == keys.end()) keys.push_back(buddy.key);
+    }
+  }
+  return keys;
+}
+
+bool Account::Allows(std::string_view key) const {
+  const auto listed = [&](const std::vector<std::string>& list) {
+    return std::find(list.begin(), list.end(), key) != list.end();
+  };
+  switch (privacyMode_) {
+    case PrivacyMode::PermitAll:
+      return true;
+    case PrivacyMode::DenyAll:
+      return false;
+    case PrivacyMode::PermitListed:
+      return listed(permitted_);
+    case PrivacyMode::DenyListed:
+      return !listed(denied_);
+    case PrivacyMode::PermitBuddies:
+      return Lists(key);
+  }
+  return true;
+}
+
 bool Account::AcceptsRoasted(std::string_view roasted) const {
-  return !password || RoastPassword(*password) == LowerAscii(roasted);
+  return !password_ || RoastPassword(*password_) == LowerAscii(roasted);
+}
+
+bool Account::ChangePassword(std::string_view current, std::string_view replacement) {
+  if (!password_) return true;
+  if (*password_ != current) return false;
+  password_ = std::string(replacement);
+  return true;
 }
 
 std::string Account::ConfigurationText() const {
   std::string text;
-  for (const auto& group : groups) {
+  for (const auto& group : groups_) {
     text += "g:" + group.name + "\n";
     for (const auto& buddy : group.buddies) {
       text += "b:" + buddy.name + (buddy.alias.empty() ? "" : ":" + buddy.alias) + "\n";
     }
   }
-  for (const auto& name : permitted) text += "p:" + name + "\n";
-  for (const auto& name : denied) text += "d:" + name + "\n";
-  text += "m:" + std::to_string(privacyMode) + "\n";
+  for (const auto& name : permitted_) text += "p:" + name + "\n";
+  for (const auto& name : denied_) text += "d:" + name + "\n";
+  text += "m:" + std::to_string(static_cast<int>(privacyMode_)) + "\n";
   text += "done:\n";
   return text;
 }
@@ -128,7 +183,11 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
   for (int number = 1; std::getline(in, line); ++number) {
     if (number == 1 && line.starts_with(kByteOrderMark)) line.erase(0, kByteOrderMark.size());
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line.front() == '#') continue;
+    // A comment goes with the spaces and tabs before it.
+    if (const std::size_t comment = CommentStart(line); comment < line.size()) {
+      line.erase(comment == 0 ? 0 : line.find_last_not_of(" \t", comment - 1) + 1);
+    }
+    if (line.find_first_not_of(" \t") == std::string::npos) continue;
     const std::size_t colon = line.find(':');
     const std::string name(TrimSpaces(std::string_view(line).substr(0, colon)));
     const std::string key = NormalizeName(name);
@@ -143,9 +202,7 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
               " characters and no control characters";
       return false;
     }
-    Account account;
-    account.displayName = name;
-    account.password = std::string(TrimSpaces(std::string_view(line).substr(colon + 1)));
+    Account account(name, std::string(TrimSpaces(std::string_view(line).substr(colon + 1))));
     if (!loaded.emplace(key, std::move(account)).second) {
       error = where;
       error += "the screen name " + name + " is listed twice";
@@ -183,7 +240,5 @@ Account* AccountStore::Find(const std::string& key) {
 Account* AccountStore::Open(const std::string& key, const std::string& displayName) {
   if (Account* existing = Find(key)) return existing;
   if (accounts_.size() >= limits::kMaxStoredAccounts) return nullptr;
-  Account account;
-  account.displayName = displayName;
-  return &accounts_.emplace(key, std::move(account)).first->second;
+  return &accounts_.emplace(key, Account(displayName, std::nullopt)).first->second;
 }

@@ -16,11 +16,14 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct Buddy {
   std::string name;
   std::string alias;
+  // The name normalized, to find the buddy by.
+  std::string key;
 };
 
 struct BuddyGroup {
@@ -30,15 +33,25 @@ struct BuddyGroup {
 
 enum class ListChange { Done, Unchanged, Full };
 
-struct Account {
-  // The screen name as it is shown: capitals and spaces as the user gave them.
-  std::string displayName;
+// Privacy modes, as toc2_set_pdmode numbers them.
+enum class PrivacyMode { PermitAll = 1, DenyAll, PermitListed, DenyListed, PermitBuddies };
+
+// One account's name, password and lists. Every change goes through these
+// methods, so that what the privacy rules read is kept in one place.
+class Account {
+ public:
+  Account() = default;
   // None: any password is accepted.
-  std::optional<std::string> password;
-  std::vector<BuddyGroup> groups;
-  std::vector<std::string> permitted;
-  std::vector<std::string> denied;
-  int privacyMode = 1;
+  Account(std::string displayName, std::optional<std::string> password)
+      : displayName_(std::move(displayName)), password_(std::move(password)) {}
+
+  // The screen name as it is shown: capitals and spaces as the user gave them.
+  [[nodiscard]] const std::string& DisplayName() const { return displayName_; }
+  void SetDisplayName(std::string_view name) { displayName_ = name; }
+  // The roasted password the client sent, in either letter case, against the stored one.
+  [[nodiscard]] bool AcceptsRoasted(std::string_view roasted) const;
+  // False, changing nothing, when the account has a password and it is not current.
+  bool ChangePassword(std::string_view current, std::string_view replacement);
 
   // Groups are matched by normalized name, buddies within a group too.
   ListChange AddGroup(std::string_view group);
@@ -48,16 +61,31 @@ struct Account {
   ListChange AddBuddy(std::string_view group, std::string_view name, std::string_view alias);
   // On Done, removed holds the buddy's name and group as they were stored.
   ListChange RemoveBuddy(std::string_view group, std::string_view name, Buddy& removed, std::string& fromGroup);
-  static ListChange AddName(std::vector<std::string>& list, std::string_view name);
-  static ListChange RemoveName(std::vector<std::string>& list, std::string_view name);
+  // The permit list, or the deny list; names are kept normalized.
+  ListChange AddToList(bool permit, std::string_view key);
+  ListChange RemoveFromList(bool permit, std::string_view key);
+  void SetPrivacyMode(PrivacyMode mode) { privacyMode_ = mode; }
 
-  // The roasted password the client sent, in either letter case, against the stored one.
-  [[nodiscard]] bool AcceptsRoasted(std::string_view roasted) const;
+  // Whether the normalized name is one of the buddies, in any group.
+  [[nodiscard]] bool Lists(std::string_view key) const;
+  // The normalized names of every buddy, each once.
+  [[nodiscard]] std::vector<std::string> BuddyKeys() const;
+  // Whether the privacy mode and lists let the person of key see this
+  // account's user online and reach it.
+  [[nodiscard]] bool Allows(std::string_view key) const;
 
   // The configuration lines: groups each followed by their buddies, the
   // permit list, the deny list, the mode, and "done:" last; each line ends in
   // a line feed.
   [[nodiscard]] std::string ConfigurationText() const;
+
+ private:
+  std::string displayName_;
+  std::optional<std::string> password_;
+  std::vector<BuddyGroup> groups_;
+  std::vector<std::string> permitted_;
+  std::vector<std::string> denied_;
+  PrivacyMode privacyMode_ = PrivacyMode::PermitAll;
 };
 
 // The configuration cut into the arguments of CONFIG2 messages at line ends,
@@ -67,10 +95,12 @@ std::vector<std::string> SplitConfiguration(const std::string& text, std::size_t
 
 class AccountStore {
  public:
-  // Reads "screen name:password" lines; blank lines and lines starting with
-  // "#" are skipped, and so is a UTF-8 byte-order mark at the start. Spaces
-  // around the name and around the password are not part of them. On a
-  // fault, error names the line and nothing is kept.
+  // Reads "screen name:password" lines. A "#" at the start of a line or
+  // after a space or tab starts a comment that runs to the line's end; lines
+  // with nothing but spaces, tabs and comments are skipped, and so is a UTF-8
+  // byte-order mark at the start. Spaces around the name and around the
+  // password are not part of them. On a fault, error names the line and
+  // nothing is kept.
   bool Load(std::istream& in, std::string& error);
   // Load from the file at path, which must be a readable regular file.
   bool LoadFile(const std::string& path, std::string& error);

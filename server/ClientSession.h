@@ -6,6 +6,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "Accounts.h"
@@ -42,6 +43,10 @@ struct ClientSession {
   std::string profile;
   std::string awayMessage;
   std::string capabilities;
+  // Sent toc_init_done: from then on it is told of its buddies and they of it.
+  bool initDone = false;
+  // The signed-on users, by normalized name, who were last told this user is online.
+  std::unordered_set<std::string> seenBy;
   std::int32_t idleSeconds = 0;
   std::int64_t idleSince = 0;
   int warningLevel = 0;

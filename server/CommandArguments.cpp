@@ -1,9 +1,5 @@
 #include "CommandArguments.h"
 
-#include <algorithm>
-
-#include "WireText.h"
-
 std::optional<ClientCommand> ParseClientCommand(std::string_view line) {
   ClientCommand command;
   std::size_t i = line.find(' ');
@@ -13,20 +9,18 @@ std::optional<ClientCommand> ParseClientCommand(std::string_view line) {
       ++i;
       continue;
     }
+    // A plain argument ends at a space, a quoted or braced one at its closing character.
+    char closing = ' ';
+    if (line[i] == '"' || line[i] == '{') closing = line[i++] == '"' ? '"' : '}';
     std::string arg;
-    if (line[i] == '"') {
-      ++i;
-      while (i < line.size() && line[i] != '"') {
-        if (line[i] == '\\' && i + 1 < line.size() && IsEscapedCharacter(line[i + 1])) ++i;
-        arg += line[i++];
-      }
+    while (i < line.size() && line[i] != closing) {
+      if (line[i] == '\\' && i + 1 < line.size()) ++i;
+      arg += line[i++];
+    }
+    if (closing != ' ') {
       if (i == line.size()) return std::nullopt;
       ++i;
       if (i < line.size() && line[i] != ' ') return std::nullopt;
-    } else {
-      const std::size_t end = std::min(line.find(' ', i), line.size());
-      arg = line.substr(i, end - i);
-      i = end;
     }
     command.args.push_back(std::move(arg));
   }

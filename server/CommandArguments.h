@@ -1,7 +1,9 @@
 // Client command lines as the server reads them: the command's name, then
 // arguments separated by spaces. An argument in double quotes may hold
-// spaces, and inside it a backslash before one of \ $ " ( ) [ ] { } stands for
-// that character alone; a backslash before any other character is kept.
+// spaces, and so may one in braces ({g:My Friends\nb:bob}, as clients send
+// buddy lists), the braces not being part of it. In every argument a
+// backslash stands for the character after it alone, whatever it is, as
+// clients escape more characters than they must.
 #pragma once
 
 #include <optional>
@@ -14,8 +16,8 @@ struct ClientCommand {
   std::vector<std::string> args;
 };
 
-// Nothing when a quoted argument is not closed, or a closing quote is not
-// followed by a space or the end of the line.
+// Nothing when a quoted or braced argument is not closed, or its closing
+// quote or brace is not followed by a space or the end of the line.
 std::optional<ClientCommand> ParseClientCommand(std::string_view line);
 
 // True when the text can stand as a field of a server message and a line of

@@ -2,6 +2,10 @@
 // privacy mode. Each change that is made is confirmed with INSERTED2 or
 // DELETED2 and kept in the account for its next sign-on; a change that
 // would not change anything gets no answer, one over a limit gets an ERROR.
+// Each buddy of toc2_new_buddies is answered with NEW_BUDDY_REPLY2 as well.
+// After a change, presence is brought up to date both ways (Presence.cpp):
+// a buddy added who is online is told at once, and the privacy rules may
+// hide the user from some or show it to others.
 #include "MessageFields.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
@@ -21,8 +25,9 @@ bool ServerCore::Confirm(ConnectionId id, ClientSession& session, ListChange cha
   return change == ListChange::Done;
 }
 
-// toc2_new_buddies "g:group\nb:name[:alias]\n...": configuration lines, each
-// buddy line adding to the group of the group line before it.
+// toc2_new_buddies "g:group\nb:name[:alias]\n..." (or in braces):
+// configuration lines, each buddy line adding to the group of the group line
+// before it.
 void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   Account& account = AccountOf(session);
   std::string_view lines = command.args[0];
@@ -35,12 +40,12 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
       group = std::string(line.substr(2));
       if (!IsPlainEntry(group, limits::kMaxEntry)) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
-        return;
+        break;
       }
       const ListChange change = account.AddGroup(group);
       if (change == ListChange::Full) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
-        return;
+        break;
       }
       if (change == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
     } else if (line.starts_with("b:")) {
@@ -50,19 +55,21 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
       const std::string_view alias = colon == std::string_view::npos ? std::string_view{} : entry.substr(colon + 1);
       if (!IsPlainEntry(name, limits::kMaxEntry) || (!alias.empty() && !IsPlainEntry(alias, limits::kMaxEntry))) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
-        return;
+        break;
       }
       if (account.AddGroup(group) == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
       const ListChange change = account.AddBuddy(group, name, alias);
       if (change == ListChange::Full) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
-        return;
+        break;
       }
       if (change == ListChange::Done) {
         Send(id, session, to_client::Inserted("b", std::string(alias) + ":" + std::string(name) + ":" + group));
       }
+      Send(id, session, to_client::NewBuddyReply(name));
     }
   }
+  ListsChanged(id, session);
 }
 
 // toc2_remove_buddy "name" ... "group"
@@ -76,6 +83,7 @@ void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const Clie
       Send(id, session, to_client::Deleted("b", removed.name + ":" + fromGroup));
     }
   }
+  ListsChanged(id, session);
 }
 
 // toc2_new_group "group"
@@ -93,6 +101,7 @@ void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const Clie
   std::string removed;
   if (Confirm(id, session, AccountOf(session).RemoveGroup(command.args[0], removed))) {
     Send(id, session, to_client::Deleted("g", removed));
+    ListsChanged(id, session);
   }
 }
 
@@ -100,18 +109,18 @@ void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const Clie
 void ServerCore::ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind,
                              bool add) {
   Account& account = AccountOf(session);
-  std::vector<std::string>& list = kind == 'p' ? account.permitted : account.denied;
   for (const auto& arg : command.args) {
     const std::string name = NormalizeName(arg);
     if (!IsPlainEntry(name, limits::kMaxScreenName)) {
       Send(id, session, to_client::Error(toc_error::kBadInput));
-      return;
+      break;
     }
-    const ListChange change = add ? Account::AddName(list, name) : Account::RemoveName(list, name);
+    const ListChange change = add ? account.AddToList(kind == 'p', name) : account.RemoveFromList(kind == 'p', name);
     if (Confirm(id, session, change))
       Send(id, session,
            add ? to_client::Inserted(std::string(1, kind), name) : to_client::Deleted(std::string(1, kind), name));
   }
+  ListsChanged(id, session);
 }
 
 void ServerCore::AddDeny(ConnectionId id, ClientSession& session, const ClientCommand& command) {
@@ -137,5 +146,6 @@ void ServerCore::SetPdMode(ConnectionId id, ClientSession& session, const Client
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  AccountOf(session).privacyMode = *mode;
+  AccountOf(session).SetPrivacyMode(static_cast<PrivacyMode>(*mode));
+  ListsChanged(id, session);
 }

@@ -11,6 +11,11 @@
 // every room of the table. Joins and leaves are told to every member, so
 // they take a token of the person's room-change limit; over it a join gets
 // ERROR:903, while a leave is always carried out.
+//
+// What one address says in rooms is bounded in bytes as well, across all its
+// connections: once its budget is spent, its talkers are held (nothing of
+// theirs is read) until the budget has grown again, so that one host cannot
+// fill an honest reader's send queue in one instant.
 #include <algorithm>
 #include <unordered_set>
 
@@ -113,7 +118,39 @@ void ServerCore::ChatSend(ConnectionId id, ClientSession& session, const ClientC
     Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
-  Broadcast(*room, to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[1]));
+  const std::string line = to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[1]);
+  ChargeRoomBytes(session, line.size() + flap::kHeaderSize);
+  Broadcast(*room, line);
+}
+
+// toc_chat_whisper "id" "user" "message": said to one member of the room.
+void ServerCore::ChatWhisper(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const Room* room = JoinedRoom(id, session, command.args[0]);
+  if (room == nullptr) return;
+  const RoomMember* member = room->Find(NormalizeName(command.args[1]));
+  ClientSession* target = Reachable(session, command.args[1]);
+  if (member == nullptr || !member->connection || target == nullptr) {
+    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[1]));
+    return;
+  }
+  if (!RatesOf(session).chatLines.Take(Now())) {
+    Send(id, session, to_client::Error(toc_error::kTooFast));
+    return;
+  }
+  Send(*member->connection, *target, to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[2], true));
+}
+
+bool ServerCore::RoomBudgetLeft(const ClientSession& session) {
+  const auto it = roomBytes_.find(session.address);
+  return it == roomBytes_.end() || it->second.Available(Now());
+}
+
+void ServerCore::ChargeRoomBytes(const ClientSession& session, std::size_t bytes) {
+  // A host trusted with more connections (--max-per-address) gets as many budgets of 16.
+  const auto shares = static_cast<std::int64_t>(
+      (settings_.connectionsPerAddress + limits::kMaxConnectionsPerAddress - 1) / limits::kMaxConnectionsPerAddress);
+  const std::int64_t budget = limits::kRoomBytesPerAddress * std::max<std::int64_t>(shares, 1);
+  roomBytes_.try_emplace(session.address, budget, budget).first->second.Spend(Now(), static_cast<std::int64_t>(bytes));
 }
 
 // toc_chat_leave "id"
@@ -126,7 +163,8 @@ void ServerCore::ChatLeave(ConnectionId id, ClientSession& session, const Client
   LeaveRoom(id, session, roomId);
 }
 
-// toc_chat_invite "id" "message" "user" ...: each named user who is on gets
+// toc_chat_invite "id" "message" "user" ...: each named user who is on, and
+// whose privacy rules let the inviter reach it, gets
 // the invitation once, however often named, and may then accept it. Each
 // invitation sent takes a token of the sender's invitation limit.
 void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const ClientCommand& command) {
@@ -137,7 +175,7 @@ void ServerCore::ChatInvite(ConnectionId id, ClientSession& session, const Clien
   for (std::size_t i = 2; i < command.args.size(); ++i) {
     std::string key = NormalizeName(command.args[i]);
     const auto found = online_.find(key);
-    if (found == online_.end() || !named.insert(std::move(key)).second) continue;
+    if (found == online_.end() || Reachable(session, key) == nullptr || !named.insert(std::move(key)).second) continue;
     if (!RatesOf(session).invitations.Take(Now())) {
       Send(id, session, to_client::Error(toc_error::kTooFast));
       return;

@@ -130,7 +130,8 @@ void ServerCore::ReadFrames(ConnectionId id) {
       Close(id, "frame over the limit");
       return;
     }
-    if (flow_.Slowed() && session->reader.Size() > 0) {
+    // So do the frames of an address that has spent its budget for rooms.
+    if ((flow_.Slowed() || !RoomBudgetLeft(*session)) && session->reader.Size() > 0) {
       session->waiting = true;
       waiting_.push_back(id);
       output_.push_back({ServerOutput::Kind::StopReading, id, {}});
@@ -231,9 +232,7 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
   wrongPasswords_.Succeeded(key, session.address);
   if (account == nullptr) account = accounts_.Open(key, name);
   if (account == nullptr) {
-    Account unsaved;
-    unsaved.displayName = name;
-    session.unsavedAccount = std::move(unsaved);
+    session.unsavedAccount = Account(name, std::nullopt);
     Notice(id, "the account store is full: the lists of " + name + " are kept only until it signs off");
   }
   CompleteSignOn(id, session, key, account != nullptr ? *account : *session.unsavedAccount);
@@ -247,7 +246,7 @@ void ServerCore::CompleteSignOn(ConnectionId id, ClientSession& session, const s
   std::erase_if(rates_, [&](const auto& entry) { return !online_.contains(entry.first) && entry.second.Rested(now); });
   session.phase = ClientSession::Phase::SignedOn;
   session.key = key;
-  session.displayName = account.displayName;
+  session.displayName = account.DisplayName();
   session.signOnTime = now;
   online_[key] = id;
   Log(id, "signed on as " + session.displayName);
@@ -274,13 +273,18 @@ void ServerCore::HandleCommand(ConnectionId id, ClientSession& session, std::str
 // Each command with the least number of arguments it needs.
 const std::unordered_map<std::string_view, ServerCore::CommandEntry>& ServerCore::Commands() {
   static const std::unordered_map<std::string_view, CommandEntry> commands{
-      {"toc_init_done", {nullptr, 0}},
+      {"toc_init_done", {&ServerCore::InitDone, 0}},
+      {"toc_noop", {nullptr, 0}},
       {"toc_chat_join", {&ServerCore::ChatJoin, 2}},
       {"toc_chat_send", {&ServerCore::ChatSend, 2}},
       {"toc_chat_leave", {&ServerCore::ChatLeave, 1}},
       {"toc_chat_invite", {&ServerCore::ChatInvite, 3}},
       {"toc_chat_accept", {&ServerCore::ChatAccept, 1}},
+      {"toc_chat_whisper", {&ServerCore::ChatWhisper, 3}},
       {"toc_send_im", {&ServerCore::SendIm, 2}},
+      {"toc2_send_im", {&ServerCore::SendIm, 2}},
+      {"toc2_send_im_enc", {&ServerCore::SendIm, 5}},
+      {"toc2_client_event", {&ServerCore::ClientEvent, 2}},
       {"toc_get_info", {&ServerCore::GetInfo, 1}},
       {"toc_set_info", {&ServerCore::SetInfo, 1}},
       {"toc_set_away", {&ServerCore::SetAway, 0}},
@@ -328,6 +332,7 @@ void ServerCore::Tick() {
     }
   }
   for (const ConnectionId id : late) Close(id, "sign-on not completed in time");
+  std::erase_if(roomBytes_, [&](const auto& entry) { return entry.second.Full(now); });
   for (const ConnectionId id : flow_.ToCutOff(now)) {
     Close(id, "cut off: not taking what the server sends", ServerOutput::Kind::CutOff);
   }
@@ -352,10 +357,13 @@ void ServerCore::Settle() {
         Close(id, "cut off: the largest queue while the server's output is over its bound", ServerOutput::Kind::CutOff);
       }
     } else if (!flow_.Slowed() && !waiting_.empty()) {
-      const ConnectionId id = waiting_.front();
-      waiting_.pop_front();
+      // The first in line whose address may say more; the others go on waiting for a Tick.
+      const auto next = std::find_if(waiting_.begin(), waiting_.end(),
+                                     [&](ConnectionId id) { return RoomBudgetLeft(sessions_.at(id)); });
+      if (next == waiting_.end()) return;
+      const ConnectionId id = *next;
+      waiting_.erase(next);
       ClientSession* session = Find(id);
-      if (session == nullptr) continue;
       session->waiting = false;
       output_.push_back({ServerOutput::Kind::ResumeReading, id, {}});
       ReadFrames(id);
@@ -402,6 +410,7 @@ void ServerCore::Gone(ConnectionId id) {
 void ServerCore::EndSession(ConnectionId id) {
   ClientSession& session = sessions_.at(id);
   while (!session.rooms.empty()) LeaveRoom(id, session, session.rooms.front());
+  if (session.phase == ClientSession::Phase::SignedOn) ForgetPresence(id, session);
   if (const auto it = online_.find(session.key); it != online_.end() && it->second == id) online_.erase(it);
   if (session.waiting) std::erase(waiting_, id);
   flow_.Forget(id);

@@ -16,7 +16,14 @@
 // server's output is high are talkers slowed, by serving nothing more they
 // send (the network layer stops reading them) until it is lower. Chat
 // lines, instant messages, invitations and room changes are rate-limited
-// per person, sign-ons and wrong passwords per address.
+// per person, sign-ons and wrong passwords per address, and the bytes of
+// chat lines one address puts into rooms, by holding its talkers.
+//
+// Presence is pushed: once a user has sent toc_init_done, everyone signed on
+// who lists that user, and whom its privacy rules let see it, is told of each
+// change (UPDATE_BUDDY2), and the user of its own buddies. The privacy rules
+// apply to instant messages, invitations, warnings and typing events too: a
+// person who may not see a user is answered as if the user were offline.
 #pragma once
 
 #include <cstddef>
@@ -140,6 +147,10 @@ class ServerCore {
   void ChatLeave(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ChatInvite(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ChatAccept(ConnectionId id, ClientSession& session, const ClientCommand& command);
+  void ChatWhisper(ConnectionId id, ClientSession& session, const ClientCommand& command);
+  // Whether the session's address may put more chat lines into rooms now; charged by ChargeRoomBytes.
+  bool RoomBudgetLeft(const ClientSession& session);
+  void ChargeRoomBytes(const ClientSession& session, std::size_t bytes);
   void EnterRoom(ConnectionId id, ClientSession& session, Room& room);
   void LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t roomId);
   void DepartScripted(std::int32_t roomId, std::string_view name);
@@ -150,7 +161,13 @@ class ServerCore {
   void Broadcast(const Room& room, std::string_view message);
 
   // Messages, profile and status.
+  // The user named, when the sender may reach it and has a message token
+  // left; otherwise the sender is told why (ERROR unavailable or 903).
+  ClientSession* MessageRecipient(ConnectionId id, ClientSession& session, std::string_view name,
+                                  std::string_view unavailable);
+  // toc_send_im, toc2_send_im and toc2_send_im_enc.
   void SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command);
+  void ClientEvent(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void GetInfo(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void SetInfo(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void SetAway(ConnectionId id, ClientSession& session, const ClientCommand& command);
@@ -160,7 +177,20 @@ class ServerCore {
   void Evil(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void FormatNickname(ConnectionId id, ClientSession& session, const ClientCommand& command);
-  std::string UserClass(const ClientSession& session) const;
+  std::string_view UserClass(const ClientSession& session) const;
+
+  // Presence.
+  void InitDone(ConnectionId id, ClientSession& session, const ClientCommand& command);
+  // The signed-on user of key, when the privacy rules let from reach it; nothing otherwise.
+  ClientSession* Reachable(const ClientSession& from, std::string_view name);
+  // Brings what viewer was told of subject up to date; with changed, an arrival is told again.
+  void SyncPresence(ConnectionId viewerId, ClientSession& viewer, ClientSession& subject, bool changed);
+  // Every viewer of subject brought up to date.
+  void TellPresence(ClientSession& subject, bool changed);
+  // After a change to the session's lists: who sees it and whom it sees.
+  void ListsChanged(ConnectionId id, ClientSession& session);
+  // The session's end told to those who saw it online.
+  void ForgetPresence(ConnectionId id, const ClientSession& session);
 
   // Stored lists.
   void NewBuddies(ConnectionId id, ClientSession& session, const ClientCommand& command);
@@ -194,5 +224,7 @@ class ServerCore {
   std::unordered_map<std::string, RateLimits> rates_;
   // Sign-ons by address group; forgotten once full again.
   std::unordered_map<std::string, TokenBucket> signOns_;
+  // Bytes of chat lines put into rooms, by address group; forgotten once full again.
+  std::unordered_map<std::string, TokenBucket> roomBytes_;
   PasswordThrottle wrongPasswords_;
 };

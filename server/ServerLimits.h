@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace limits {
 
@@ -40,8 +41,11 @@ inline constexpr std::size_t kMaxGroups = 50;
 inline constexpr std::size_t kMaxBuddies = 200;
 inline constexpr std::size_t kMaxListNames = 100;
 
-// Configuration text carried by one CONFIG2 message, cut at line ends.
-inline constexpr std::size_t kConfigChunk = 1024;
+// A server frame's payload: clients read frames of up to 8 KiB, and take a
+// configuration from one CONFIG2 frame; only a configuration past that is
+// cut, at line ends, into more.
+inline constexpr std::size_t kMaxServerPayload = 8192;
+inline constexpr std::size_t kConfigChunk = kMaxServerPayload - std::char_traits<char>::length("CONFIG2:");
 
 // The highest warning level a user can be given.
 inline constexpr int kMaxWarningLevel = 100;
@@ -88,6 +92,17 @@ inline constexpr std::int64_t kMessagesPerSecond = 3;
 // once. One command invites each user once, however often it names them.
 inline constexpr std::int64_t kInvitationBurst = 20;
 inline constexpr std::int64_t kInvitationsPerSecond = 1;
+
+// What one address (all its connections together) may put into rooms, in
+// bytes of chat lines as each member is sent them: kRoomBytesPerAddress at
+// once, then as much a second. Past it, that address's talkers are held, not
+// refused, until the budget has grown again. Each person's own burst of 100
+// lines of 2,000 bytes is 200 KB, and 15 connections of one host could put
+// 3 MB into every member's send queue in one instant; held to a quarter of a
+// reader's send queue, a host can neither get an honest reader cut off nor
+// keep it waiting more than about a second on a link of 1 Mbit/s. An address let
+// hold more connections with --max-per-address gets one budget per 16.
+inline constexpr std::int64_t kRoomBytesPerAddress = std::int64_t{128} << 10;
 
 // Joins and leaves, each told to everyone in the room: a user's ten rooms
 // twice over at once. A leave is always carried out but takes a token too.

@@ -37,8 +37,8 @@ std::string ChatJoin(std::int32_t roomId, std::string_view room) {
 
 std::string ChatLeft(std::int32_t roomId) { return Join({"CHAT_LEFT", std::to_string(roomId)}); }
 
-std::string ChatIn(std::int32_t roomId, std::string_view sender, std::string_view text) {
-  return Join({"CHAT_IN_ENC", std::to_string(roomId), sender, "F:A:en", text});
+std::string ChatIn(std::int32_t roomId, std::string_view sender, std::string_view text, bool whispered) {
+  return Join({"CHAT_IN_ENC", std::to_string(roomId), sender, whispered ? "T" : "F", "A:en", text});
 }
 
 std::string Arrival(std::int32_t roomId, std::string_view names) {
@@ -61,12 +61,14 @@ std::string InstantMessage(std::string_view from, bool autoResponse, std::string
 
 std::string GotoUrl(std::string_view name, std::string_view url) { return Join({"GOTO_URL", name, url}); }
 
-// Fields: name, online, warning level, sign-on time, idle minutes, user class, and a last 0.
+// Fields: name, online, warning level, sign-on time, idle minutes, user class, and a last empty one.
 std::string UpdateBuddy2(std::string_view name, int warningLevel, std::int64_t signOnTime, std::int64_t idleMinutes,
                          std::string_view userClass) {
   return Join({"UPDATE_BUDDY2", name, "T", std::to_string(warningLevel), std::to_string(signOnTime),
-               std::to_string(idleMinutes), userClass, "0"});
+               std::to_string(idleMinutes), userClass, ""});
 }
+
+std::string BuddyOffline(std::string_view name) { return Join({"UPDATE_BUDDY2", name, "F:0:0:0:   ", ""}); }
 
 std::string BuddyCaps2(std::string_view name, std::string_view capabilities) {
   return Join({"BUDDY_CAPS2", name, capabilities});
@@ -77,6 +79,12 @@ std::string Eviled(int level, std::string_view from) { return Join({"EVILED", st
 std::string PasswordChanged() { return "ADMIN_PASSWD_STATUS:0"; }
 
 std::string NicknameFormatted() { return "ADMIN_NICK_STATUS:0"; }
+
+std::string NewBuddyReply(std::string_view name) { return Join({"NEW_BUDDY_REPLY2", name, "added"}); }
+
+std::string ClientEvent(std::string_view from, std::int32_t event) {
+  return Join({"CLIENT_EVENT2", from, std::to_string(event)});
+}
 
 std::string Inserted(std::string_view kind, std::string_view entry) { return Join({"INSERTED2", kind, entry}); }
 

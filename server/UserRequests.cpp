@@ -1,5 +1,8 @@
 // Instant messages, profiles, status, warnings and account changes. An
 // instant message or a warning takes a token of the sender's message limit.
+// A user whose privacy rules hide it from the sender is answered as offline.
+// Away users answer instant messages themselves: TOC clients send their own
+// automatic reply, so the server sends none.
 #include <algorithm>
 #include <limits>
 
@@ -35,34 +38,48 @@ std::string ProfileUrl(std::string_view profile) {
 
 }  // namespace
 
-std::string ServerCore::UserClass(const ClientSession& session) const {
-  return session.awayMessage.empty() ? " O" : " OU";
+std::string_view ServerCore::UserClass(const ClientSession& session) const {
+  return session.awayMessage.empty() ? to_client::kPresentClass : to_client::kAwayClass;
 }
 
-// toc_send_im "user" "message" [auto]
-void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const bool autoResponse = command.args.size() > 2 && command.args[2] == "auto";
-  const auto found = online_.find(NormalizeName(command.args[0]));
-  if (found == online_.end()) {
-    Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
-    return;
-  }
-  if (!RatesOf(session).messages.Take(Now())) {
+ClientSession* ServerCore::MessageRecipient(ConnectionId id, ClientSession& session, std::string_view name,
+                                            std::string_view unavailable) {
+  ClientSession* recipient = Reachable(session, name);
+  if (recipient == nullptr) {
+    Send(id, session, to_client::Error(unavailable, name));
+  } else if (!RatesOf(session).messages.Take(Now())) {
     Send(id, session, to_client::Error(toc_error::kTooFast));
+    recipient = nullptr;
+  }
+  return recipient;
+}
+
+// toc_send_im "user" "message" [auto], toc2_send_im likewise, and
+// toc2_send_im_enc "user" "flag" "encoding" "language" "message" [auto].
+void ServerCore::SendIm(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::size_t textAt = command.name == "toc2_send_im_enc" ? 4 : 1;
+  const bool autoResponse = command.args.size() > textAt + 1 && command.args[textAt + 1] == "auto";
+  ClientSession* recipient = MessageRecipient(id, session, command.args[0], toc_error::kUserNotAvailable);
+  if (recipient == nullptr) return;
+  Send(online_.at(recipient->key), *recipient,
+       InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[textAt]));
+}
+
+// toc2_client_event "user" N: typing notices, rate-limited as instant messages are.
+void ServerCore::ClientEvent(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const auto event = ParseNumber<std::int32_t>(command.args[1]);
+  if (!event || *event < 0 || *event > 2) {
+    Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  ClientSession& recipient = sessions_.at(found->second);
-  Send(found->second, recipient,
-       InstantMessage(session.displayName, autoResponse, UserClass(session), command.args[1]));
-  // An away user answers with the away message; an automatic answer gets none, so two away users do not loop.
-  if (!recipient.awayMessage.empty() && !autoResponse && found->second != id) {
-    Send(id, session, InstantMessage(recipient.displayName, true, UserClass(recipient), recipient.awayMessage));
-  }
+  ClientSession* recipient = MessageRecipient(id, session, command.args[0], toc_error::kUserNotAvailable);
+  if (recipient == nullptr) return;
+  Send(online_.at(recipient->key), *recipient, to_client::ClientEvent(session.displayName, *event));
 }
 
 // toc_get_info "user"
 void ServerCore::GetInfo(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const ClientSession* user = FindOnline(command.args[0]);
+  const ClientSession* user = Reachable(session, command.args[0]);
   if (user == nullptr) {
     Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
     return;
@@ -78,11 +95,12 @@ void ServerCore::SetInfo(ConnectionId, ClientSession& session, const ClientComma
 // toc_set_away ["message"]: without a message, or with an empty one, the user is back.
 void ServerCore::SetAway(ConnectionId, ClientSession& session, const ClientCommand& command) {
   session.awayMessage = command.args.empty() ? std::string() : command.args[0];
+  TellPresence(session, true);
 }
 
 // toc_get_status "user": name, online, warning level, sign-on time, idle minutes, user class.
 void ServerCore::GetStatus(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const ClientSession* user = FindOnline(command.args[0]);
+  const ClientSession* user = Reachable(session, command.args[0]);
   if (user == nullptr) {
     Send(id, session, to_client::Error(toc_error::kUserNotAvailable, command.args[0]));
     return;
@@ -104,6 +122,7 @@ void ServerCore::SetIdle(ConnectionId id, ClientSession& session, const ClientCo
   }
   session.idleSeconds = *seconds;
   session.idleSince = Now();
+  TellPresence(session, true);
 }
 
 // toc_set_caps "capability" ...
@@ -113,6 +132,7 @@ void ServerCore::SetCaps(ConnectionId, ClientSession& session, const ClientComma
     if (!session.capabilities.empty()) session.capabilities += ',';
     session.capabilities += capability;
   }
+  TellPresence(session, true);
 }
 
 // toc_evil "user" "norm"|"anon": an anonymous warning weighs less and does not name the warner.
@@ -122,42 +142,35 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  const auto found = online_.find(NormalizeName(command.args[0]));
-  if (found == online_.end()) {
-    Send(id, session, to_client::Error(toc_error::kWarningNotAvailable, command.args[0]));
-    return;
-  }
-  if (!RatesOf(session).messages.Take(Now())) {
-    Send(id, session, to_client::Error(toc_error::kTooFast));
-    return;
-  }
+  ClientSession* warned = MessageRecipient(id, session, command.args[0], toc_error::kWarningNotAvailable);
+  if (warned == nullptr) return;
   const bool anonymous = mode == "anon";
-  ClientSession& warned = sessions_.at(found->second);
-  warned.warningLevel = std::min(warned.warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
-  Send(found->second, warned, to_client::Eviled(warned.warningLevel, anonymous ? "" : session.displayName));
+  warned->warningLevel = std::min(warned->warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
+  Send(online_.at(warned->key), *warned, to_client::Eviled(warned->warningLevel, anonymous ? "" : session.displayName));
+  TellPresence(*warned, true);
 }
 
 // toc_change_passwd "old" "new". Accounts without a password accept any, so
 // only an account from the accounts file has one to change.
 void ServerCore::ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account& account = AccountOf(session);
   const std::string& newPassword = command.args[1];
-  if (newPassword.empty() || (account.password && *account.password != command.args[0])) {
+  if (newPassword.empty() || !AccountOf(session).ChangePassword(command.args[0], newPassword)) {
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  if (account.password) account.password = newPassword;
   Send(id, session, to_client::PasswordChanged());
 }
 
-// toc_format_nickname "name": the same name in other capitals and spacing.
+// toc_format_nickname "name": the same name in other capitals and spacing,
+// confirmed and then told as the new NICK.
 void ServerCore::FormatNickname(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& formatted = command.args[0];
   if (NormalizeName(formatted) != session.key || !IsPlainEntry(formatted, limits::kMaxScreenName)) {
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  AccountOf(session).displayName = formatted;
+  AccountOf(session).SetDisplayName(formatted);
   session.displayName = formatted;
   Send(id, session, to_client::NicknameFormatted());
+  Send(id, session, to_client::Nick(formatted));
 }

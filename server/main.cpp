@@ -39,22 +39,29 @@ int main(int argc, char* argv[]) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "A small TOC2 server for trying and testing Klaxo.\n\n"
+      "It speaks TOC2 (toc2_login): instant messages, pushed buddy presence, away, idle and typing notices, stored "
+      "buddy, permit and deny lists with the privacy modes applied, warnings, and chat rooms with invitations and "
+      "whispers. It does not speak TOC 1.0 (toc_signon and its list commands), the directory, file transfers, direct "
+      "connections or buddy icons; those commands get ERROR:911.\n\n"
       "No client waits for another: one that takes nothing for 5 seconds while output waits for it, or has more "
       "than 512 KiB unsent, is cut off. Over 32 MiB unsent in all, every client is slowed until it is below 16 MiB; "
       "if that lasts 10 seconds, or the total passes 256 MiB, the largest queues are cut off first. Chat lines, "
       "instant messages, invitations and room joins are limited per screen name, sign-ons per address, and wrong "
-      "passwords per name and address. See klaxo-tocd(1).");
+      "passwords per name and address; what one address says in rooms is held to 128 KiB a second. See klaxo-tocd(1).");
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption listenOption("listen", "Address to listen on (default 127.0.0.1).", "ADDRESS", "127.0.0.1");
   const QCommandLineOption portOption("port", "Port to listen on; 0 picks a free one (default 5190).", "N", "5190");
   const QCommandLineOption accountsOption("accounts",
                                           "Accounts file of \"screen name:password\" lines (spaces around the name "
-                                          "and around the password are never part of them); without it any name "
-                                          "and password sign on, and lists are kept for at most 1000 names.",
+                                          "and around the password are never part of them; a # at a line's start or "
+                                          "after a space starts a comment); without it any name of 1 to 32 bytes "
+                                          "with no colon or control character signs on with any password, and the "
+                                          "first 1000 names to sign on have their lists kept.",
                                           "FILE");
-  const QCommandLineOption keepAliveOption("keepalive", "Seconds between keep-alive frames; 0 sends none (default 60).",
-                                           "SECONDS", "60");
+  const QCommandLineOption keepAliveOption(
+      "keepalive", "Seconds between keep-alive frames to each signed-on client; 0 sends none (default 60).", "SECONDS",
+      "60");
   const QCommandLineOption demoOption("demo", "Open room \"demo\" on exchange 4, where a few people chat.");
   const QCommandLineOption verboseOption(
       "verbose", "Print one line per connection, sign-on and command. Cut-off clients are printed always.");

@@ -24,6 +24,13 @@ def main(out, parts):
                 print(f"{name}: {run['bytes_per_second'] / 2**20:.0f} MiB/s, {ratio:.2f}x the baseline")
                 if name == "BM_ReceivePath/0" and ratio > 15:
                     failures.append(f"{name} is {ratio:.1f}x the baseline (target: 15x)")
+    # One host's burst into a room: the honest reader beside it is never cut
+    # off, and a third host's lines reach it within a second.
+    burst = next((run for name, run in by_name.items() if name.startswith("BM_ServerHostBurstBesideAnHonestReader")), None)
+    if burst:
+        print(f"host burst: reader cut off {burst['member_cut_off']:.0f}, third host's slowest line {burst['honest_worst_ms']:.0f} ms")
+        if burst["member_cut_off"] or burst["honest_worst_ms"] > 1000:
+            failures.append("one host's burst cut off or delayed an honest reader (target: never, under 1 s)")
     for family, counter in (("BM_ReceiveScaling", "seconds_per_frame"), ("BM_TranscriptGrowth", "seconds_per_line")):
         points = [run for name, run in by_name.items() if name.startswith(family + "/") and counter in run]
         if len(points) < 2:
@@ -47,6 +54,13 @@ def main(out, parts):
             failures.append(f"the {what.lower()} drains in {ratio:.1f}x the time with no box (target: 2x)")
         if peak_target and peak > peak_target:
             failures.append(f"the {what.lower()} peaks at {peak:.1f} MiB waiting (target: {peak_target} MiB)")
+    repeated = by_name.get("BM_RepeatedFrames/1/iterations:1/manual_time")
+    if repeated:
+        peak = repeated["peak_waiting_MiB"]
+        print(f"Repeated session frames behind a box: keep-alive answered after {repeated['real_time']:.0f} ms, "
+              f"peak {peak:.3f} MiB waiting")
+        if peak > 16:
+            failures.append(f"the repeated frames peak at {peak:.1f} MiB waiting (target: 16 MiB)")
     for failure in failures:
         print("MISSED:", failure)
     print("results written to", out)

@@ -188,7 +188,8 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return alerts.shown.size() == 3; }, kWaitMs));
   EXPECT_EQ(alerts.shown[2], "otherone: a cat after the churn");
   QStringList people;
-  for (int i = 0; i < window.console->lstUsers->count(); ++i) people << window.console->lstUsers->item(i)->text();
+  const QAbstractItemModel& list = *window.console->lstUsers->model();
+  for (int i = 0; i < list.rowCount(); ++i) people << list.index(i, 0).data().toString();
   people.sort();
   EXPECT_EQ(people, (QStringList{"churn40", "churn41", "churn42", "churn43", "churn44", "myname", "otherone"}));
   EXPECT_EQ(window.console->lblPpl->text(), QStringLiteral("7"));
@@ -247,7 +248,9 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
   EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
-  EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
+  const QAbstractItemModel& list = *window.console->lstUsers->model();
+  EXPECT_FALSE(
+      list.match(list.index(0, 0), Qt::DisplayRole, QStringLiteral("otherone"), 1, Qt::MatchExactly).isEmpty());
 
   // Keep-alives keep the connection; a server gone quiet without closing loses it, as does one that stops reading.
   const auto backInTheRoom = [&](std::chrono::seconds retry) {

@@ -133,7 +133,7 @@ TEST_F(ServerInteropTest, InstantMessagesStatusAndErrorsReachTheControlAsEvents)
   SignOn(ann, "Ann Lee", "ann's password", "LoggedIn(annlee,[],[],[],[],,1)");
   SignOn(bo, "Bo B", "bo", "LoggedIn(bob,[],[],[],[],,1)");
   ann.toc.SendIM("Bo B", "lunch? 12:30 (usual place)", false);
-  ASSERT_TRUE(bo.Await("InstantMessage(Ann Lee,lunch? 12:30 (usual place),false, O)"));
+  ASSERT_TRUE(bo.Await("InstantMessage(Ann Lee,lunch? 12:30 (usual place),false, O )"));
   bo.toc.SetAwayMessage("at lunch");
   bo.toc.SendIM("annlee", "on my way", true);
   ASSERT_TRUE(ann.Await("InstantMessage(Bo B,on my way,true, OU)"));
@@ -153,6 +153,41 @@ TEST_F(ServerInteropTest, InstantMessagesStatusAndErrorsReachTheControlAsEvents)
   ASSERT_TRUE(bo.Await(profile));
   ann.toc.GetProfile("bob");
   ASSERT_TRUE(ann.Await(profile));
+}
+
+TEST_F(ServerInteropTest, PresenceIsPushedInvitationsAreAcceptedAndSixtyBuddiesComeBackWhole) {
+  Client ann, bo;
+  SignOn(ann, "Ann Lee", "ann's password", "LoggedIn(annlee,[],[],[],[],,1)");
+  ann.toc.AddBuddy("Friends", "Bo B");
+  std::string buddies = "[[group]Friends|Bo B|[group]Sixty";
+  for (int i = 0; i < 59; ++i) {
+    ann.toc.AddBuddy("Sixty", "buddy number " + std::to_string(i));
+    buddies += "|buddy number " + std::to_string(i);
+  }
+  ASSERT_TRUE(ann.AwaitAndClear("BuddyAdded(Sixty,buddy number 58,)"));
+
+  SignOn(bo, "Bo B", "bo", "LoggedIn(bob,[],[],[],[],,1)");
+  const std::string online = "BuddyUpdate(Bo B,true,0,1700000000,";
+  ASSERT_TRUE(ann.AwaitAndClear(online + "0, O )"));
+  bo.toc.SetAwayMessage("at lunch");
+  ASSERT_TRUE(ann.AwaitAndClear(online + "0, OU)"));
+  bo.toc.SetAwayMessage("");
+  ASSERT_TRUE(ann.AwaitAndClear(online + "0, O )"));
+  bo.toc.SetIdleTime(10);
+  ASSERT_TRUE(ann.AwaitAndClear(online + "10, O )"));
+
+  ann.toc.JoinChat("Tea Room", 4);
+  ASSERT_TRUE(ann.AwaitAndClear("ChatUserUpdate(Ann Lee,true,1)"));
+  ann.toc.InviteUsers("Tea Room", "come in", "Bo B");
+  ASSERT_TRUE(bo.AwaitAndClear("ChatInvite(Tea Room,1,Ann Lee,come in)"));
+  bo.toc.AcceptChatInvite(1);
+  ASSERT_TRUE(bo.Await("JoinedChat(Tea Room,1)"));
+  ASSERT_TRUE(ann.AwaitAndClear("ChatUserUpdate(Bo B,true,1)"));
+
+  bo.toc.LogOff();
+  ASSERT_TRUE(ann.Await("BuddyUpdate(Bo B,false,0,0,0,   )"));
+  ann.toc.LogOff();
+  SignOn(ann, "Ann Lee", "ann's password", "LoggedIn(annlee," + buddies + "],[],[],[],,1)");
 }
 
 int main(int argc, char** argv) {

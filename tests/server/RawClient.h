@@ -19,10 +19,13 @@ class RawClient {
  public:
   static constexpr int kWaitMs = 5000;
 
-  explicit RawClient(quint16 port) {
+  // From a loopback address of its own, when from is given, to stand for another host.
+  explicit RawClient(quint16 port, const QHostAddress& from = {}) {
     QObject::connect(&socket_, &QTcpSocket::readyRead, [this] { ReadArrived(); });
+    if (!from.isNull()) socket_.bind(from);
     socket_.connectToHost(QHostAddress::LocalHost, port);
   }
+  [[nodiscard]] bool Connected() const { return socket_.state() == QAbstractSocket::ConnectedState; }
 
   void Write(const std::string& bytes) { socket_.write(bytes.data(), static_cast<qint64>(bytes.size())); }
   void Command(const std::string& line) { Write(ClientCommand(line, sequence_++)); }

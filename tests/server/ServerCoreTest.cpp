@@ -105,7 +105,7 @@ AccountStore Accounts(const std::string& text) {
 
 }  // namespace
 
-TEST(CommandArguments, QuotedArgumentsLoseTheirEscapesAndOnlyThose) {
+TEST(CommandArguments, EveryBackslashEscapeIsUndoneAndBracesHoldSpaces) {
   struct Case {
     std::string line;
     std::optional<std::vector<std::string>> args;
@@ -114,7 +114,12 @@ TEST(CommandArguments, QuotedArgumentsLoseTheirEscapesAndOnlyThose) {
       {R"(toc_chat_send "12" "a \$b \(c\) \\d \"e\" \[\]\{\}")", {{"12", R"(a $b (c) \d "e" []{})"}}},
       {R"(toc_send_im "bob" "hi there" auto)", {{"bob", "hi there", "auto"}}},
       {R"(toc_set_away "")", {{""}}},
-      {R"(toc_chat_join "4" "C:\room")", {{"4", R"(C:\room)"}}},
+      {R"(toc_chat_join "4" "C:\room")", {{"4", "C:room"}}},
+      {R"(toc_chat_send "1" "it\'s \`x\`" it\'s)", {{"1", "it's `x`", "it's"}}},
+      {"toc2_new_buddies {g:My Friends\nb:bob:Bob \\{B\\}\n}", {{"g:My Friends\nb:bob:Bob {B}\n"}}},
+      {"toc_format_nickname {Bob B}", {{"Bob B"}}},
+      {"toc_format_nickname {Bob B", std::nullopt},
+      {"toc_format_nickname {Bob}B", std::nullopt},
       {"toc2_set_pdmode 3", {{"3"}}},
       {"toc_init_done", {{}}},
       {R"(toc_send_im "bob" "unclosed)", std::nullopt},
@@ -135,11 +140,11 @@ TEST(Configuration, IsCutAtLineEndsAndOnlyTheLastPieceHoldsDone) {
   for (int i = 0; i < 40; ++i) account.AddGroup("Group number " + std::to_string(i));
   for (int i = 0; i < 40; ++i) account.AddBuddy("Group number 7", "buddy" + std::to_string(i), "Alias");
   const std::string text = account.ConfigurationText();
-  const auto pieces = SplitConfiguration(text, limits::kConfigChunk);
+  const auto pieces = SplitConfiguration(text, 1024);
   ASSERT_GT(pieces.size(), 1u);
   std::string joined;
   for (std::size_t i = 0; i < pieces.size(); ++i) {
-    EXPECT_LE(pieces[i].size(), limits::kConfigChunk);
+    EXPECT_LE(pieces[i].size(), 1024u);
     EXPECT_EQ(pieces[i].back(), '\n');
     EXPECT_EQ(pieces[i].find("done:\n") != std::string::npos, i + 1 == pieces.size());
     joined += pieces[i];
@@ -148,7 +153,7 @@ TEST(Configuration, IsCutAtLineEndsAndOnlyTheLastPieceHoldsDone) {
 
   Account exact;  // eight lines of 128 bytes
   for (int i = 0; i < 8; ++i) exact.AddGroup(std::string(124, 'g') + std::to_string(i));
-  EXPECT_EQ(SplitConfiguration(exact.ConfigurationText(), limits::kConfigChunk)[0].size(), limits::kConfigChunk)
+  EXPECT_EQ(SplitConfiguration(exact.ConfigurationText(), 1024)[0].size(), 1024u)
       << "a piece may fill its chunk exactly";
 }
 
@@ -173,7 +178,7 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
   ASSERT_TRUE(store.Load(in, error)) << error;
   const Account* pat = store.Find("patsmith");
   ASSERT_NE(pat, nullptr);
-  EXPECT_EQ(pat->displayName, "Pat Smith");
+  EXPECT_EQ(pat->DisplayName(), "Pat Smith");
   std::string roasted = RoastPassword("Pw");
   EXPECT_TRUE(pat->AcceptsRoasted(roasted));
   for (char& c : roasted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -184,11 +189,13 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
 TEST(Accounts, AByteOrderMarkAndSpacesAroundNameAndPasswordAreNotPartOfThem) {
   Harness h(
       Accounts("\xEF\xBB\xBF"
-               "dave: lead\n  Pat Smith  :  two words  \r\n"));
+               "dave: lead # the lead\n  Pat Smith  :  two words  \r\n   \n\t\n  # a note\nlee:le#ad\t# and a tab\n"));
   h.SignOn(1, "dave", "lead");
   h.SignOn(2, "patsmith", "two words");
+  h.SignOn(4, "lee", "le#ad");
   EXPECT_THAT(h.Take(1), testing::Contains("NICK:dave"));
   EXPECT_THAT(h.Take(2), testing::Contains("NICK:Pat Smith"));
+  EXPECT_THAT(h.Take(4), testing::Contains("NICK:lee")) << "a # within a word is part of it";
   h.SignOn(3, "dave", " lead");
   EXPECT_THAT(h.Take(3), ElementsAre("<type 1>", "ERROR:980"));
 }
@@ -364,7 +371,7 @@ TEST(ServerCore, SecondSignOnOfANameEndsTheFirstAndItsRoomsAreTold) {
   EXPECT_EQ(h.closed, std::set<ConnectionId>{1});
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_UPDATE_BUDDY:1:F:abc"));
   h.Command(2, R"(toc_send_im "abc" "hi")");
-  EXPECT_THAT(h.Take(3).back(), "IM_IN_ENC2:other:F:F:T: O:F:L:en:hi");
+  EXPECT_THAT(h.Take(3).back(), "IM_IN_ENC2:other:F:F:T: O :F:L:en:hi");
 }
 
 TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
@@ -382,15 +389,23 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   h.Command(1, "toc2_set_pdmode 3");
   h.Command(1, R"(toc2_new_group "Old")");
   h.Command(1, R"(toc2_del_group "OLD")");
-  EXPECT_THAT(h.Take(1), ElementsAre("INSERTED2:g:Buddies", "INSERTED2:b::solo:Buddies", "INSERTED2:g:Friends",
-                                     "INSERTED2:b::Pat Smith:Friends", "INSERTED2:b:Lee L:lee:Friends",
-                                     "INSERTED2:b::friends:Friends", "INSERTED2:g:Work", "INSERTED2:d:eve",
-                                     "INSERTED2:p:carol", "INSERTED2:p:dave", "DELETED2:p:dave",
-                                     "DELETED2:b:lee:Friends", "INSERTED2:g:Old", "DELETED2:g:Old"));
+  EXPECT_THAT(h.Take(1),
+              ElementsAre("INSERTED2:g:Buddies", "INSERTED2:b::solo:Buddies", "NEW_BUDDY_REPLY2:solo:added",
+                          "INSERTED2:g:Friends", "INSERTED2:b::Pat Smith:Friends", "NEW_BUDDY_REPLY2:Pat Smith:added",
+                          "INSERTED2:b:Lee L:lee:Friends", "NEW_BUDDY_REPLY2:lee:added", "INSERTED2:b::friends:Friends",
+                          "NEW_BUDDY_REPLY2:friends:added", "NEW_BUDDY_REPLY2:patsmith:added", "INSERTED2:g:Work",
+                          "INSERTED2:d:eve", "INSERTED2:p:carol", "INSERTED2:p:dave", "DELETED2:p:dave",
+                          "DELETED2:b:lee:Friends", "INSERTED2:g:Old", "DELETED2:g:Old"));
   h.core.Gone(1);
   h.SignOn(2, "abc");
   EXPECT_THAT(h.Take(2).back(),
               "CONFIG2:g:Buddies\nb:solo\ng:Friends\nb:Pat Smith\nb:friends\ng:Work\np:carol\nd:eve\nm:3\ndone:\n");
+  std::string sixty = "toc2_new_buddies {g:Sixty Of Them\n";
+  for (int i = 0; i < 60; ++i) sixty += "b:buddy number " + std::to_string(i) + "\n";
+  h.Command(2, sixty + "}");
+  h.core.Gone(2);
+  h.SignOn(3, "abc");
+  EXPECT_EQ(CountOf(h.Take(3), "CONFIG2:"), 1u) << "a configuration of 60 buddies comes whole in one frame";
 }
 
 TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndOnlyFreeIdsAreReused) {
@@ -406,6 +421,10 @@ TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndOnlyFreeIdsAreReused) {
               ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc", "CHAT_UPDATE_BUDDY:1:T:Bo B"));
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:abc:Bo B", "CHAT_JOIN:1:Tea Room",
                                      "CHAT_UPDATE_BUDDY:1:T:abc:Bo B"));
+  h.Command(2, R"(toc_chat_whisper "1" "abc" "psst")");
+  h.Command(2, R"(toc_chat_whisper "1" "nobody" "psst")");
+  EXPECT_THAT(h.Take(1), ElementsAre("CHAT_IN_ENC:1:Bo B:T:A:en:psst"));
+  EXPECT_THAT(h.Take(2), ElementsAre("ERROR:901:nobody"));
   h.Command(1, R"(toc_chat_leave "1")");
   EXPECT_THAT(h.Take(1), ElementsAre("CHAT_LEFT:1")) << "the leaver is not told of its own departure";
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_UPDATE_BUDDY:1:F:abc"));
@@ -455,7 +474,10 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(2, R"(toc_set_idle "120")");
   h.now += 60;
   h.Command(1, R"(toc_send_im "B O B" "hi: there")");
-  h.Command(1, R"(toc_send_im "bob" "brb" auto)");
+  h.Command(1, R"(toc2_send_im "bob" "brb" auto)");
+  h.Command(1, R"(toc2_send_im_enc "bob" "F" "A" "en" "enc")");
+  h.Command(1, R"(toc2_client_event "bob" 2)");
+  h.Command(1, "toc_noop");
   h.Command(1, R"(toc_send_im "carl" "hello")");
   h.Command(1, R"(toc_get_status "bob")");
   h.Command(1, R"(toc_evil "bob" "anon")");
@@ -464,22 +486,107 @@ TEST(ServerCore, MessagesStatusWarningsAndAccountChanges) {
   h.Command(1, R"(toc_change_passwd "wrong" "new")");
   h.Command(1, R"(toc_change_passwd "pw" "")");
   h.Command(1, R"(toc_change_passwd "pw" "n\$w")");
-  h.Command(1, R"(toc_format_nickname "A Bc")");
-  EXPECT_THAT(h.Take(1), ElementsAre("IM_IN_ENC2:Bob:T:F:T: OU:F:L:en:out to lunch", "ERROR:901:carl",
-                                     "UPDATE_BUDDY2:Bob:T:0:1000:3: OU:0", "BUDDY_CAPS2:Bob:cap-1", "ERROR:902:carl",
-                                     "ERROR:911", "ERROR:911", "ADMIN_PASSWD_STATUS:0", "ADMIN_NICK_STATUS:0"));
-  EXPECT_THAT(h.Take(2), ElementsAre("IM_IN_ENC2:abc:F:F:T: O:F:L:en:hi: there", "IM_IN_ENC2:abc:T:F:T: O:F:L:en:brb",
-                                     "EVILED:3:", "EVILED:13:abc"));
+  h.Command(1, R"(toc_format_nickname {A Bc})");
+  EXPECT_THAT(h.Take(1), ElementsAre("ERROR:901:carl", "UPDATE_BUDDY2:Bob:T:0:1000:3: OU:", "BUDDY_CAPS2:Bob:cap-1",
+                                     "ERROR:902:carl", "ERROR:911", "ERROR:911", "ADMIN_PASSWD_STATUS:0",
+                                     "ADMIN_NICK_STATUS:0", "NICK:A Bc"))
+      << "an away user's client answers for itself";
+  EXPECT_THAT(h.Take(2),
+              ElementsAre("IM_IN_ENC2:abc:F:F:T: O :F:L:en:hi: there", "IM_IN_ENC2:abc:T:F:T: O :F:L:en:brb",
+                          "IM_IN_ENC2:abc:F:F:T: O :F:L:en:enc", "CLIENT_EVENT2:abc:2", "EVILED:3:", "EVILED:13:abc"));
   for (int i = 0; i < 9; ++i) h.Command(1, R"(toc_evil "bob" "norm")");
   EXPECT_EQ(h.Take(2).back(), "EVILED:100:A Bc") << "the level stops at 100";
   h.Command(2, "toc_set_away");
   h.Command(2, "toc_set_caps");
   h.Command(1, R"(toc_get_status "bob")");
   EXPECT_THAT(h.Take(2), IsEmpty()) << "back, with no capabilities";
-  EXPECT_THAT(h.Take(1), ElementsAre("UPDATE_BUDDY2:Bob:T:100:1000:3: O:0"));
+  EXPECT_THAT(h.Take(1), ElementsAre("UPDATE_BUDDY2:Bob:T:100:1000:3: O :"));
   h.core.Gone(1);
   h.SignOn(3, "abc", "n$w");
   EXPECT_THAT(h.Take(3)[2], "NICK:A Bc");
+}
+
+TEST(ServerCore, PresenceIsPushedToWhoeverListsTheUserAndItsPrivacyRulesLetSeeIt) {
+  Harness h;
+  h.now = 1700000000;
+  h.SignOn(1, "alice");
+  h.SignOn(2, "bob");
+  h.Command(1, "toc2_new_buddies {g:Friends\nb:bob\n}");
+  h.Command(1, "toc_init_done");
+  h.Command(2, "toc2_new_buddies {g:My Friends\nb:alice:Alice A\n}");
+  h.Take(1);
+  h.Take(2);
+  const std::string bob = "UPDATE_BUDDY2:bob:T:0:1700000000:";
+  const std::string alice = "UPDATE_BUDDY2:alice:T:0:1700000000:0: O :";
+  const std::string bobGone = "UPDATE_BUDDY2:bob:F:0:0:0:   :";
+  struct Step {
+    ConnectionId who;
+    std::string command;
+    std::vector<std::string> toAlice;
+    std::vector<std::string> toBob;
+  };
+  const std::vector<Step> steps{
+      {2, "toc_init_done", {bob + "0: O :"}, {alice}},
+      {2, R"(toc_set_away "gone")", {bob + "0: OU:"}, {}},
+      {2, "toc_set_away", {bob + "0: O :"}, {}},
+      {2, "toc_set_idle 600", {bob + "10: O :"}, {}},
+      {2, "toc_set_caps cap-1", {bob + "10: O :", "BUDDY_CAPS2:bob:cap-1"}, {}},
+      {2, "toc2_add_deny alice", {}, {"INSERTED2:d:alice"}},
+      {2, "toc2_set_pdmode 4", {bobGone}, {}},
+      {1, R"(toc_send_im "bob" "hi")", {"ERROR:901:bob"}, {}},
+      {1, R"(toc_get_status "bob")", {"ERROR:901:bob"}, {}},
+      {1, R"(toc_evil "bob" "norm")", {"ERROR:902:bob"}, {}},
+      {1, R"(toc2_client_event "bob" 1)", {"ERROR:901:bob"}, {}},
+      {2, R"(toc2_send_im "alice" "brb" auto)", {"IM_IN_ENC2:bob:T:F:T: O :F:L:en:brb"}, {}},
+      {2, "toc2_set_pdmode 5", {bob + "10: O :", "BUDDY_CAPS2:bob:cap-1"}, {}},
+      {2, R"(toc2_remove_buddy "alice" "My Friends")", {bobGone}, {"DELETED2:b:alice:My Friends"}},
+      {2,
+       "toc2_new_buddies {b:alice\n}",
+       {bob + "10: O :", "BUDDY_CAPS2:bob:cap-1"},
+       {"INSERTED2:g:Buddies", "INSERTED2:b::alice:Buddies", "NEW_BUDDY_REPLY2:alice:added", alice}},
+  };
+  for (const auto& step : steps) {
+    h.Command(step.who, step.command);
+    EXPECT_EQ(h.Take(1), step.toAlice) << step.command;
+    EXPECT_EQ(h.Take(2), step.toBob) << step.command;
+  }
+  h.core.Gone(2);
+  h.Pump();
+  EXPECT_THAT(h.Take(1), ElementsAre(bobGone));
+}
+
+TEST(ServerCore, OneHostsBurstIntoARoomIsHeldWellBelowAReadersSendQueueAndNothingIsLost) {
+  static_assert(limits::kRoomBytesPerAddress * 4 <= limits::kSendQueueBound);
+  Harness h;
+  constexpr ConnectionId kReader = 100;
+  constexpr ConnectionId kTalkers = limits::kMaxConnectionsPerAddress - 1;
+  h.SignOn(kReader, "reader");
+  h.Command(kReader, R"(toc_chat_join "4" "busy")");
+  std::string burst;
+  for (int i = 0; i < limits::kChatLineBurst; ++i) {
+    burst += ClientCommand("toc_chat_send \"1\" \"" + std::string(2000 - 22, '.') + "\"", 2);
+  }
+  for (ConnectionId id = 1; id <= kTalkers; ++id) {
+    h.SignOn(id, "talker" + std::to_string(id), "pw", "10.9.9.9");
+    h.Command(id, R"(toc_chat_join "4" "busy")");
+  }
+  h.notReading.insert(kReader);
+  h.Take(kReader);
+  std::size_t lines = 0;
+  for (ConnectionId id = 1; id <= kTalkers; ++id) h.Feed(id, burst);
+  EXPECT_EQ(h.held.size(), kTalkers) << "every talker of the host waits";
+  for (int second = 0; second < 30 && lines < kTalkers * limits::kChatLineBurst; ++second) {
+    // What waits for the reader is what one instant of the host put there.
+    EXPECT_LE(h.core.QueuedOutputBytes(), limits::kRoomBytesPerAddress + limits::kMaxClientPayload + 64);
+    lines += CountOf(h.Take(kReader), "CHAT_IN_ENC:");
+    h.core.Written(kReader, h.core.QueuedOutputBytes());
+    h.now += 1;
+    h.core.Tick();
+    h.Pump();
+  }
+  EXPECT_EQ(lines, kTalkers * limits::kChatLineBurst);
+  EXPECT_THAT(h.held, IsEmpty());
+  EXPECT_THAT(h.closed, IsEmpty());
 }
 
 TEST(ServerCore, OneAddressCannotTakeEveryConnectionSlotOrRoom) {
@@ -595,7 +702,7 @@ TEST(ServerCore, NoTalkerWaitsForAReaderWhichIsCutOffWhenItTakesNothingOrFallsPa
     for (ConnectionId id = 1; id <= kLaggard; ++id) h.Take(id);
     std::string flood;
     for (int i = 0; i < limits::kChatLineBurst; ++i) {
-      flood += ClientCommand("toc_chat_send \"1\" \"" + std::to_string(i) + std::string(1500, '.') + "\"", 2);
+      flood += ClientCommand("toc_chat_send \"1\" \"" + std::to_string(i) + std::string(1200, '.') + "\"", 2);
     }
     for (ConnectionId id = 1; id <= c.talkers; ++id) h.Feed(id, flood);
     h.Command(1, R"(toc_get_status "reader")");
