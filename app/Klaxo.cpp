@@ -336,10 +336,8 @@ void Klaxo::ShowSession(const Session::Show& show) {
     case Session::Show::LineRefused:
       // Said beside the lines the user sent; a hidden console records nothing.
       if (Console) {
-        EventQueue::Message note;
-        note.line = [this, text] { console->WriteServerNote(text); };
-        note.lineBytes = static_cast<std::size_t>(text.size()) * sizeof(QChar);
-        events_.Run(std::move(note));
+        events_.Run(EventQueue::Line{[this, text] { console->WriteServerNote(text); },
+                                     static_cast<std::size_t>(text.size()) * sizeof(QChar)});
         return;
       }
       line = text;
