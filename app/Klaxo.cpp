@@ -329,6 +329,18 @@ void Klaxo::ShowSession(const Session::Show& show) {
     case Session::Show::JoinTooLong:
       line = QStringLiteral("Not joined: the room name is too long for the server");
       break;
+    case Session::Show::Error:
+      line = text;
+      break;
+    case Session::Show::LineRefused:
+      // Said beside the lines the user sent; a hidden console records nothing.
+      if (Console) {
+        events_.Run(EventQueue::Line{[this, text] { console->WriteServerNote(text); },
+                                     static_cast<std::size_t>(text.size()) * sizeof(QChar)});
+        return;
+      }
+      line = text;
+      break;
   }
   ShowStatus(line);
 }

@@ -134,6 +134,8 @@ void frmConsole::WriteLinesNotShown(std::size_t count) {
   WriteNote(QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
 }
 
+void frmConsole::WriteServerNote(const QString& text) { WriteNote(QStringLiteral("(%1)").arg(text)); }
+
 void frmConsole::ShowPeopleCount() {
   lblPpl->setText(QString::number(people_->Count()));
   if (toldFull_ || static_cast<std::size_t>(people_->Count()) < kMaxRoomSize || !isVisible()) return;

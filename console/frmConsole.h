@@ -45,6 +45,8 @@ class frmConsole : public QWidget, public PeopleList {
   void ChangePeople(const QString& name, bool inside);
   // A line saying how many lines were not written because too many waited.
   void WriteLinesNotShown(std::size_t count);
+  // What the server said of the user's own lines, such as one it dropped.
+  void WriteServerNote(const QString& text);
   void ShowPeopleCount();
 
   // Empties the people list and sets its count to "0".

@@ -36,6 +36,10 @@ class QuovTOCSock : private TocSocketListener {
   };
   static constexpr LogoImage imgSockLogo{"QuovTOCSock.png", 125, 37};
 
+  // The text of the Error event for ERROR:989 with this sub-code: the event
+  // carries no sub-code, so its text is what tells one from another.
+  static std::string SignOnFailedText(std::string_view subCode);
+
   // events may be null; the holder's handlers are called synchronously.
   explicit QuovTOCSock(std::unique_ptr<TocSocket> socket, QuovTOCSockEvents* events = nullptr);
   ~QuovTOCSock();

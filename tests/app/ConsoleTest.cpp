@@ -271,6 +271,18 @@ TEST_F(ConsoleTest, SendingEscapesLessThanBehindTheMarkupPrefix) {
   }
 }
 
+TEST_F(ConsoleTest, TheServersRefusalsAreShownALineDroppedBesideTheLinesSent) {
+  SignOnAndJoin();
+  Deliver("ERROR:903");
+  const std::string dropped = "A message has been dropped, you are exceeding the server speed limit";
+  EXPECT_EQ(window->lblStat->text().toStdString(), dropped) << "with the console hidden";
+  Deliver("ERROR:951:other:24");
+  Open();
+  Deliver("ERROR:903");
+  EXPECT_EQ(Transcript().back(), "(" + dropped + ")");
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Could not join chat 'other': Chat Full"));
+}
+
 TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {
   SignOnAndJoin();
   Open();

@@ -226,11 +226,12 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
 
 TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
   EXPECT_EQ(ParseRoomOption(QStringLiteral("demo"))->exchange, 4);
-  const auto room = ParseRoomOption(QStringLiteral("a:b:&H10"));
+  const auto room = ParseRoomOption(QStringLiteral("a:b:-32768"));
   ASSERT_TRUE(room.has_value());
   EXPECT_EQ(Print(room->name), "a:b");
-  EXPECT_EQ(room->exchange, 16);
-  for (const char* refused : {"demo:", "demo: ", ":4", " ", "demo:32768"}) {
+  EXPECT_EQ(room->exchange, -32768);
+  for (const char* refused :
+       {"demo:", "demo: ", ":4", " ", "demo:32768", "demo:five", "demo:4x", "demo:&H10", "demo: 4"}) {
     EXPECT_FALSE(ParseRoomOption(QString::fromUtf8(refused)).has_value()) << refused;
   }
   EXPECT_EQ(SecretStore::Account(QStringLiteral("My Name"), ServerAddress{"::1", 5191}),
