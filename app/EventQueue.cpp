@@ -3,25 +3,33 @@
 #include <algorithm>
 #include <utility>
 
-EventQueue::EventQueue(Presenter presenter, std::size_t maxWaitingBytes, std::size_t maxWaitingLines)
-    : presenter_(std::move(presenter)), maxBytes_(maxWaitingBytes), maxLines_(maxWaitingLines) {}
+EventQueue::EventQueue(Presenter presenter, std::size_t maxWaitingBytes, std::size_t maxWaitingLines,
+                       std::size_t maxWaitingAlerts)
+    : presenter_(std::move(presenter)),
+      maxBytes_(maxWaitingBytes),
+      maxLines_(maxWaitingLines),
+      maxAlerts_(maxWaitingAlerts) {}
 
-void EventQueue::Run(std::function<void()> work, std::size_t bytes) {
+void EventQueue::Run(Work work) {
   if (stopped_) return;
   Entry entry;
-  entry.work = std::move(work);
-  entry.workBytes = bytes;
-  RunOrWait(std::move(entry));
-}
-
-void EventQueue::Run(Message message) {
-  if (stopped_ || (message.alerts == 0 && !message.line)) return;
-  Entry entry;
-  entry.kind = Entry::Kind::Message;
-  entry.work = std::move(message.line);
-  entry.workBytes = entry.work ? message.lineBytes : 0;
-  entry.alert = std::move(message.alert);
-  entry.alerts = message.alerts;
+  if (auto* alert = std::get_if<Alert>(&work)) {
+    if (alert->times == 0 && !alert->line) return;
+    entry.policy = Entry::Policy::Alert;
+    entry.alert = std::move(alert->text);
+    entry.alerts = alert->times;
+    entry.work = std::move(alert->line);
+    entry.workBytes = entry.work ? alert->lineBytes : 0;
+  } else if (auto* line = std::get_if<Line>(&work)) {
+    entry.work = std::move(line->write);
+    entry.workBytes = line->bytes;
+  } else {
+    auto& state = std::get<State>(work);
+    entry.policy = Entry::Policy::State;
+    entry.shown = state.what;
+    entry.work = std::move(state.show);
+    entry.workBytes = state.bytes;
+  }
   RunOrWait(std::move(entry));
 }
 
@@ -43,8 +51,21 @@ void EventQueue::RunOrWait(Entry entry) {
 }
 
 void EventQueue::Wait(Entry entry) {
-  const bool line = entry.kind == Entry::Kind::Message && entry.work;
-  if (MakeRoom(Pending::Cost(entry), line ? 1 : 0) || entry.kind == Entry::Kind::Session) {
+  // A state replaces the one before; there is one of each thing shown.
+  if (entry.policy == Entry::Policy::State) {
+    pending_.PushBack(std::move(entry));
+    return;
+  }
+  if (entry.alerts > 0) {
+    const std::size_t room = maxAlerts_ - std::min(maxAlerts_, pending_.Alerts());
+    if (entry.alerts > room) {
+      alertsDropped_ += entry.alerts - room;
+      entry.alerts = room;
+    }
+    if (entry.alerts == 0) entry.alert.clear();
+  }
+  if (entry.alerts == 0 && !entry.work) return;
+  if (MakeRoom(Pending::Cost(entry), entry.work ? 1 : 0)) {
     pending_.PushBack(std::move(entry));
     return;
   }
@@ -75,9 +96,7 @@ void EventQueue::Drain() {
       Execute(entry);
       continue;
     }
-    presenter_.drained();
     // The notices come last, so that what they report is the newest thing shown.
-    if (!pending_.Empty()) continue;
     if (linesNotShown_ > 0) {
       presenter_.linesNotShown(std::exchange(linesNotShown_, 0));
     } else if (alertsDropped_ > 0) {
@@ -90,12 +109,14 @@ void EventQueue::Drain() {
 }
 
 void EventQueue::Execute(Entry& entry) {
-  if (entry.kind == Entry::Kind::Message) {
-    for (std::size_t i = 0; i < entry.alerts && !stopped_; ++i) presenter_.showAlert(entry.alert);
-    if (entry.work && !stopped_) entry.work();
-  } else {
-    entry.work();
+  for (std::size_t i = 0; i < entry.alerts && !stopped_; ++i) {
+    if (!presenter_.showAlert(entry.alert)) continue;
+    // The user closed the box: the alerts behind it go, those counted too.
+    pending_.DropAlerts();
+    alertsDropped_ = 0;
+    break;
   }
+  if (entry.work && !stopped_) entry.work();
 }
 
 std::size_t EventQueue::Pending::Cost(const Entry& entry) {
@@ -107,22 +128,30 @@ std::size_t EventQueue::Pending::AlertCost(const Entry& entry) {
 }
 
 void EventQueue::Pending::PushBack(Entry entry) {
+  const Entry::Policy policy = entry.policy;
+  const auto shown = static_cast<std::size_t>(entry.shown);
+  if (policy == Entry::Policy::State && states_[shown]) Erase(*states_[shown]);
   bytes_ += Cost(entry);
   alertBytes_ += AlertCost(entry);
+  alerts_ += entry.alerts;
   peak_ = std::max(peak_, bytes_);
-  const bool line = entry.kind == Entry::Kind::Message && entry.work;
+  const bool line = policy != Entry::Policy::State && entry.work;
   const bool alerts = entry.alerts > 0;
   entries_.push_back(std::move(entry));
-  if (line) (alerts ? alertLines_ : plainLines_).push_back(std::prev(entries_.end()));
+  const Position at = std::prev(entries_.end());
+  if (policy == Entry::Policy::State) states_[shown] = at;
+  if (line) (alerts ? alertLines_ : plainLines_).push_back(at);
 }
 
 EventQueue::Entry EventQueue::Pending::PopFront() {
   const Position front = entries_.begin();
   if (!plainLines_.empty() && plainLines_.front() == front) plainLines_.pop_front();
   if (!alertLines_.empty() && alertLines_.front() == front) alertLines_.pop_front();
-  bytes_ -= Cost(*front);
-  alertBytes_ -= AlertCost(*front);
   Entry entry = std::move(*front);
+  if (entry.policy == Entry::Policy::State) states_[static_cast<std::size_t>(entry.shown)].reset();
+  bytes_ -= Cost(entry);
+  alertBytes_ -= AlertCost(entry);
+  alerts_ -= entry.alerts;
   entries_.pop_front();
   return entry;
 }
@@ -136,17 +165,47 @@ bool EventQueue::Pending::DropOldestLine() {
   at->work = nullptr;
   at->workBytes = 0;
   // Nothing is left of a message without alerts once its line has gone.
-  if (at->alerts == 0) {
-    bytes_ -= Cost(*at);
-    entries_.erase(at);
-  }
+  if (at->alerts == 0) Erase(at);
   return true;
+}
+
+void EventQueue::Pending::DropAlerts() {
+  for (auto at = entries_.begin(); at != entries_.end();) {
+    const Position entry = at++;
+    if (entry->alerts == 0) continue;
+    const std::size_t before = Cost(*entry);
+    alertBytes_ -= AlertCost(*entry);
+    alerts_ -= entry->alerts;
+    entry->alerts = 0;
+    entry->alert.clear();
+    if (entry->work) {
+      bytes_ -= before - Cost(*entry);
+    } else {
+      bytes_ -= before;
+      entries_.erase(entry);
+    }
+  }
+  // What is left are plain lines and states, the lines in their age.
+  alertLines_.clear();
+  plainLines_.clear();
+  for (auto at = entries_.begin(); at != entries_.end(); ++at) {
+    if (at->policy != Entry::Policy::State && at->work) plainLines_.push_back(at);
+  }
+}
+
+void EventQueue::Pending::Erase(Position at) {
+  bytes_ -= Cost(*at);
+  alertBytes_ -= AlertCost(*at);
+  alerts_ -= at->alerts;
+  entries_.erase(at);
 }
 
 void EventQueue::Pending::Clear() {
   plainLines_.clear();
   alertLines_.clear();
+  states_ = {};
   entries_.clear();
   bytes_ = 0;
   alertBytes_ = 0;
+  alerts_ = 0;
 }

@@ -6,25 +6,32 @@
 // earlier ones; instead, work that arrives while other work is running waits
 // here and runs, in arrival order, once the running work has returned.
 //
-// What waits is bounded whatever the server sends, and what gives when a
-// bound is reached is fixed:
-// - session work (sign-on and room state) always waits, so the window ends as
-//   it would have with no box open; it takes room only from console lines;
-// - console lines go first, oldest first, those of messages that raise no
-//   alert before those that do, when their bytes pass the bound or there are
-//   more of them than the transcript keeps;
-// - a message's alerts wait while the waiting alerts fit the bound; those
-//   that do not are counted.
-// Once everything has run, one line says how many console lines were not
-// shown and then one more alert says how many alerts were dropped. Nothing
-// is dropped without the user being told.
+// What waits is bounded whatever the server sends. Each kind of work has one
+// of three policies, which fixes what gives when too much waits:
+// - Alert: a chat message's alerts, then its console line. The waiting
+//   alerts are bounded by count and by bytes; those past either bound are
+//   counted, and one more alert says how many once everything has run.
+//   Closing a box with its close box instead of OK dismisses the alerts
+//   that wait behind it too.
+// - Line: a console line. Lines give way, oldest first, those of messages
+//   that raise no alert before those that do, when their bytes pass the
+//   bound or there are more of them than the transcript keeps; one line
+//   says how many once everything has run.
+// - State: what the window will show of one thing (the status line, the
+//   transcript's start). Only the latest waits: it replaces the one before
+//   and takes its place after the work that came before it, so what waits
+//   follows what the window will show, not how often the server repeats it.
+// Nothing is dropped without the user being told, or asking for it.
 #pragma once
 
 #include <QString>
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <functional>
 #include <list>
+#include <optional>
+#include <variant>
 
 #include "TranscriptBudget.h"
 
@@ -33,55 +40,65 @@ class EventQueue {
   static constexpr std::size_t kMaxWaitingBytes = std::size_t{64} << 20;
   // Lines beyond what the transcript keeps would only push each other out of it.
   static constexpr std::size_t kMaxWaitingLines = TranscriptBudget::kMaxLines;
+  // More boxes than anyone would dismiss one at a time.
+  static constexpr std::size_t kMaxWaitingAlerts = 1000;
   // What a waiting entry holds beside its text: its list node, its closure
   // and its place in the lists of droppable lines.
   static constexpr std::size_t kEntryBytes = 256;
 
-  // A chat message as it waits: the alerts it raises, then its console line.
-  struct Message {
-    QString alert;
-    std::size_t alerts = 0;      // how many times alert is shown, one per matching word
-    std::function<void()> line;  // writes the console line; empty for none
+  // A chat message: its alert shown times times, then its console line.
+  struct Alert {
+    QString text;
+    std::size_t times = 0;
+    std::function<void()> line;  // empty for none
     std::size_t lineBytes = 0;   // what line holds
   };
+  struct Line {
+    std::function<void()> write;
+    std::size_t bytes = 0;
+  };
+  // The things whose state waits; one State of each waits at most.
+  enum class Shown { StatusLine, TranscriptStart };
+  struct State {
+    Shown what;
+    std::function<void()> show;
+    std::size_t bytes = 0;
+  };
+  using Work = std::variant<Alert, Line, State>;
 
-  // How the queue shows a message's alerts and its two notices.
+  // How the queue shows alerts and its two notices.
   struct Presenter {
-    std::function<void(const QString& alert)> showAlert;
+    // True when the user closed the box to dismiss the waiting alerts too.
+    std::function<bool(const QString& alert)> showAlert;
     std::function<void(std::size_t lines)> linesNotShown;
     std::function<void(std::size_t alerts)> alertsDropped;
-    // Each time all waiting work has run, before the notices.
-    std::function<void()> drained = [] {};
   };
 
   explicit EventQueue(Presenter presenter, std::size_t maxWaitingBytes = kMaxWaitingBytes,
-                      std::size_t maxWaitingLines = kMaxWaitingLines);
+                      std::size_t maxWaitingLines = kMaxWaitingLines, std::size_t maxWaitingAlerts = kMaxWaitingAlerts);
 
-  // Runs session work now, or after the work already running and waiting; it
-  // is never dropped. bytes: what the work holds.
-  void Run(std::function<void()> work, std::size_t bytes = 0);
-  // Shows a message's alerts and writes its line, now or after the work
-  // already running and waiting.
-  void Run(Message message);
+  // Runs the work now, or after the work already running and waiting, as
+  // its policy allows.
+  void Run(Work work);
   // Drops the waiting work and runs nothing more; used when the program ends.
   void Discard();
-  [[nodiscard]] bool Busy() const { return running_; }
   [[nodiscard]] std::size_t WaitingBytes() const { return pending_.Bytes(); }
   [[nodiscard]] std::size_t PeakWaitingBytes() const { return pending_.PeakBytes(); }
 
  private:
   struct Entry {
-    // Session work is kept whole; a message may lose its line.
-    enum class Kind { Session, Message };
-    Kind kind = Kind::Session;
-    std::function<void()> work;  // a message's console line, empty once dropped
+    enum class Policy { Alert, Line, State };
+    Policy policy = Policy::Line;
+    std::function<void()> work;  // a line, empty once dropped, or a state's show
     std::size_t workBytes = 0;
     QString alert;
     std::size_t alerts = 0;
+    Shown shown = Shown::StatusLine;
   };
 
   // The waiting entries in arrival order, with the indexes of the lines that
-  // may be dropped and the bytes they hold, kept in step by every change.
+  // may be dropped, the state of each thing shown and the bytes and alerts
+  // they hold, kept in step by every change.
   class Pending {
    public:
     static std::size_t Cost(const Entry& entry);
@@ -91,21 +108,27 @@ class EventQueue {
     // Drops the oldest line, a plain message's before an alerting one's;
     // false when no line waits.
     bool DropOldestLine();
+    // Drops every waiting alert, keeping the lines.
+    void DropAlerts();
     void Clear();
     [[nodiscard]] bool Empty() const { return entries_.empty(); }
     [[nodiscard]] std::size_t Lines() const { return plainLines_.size() + alertLines_.size(); }
     [[nodiscard]] std::size_t Bytes() const { return bytes_; }
     [[nodiscard]] std::size_t AlertBytes() const { return alertBytes_; }
+    [[nodiscard]] std::size_t Alerts() const { return alerts_; }
     [[nodiscard]] std::size_t PeakBytes() const { return peak_; }
 
    private:
     using Position = std::list<Entry>::iterator;
+    void Erase(Position at);
     std::list<Entry> entries_;
     // Entries that still have a console line, oldest first.
     std::deque<Position> plainLines_;
     std::deque<Position> alertLines_;
+    std::array<std::optional<Position>, 2> states_;
     std::size_t bytes_ = 0;
     std::size_t alertBytes_ = 0;
+    std::size_t alerts_ = 0;
     std::size_t peak_ = 0;
   };
 
@@ -122,6 +145,7 @@ class EventQueue {
   Presenter presenter_;
   std::size_t maxBytes_;
   std::size_t maxLines_;
+  std::size_t maxAlerts_;
   Pending pending_;
   std::size_t linesNotShown_ = 0;
   std::size_t alertsDropped_ = 0;

@@ -53,13 +53,14 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
              KlaxoOptions options)
     : alerts_(std::move(alerts)),
       server_(std::move(server)),
-      events_({[this](const QString& alert) { alerts_->ShowAlert(alert); },
-               [this](std::size_t lines) { console->WriteLinesNotShown(lines); },
+      events_({[this](const QString& alert) { return alerts_->ShowAlert(alert) == AlertPresenter::Closed::AllWaiting; },
+               [this](std::size_t lines) {
+                 if (console) console->WriteLinesNotShown(lines);
+               },
                [this](std::size_t dropped) {
                  alerts_->ShowAlert(
                      QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
-               },
-               [this] { ApplyWaitingPeople(); }}),
+               }}),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
       session_({options.reconnect, options.rememberPassword},
                options.random ? std::move(options.random)
@@ -76,9 +77,6 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
   BuildControls();
   BuildMenus();
   toc = std::make_unique<QuovTOCSock>(std::move(socket), this);
-  console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
-  console->setWindowIcon(windowIcon());
-  console->setFont(centralWidget()->font());
   if (!options.wordsFile.isEmpty()) {
     wordsFile_.emplace(options.wordsFile);
     LoadWords();
@@ -289,26 +287,20 @@ void Klaxo::ShowSession(const Session::Show& show) {
       line = QStringLiteral("Logged on '%1'").arg(text);
       break;
     case Session::Show::Joined:
+      InChat = true;
       // The room box as it reads when the line is shown.
-      events_.Run([this] {
-        InChat = true;
-        lblStat->setText(QStringLiteral("Logged on, joined chat '%1'").arg(txtCr->text()));
-      });
+      ShowStatus([this] { return QStringLiteral("Logged on, joined chat '%1'").arg(txtCr->text()); });
       return;
     case Session::Show::Rejoined:
-      RunEmptyingConsole([this, text] {
-        InChat = true;
-        lblStat->setText(QStringLiteral("Logged on, joined chat '%1'").arg(text));
-        if (Console) RestartConsole(text);
-      });
-      return;
+      InChat = true;
+      RestartConsole(text);
+      line = QStringLiteral("Logged on, joined chat '%1'").arg(text);
+      break;
     case Session::Show::Left:
-      RunEmptyingConsole([this] {
-        InChat = false;
-        Clear();
-        lblStat->setText(QStringLiteral("Logged in, left chat"));
-      });
-      return;
+      InChat = false;
+      RestartConsole(std::nullopt);
+      line = QStringLiteral("Logged in, left chat");
+      break;
     case Session::Show::LoggedOff:
       line = QStringLiteral("Logged off");
       break;
@@ -319,11 +311,8 @@ void Klaxo::ShowSession(const Session::Show& show) {
         line += QStringLiteral(" Signing on again in %1 s")
                     .arg(std::chrono::ceil<std::chrono::seconds>(*show.retryIn).count());
       }
-      events_.Run([this, line] {
-        InChat = false;
-        lblStat->setText(line);
-      });
-      return;
+      InChat = false;
+      break;
     case Session::Show::SigningOnAgain:
       line = QStringLiteral("Signing on again as '%1'").arg(text);
       break;
@@ -340,12 +329,30 @@ void Klaxo::ShowSession(const Session::Show& show) {
     case Session::Show::JoinTooLong:
       line = QStringLiteral("Not joined: the room name is too long for the server");
       break;
+    case Session::Show::Error:
+      line = text;
+      break;
+    case Session::Show::LineRefused:
+      // Said beside the lines the user sent; a hidden console records nothing.
+      if (Console) {
+        events_.Run(EventQueue::Line{[this, text] { console->WriteServerNote(text); },
+                                     static_cast<std::size_t>(text.size()) * sizeof(QChar)});
+        return;
+      }
+      line = text;
+      break;
   }
   ShowStatus(line);
 }
 
+void Klaxo::ShowStatus(std::function<QString()> line) {
+  events_.Run(
+      EventQueue::State{EventQueue::Shown::StatusLine, [this, line = std::move(line)] { lblStat->setText(line()); }});
+}
+
 void Klaxo::ShowStatus(const QString& line) {
-  events_.Run([this, line] { lblStat->setText(line); });
+  events_.Run(EventQueue::State{EventQueue::Shown::StatusLine, [this, line] { lblStat->setText(line); },
+                                static_cast<std::size_t>(line.size()) * sizeof(QChar)});
 }
 
 void Klaxo::ScheduleWake() {
@@ -422,9 +429,14 @@ void Klaxo::RememberPassword(const std::string& name, const std::string& passwor
   });
 }
 
-void Klaxo::RestartConsole(const QString& room) {
-  Clear();
-  console->ShowRoom(room, toc->strUserName);
+void Klaxo::RestartConsole(const std::optional<QString>& header) {
+  // A console never opened has nothing to empty.
+  if (!console) return;
+  console->ClearPeople();
+  events_.Run(EventQueue::State{EventQueue::Shown::TranscriptStart, [this, header] {
+                                  console->ClearTranscript();
+                                  if (header && Console) console->ShowRoom(*header, toc->strUserName);
+                                }});
 }
 
 // Word list and alerts.
@@ -506,9 +518,9 @@ void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& st
 // show that text, the console decodes its entities too.
 void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage) {
   const QString cleaned = FromWire(toc->RemoveHtml(strMessage));
-  EventQueue::Message waiting;
-  waiting.alerts = static_cast<std::size_t>(MatchingWords(WordList(), cleaned).size());
-  if (waiting.alerts > 0) waiting.alert = AlertText(sender, cleaned);
+  EventQueue::Alert waiting;
+  waiting.times = static_cast<std::size_t>(MatchingWords(WordList(), cleaned).size());
+  if (waiting.times > 0) waiting.text = AlertText(sender, cleaned);
   // A hidden console records nothing, so its line need not wait.
   if (Console) {
     waiting.line = [this, sender, cleaned] { console->WriteMessage(sender, cleaned); };
@@ -523,36 +535,10 @@ void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::
   // As with messages: a hidden console records nothing, so nothing need wait.
   if (!Console) return;
   const QString name = FromWire(strUserName);
-  if (!events_.Busy()) {
-    console->WritePersonLine(name, blnInside);
-    console->ChangePeople(name, blnInside);
-    return;
-  }
-  // The line waits as a console line; the list's change is made at once to
-  // the list that waits, so what waits follows the room's size, not its churn.
-  if (!waitingPeople_) waitingPeople_.emplace(console->PeopleNames());
-  if (blnInside) {
-    waitingPeople_->Arrive(name);
-  } else {
-    waitingPeople_->Depart(name);
-  }
-  waitingPeoplePeak_ = std::max(waitingPeoplePeak_, waitingPeople_->Bytes());
-  EventQueue::Message line;
-  line.line = [this, name, blnInside] { console->WritePersonLine(name, blnInside); };
-  line.lineBytes = static_cast<std::size_t>(name.size()) * sizeof(QChar);
-  events_.Run(std::move(line));
-}
-
-void Klaxo::RunEmptyingConsole(std::function<void()> work) {
-  if (events_.Busy() && Console) waitingPeople_.emplace();
-  events_.Run(std::move(work));
-}
-
-void Klaxo::ApplyWaitingPeople() {
-  if (!waitingPeople_) return;
-  const auto selected = console->SelectedRow();
-  console->SetPeople(waitingPeople_->Names(), selected ? waitingPeople_->RowOf(*selected) : std::nullopt);
-  waitingPeople_.reset();
+  events_.Run(EventQueue::Line{[this, name, blnInside] { console->WritePersonLine(name, blnInside); },
+                               static_cast<std::size_t>(name.size()) * sizeof(QChar)});
+  // The list changes at once, so what waits follows the room's size, not its churn.
+  console->ChangePeople(name, blnInside);
 }
 
 void Klaxo::chkConsole_Click(bool ticked) {
@@ -563,12 +549,20 @@ void Klaxo::chkConsole_Click(bool ticked) {
   }
 }
 
+frmConsole& Klaxo::ConsoleWindow() {
+  if (!console) {
+    console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
+    console->setWindowIcon(windowIcon());
+    console->setFont(centralWidget()->font());
+  }
+  return *console;
+}
+
 void Klaxo::LoadConsole() {
+  ConsoleWindow();
   Clear();
   console->show();
   Console = true;
-  // The list is filled anew here; nothing that waited applies to it.
-  waitingPeople_.reset();
   toc->SetUsers(*console, std::to_string(toc->LastChatID));
   console->ShowRoom(txtCr->text(), toc->strUserName);
 }
@@ -576,11 +570,12 @@ void Klaxo::LoadConsole() {
 void Klaxo::UnLoadConsole() {
   console->hide();
   Console = false;
-  waitingPeople_.reset();
   Clear();
 }
 
-void Klaxo::Clear() { console->Clear(); }
+void Klaxo::Clear() {
+  if (console) console->Clear();
+}
 
 // Menus and the tray.
 

@@ -4,8 +4,9 @@
 // handles the control's events.
 //
 // Alerts are modal: while one is open the control keeps running inside the
-// box's event loop, and the window's handling of every event that arrives
-// then waits in an EventQueue until the box is dismissed.
+// box's event loop. What the window shows of the events that arrive then
+// waits in an EventQueue, each kind under its policy, until the box is
+// dismissed; the console's people list alone changes at once.
 //
 // Options go beyond the plain program: signing on again after a lost
 // connection, keeping the word list in a file between runs, and a watch that
@@ -34,7 +35,6 @@
 #include "ServerAddress.h"
 #include "Session.h"
 #include "SessionClock.h"
-#include "WaitingPeople.h"
 #include "WordsFile.h"
 #include "frmConsole.h"
 
@@ -77,6 +77,9 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void LoadConsole();
   void UnLoadConsole();
   void Clear();
+  // The console, built the first time it is needed: a console never opened
+  // costs nothing.
+  frmConsole& ConsoleWindow();
 
   bool InChat = false;
   bool Console = false;
@@ -108,6 +111,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   QAction* mnuTray;
 
   std::unique_ptr<QuovTOCSock> toc;
+  // Empty until the console is first needed.
   std::unique_ptr<frmConsole> console;
 
   // The events the window handles.
@@ -122,10 +126,8 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void WinsockError(std::string& strError) override;
   void Error(std::int16_t& intErrorCode, std::string& strError) override;
 
-  // The work waiting behind an open alert box, and the most the people list
-  // that waits with it has held, for measuring them.
+  // The work waiting behind an open alert box, for measuring it.
   [[nodiscard]] const EventQueue& Waiting() const { return events_; }
-  [[nodiscard]] std::size_t PeakWaitingPeopleBytes() const { return waitingPeoplePeak_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,21 +165,19 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void ShowSession(const Session::Show& show);
   // Hands the control a command; false when it refused to send it.
   bool Sent(const std::function<void()>& send);
-  // Sets the status line once the work before it has run.
+  // Sets the status line once the work before it has run; only the latest
+  // line waits.
+  void ShowStatus(std::function<QString()> line);
   void ShowStatus(const QString& line);
   void ScheduleWake();
   void ReadPassword(const std::string& name);
   void RememberPassword(const std::string& name, const std::string& password);
   // Sends the window to the tray once a tray appears, for a while after start.
   void WaitForTray();
-  // An open console after a rejoin: the new session's header, and a people
-  // list that the room's arrivals fill again.
-  void RestartConsole(const QString& room);
-  // Queues work that empties the console (a left room, a rejoin): the
-  // arrivals and departures that wait after it start from an empty list.
-  void RunEmptyingConsole(std::function<void()> work);
-  // Gives the console's people list what waited for it.
-  void ApplyWaitingPeople();
+  // A room left or joined again: the people list empties at once, and the
+  // transcript starts again once the work before it has run, with the new
+  // session's header when header is given and the console is open.
+  void RestartConsole(const std::optional<QString>& header);
 
   std::unique_ptr<AlertPresenter> alerts_;
   ServerAddress server_;
@@ -192,10 +192,6 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   bool rememberPassword_;
 
   std::optional<WordsFile> wordsFile_;
-  // While work waits, the people list as that work will leave it; the
-  // console's list takes it once the work has run.
-  std::optional<WaitingPeople> waitingPeople_;
-  std::size_t waitingPeoplePeak_ = 0;
   // While Sent runs, and whether the control refused meanwhile.
   bool sending_ = false;
   bool refused_ = false;

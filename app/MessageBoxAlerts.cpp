@@ -39,9 +39,19 @@ QSize TextSize(const QString& text, const QFont& font, int maxWidth) {
   return {width, static_cast<int>(document.size().height()) + 1};
 }
 
+// Notes whether the box it watches was closed with its close box.
+class ClosedWatcher : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close) seen = true;
+    return QObject::eventFilter(watched, event);
+  }
+  bool seen = false;
+};
+
 }  // namespace
 
-void MessageBoxAlerts::ShowAlert(const QString& text) {
+AlertPresenter::Closed MessageBoxAlerts::ShowAlert(const QString& text) {
   QDialog box;
   box.setObjectName(QStringLiteral("Alert"));
   box.setWindowTitle(QStringLiteral("Alert"));
@@ -97,7 +107,11 @@ void MessageBoxAlerts::ShowAlert(const QString& text) {
   box.move(area.center() - QPoint(size.width() / 2, size.height() / 2));
 
   ok->setFocus();
+  // Escape rejects the box too, but only the close box sends it a close event.
+  ClosedWatcher closed;
+  box.installEventFilter(&closed);
   box.exec();
+  return closed.seen ? Closed::AllWaiting : Closed::One;
 }
 
 void MessageBoxAlerts::ShowAbout(const QString& text) {

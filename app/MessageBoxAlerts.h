@@ -1,8 +1,8 @@
 // Alerts as modal boxes titled "Alert", in front of every window, with one
-// OK button. The text is shown as plain text in a read-only view that wraps
-// it, breaking a word too long for a line, and scrolls when it does not fit:
-// a box never grows past the screen's available area, however long the
-// message.
+// OK button; closing one with its close box dismisses those waiting behind
+// it too, so that no one has to press OK a thousand times. The text is shown as plain text in a read-only view that
+// wraps it, breaking a word too long for a line, and scrolls when it does not fit: a box never grows past the screen's
+// available area, however long the message.
 #pragma once
 
 #include <QIcon>
@@ -11,7 +11,7 @@
 
 class MessageBoxAlerts : public AlertPresenter {
  public:
-  void ShowAlert(const QString& text) override;
+  Closed ShowAlert(const QString& text) override;
   // A plain message box with one OK button and no icon.
   void ShowAbout(const QString& text) override;
 

@@ -4,14 +4,22 @@
 #include <utility>
 
 #include "Functions.h"
+#include "QuovTOCSock.h"
 #include "TocErrorCodes.h"
 
 namespace {
 
-// Codes with which the server refuses a sign-on: trying again would not help.
-bool RefusesSignOn(std::int16_t code) {
-  const std::string text = std::to_string(code);
-  return text == toc_error::kBadAccount || text == toc_error::kSignOnTooSoon || text == toc_error::kSignOnFailed;
+bool RefusesSignOn(const std::string& code) {
+  return code == toc_error::kBadAccount || code == toc_error::kSignOnTooSoon || code == toc_error::kSignOnFailed;
+}
+
+// A wrong account or password, or a blocked name, stays so however often
+// Klaxo tries. "Too soon" and the other 989 sub-codes may pass later.
+bool NoRetryPasses(const std::string& code, const std::string& text) {
+  if (code == toc_error::kBadAccount) return true;
+  return code == toc_error::kSignOnFailed &&
+         (text == QuovTOCSock::SignOnFailedText(toc_error::kBadScreenNameOrPassword) ||
+          text == QuovTOCSock::SignOnFailedText(toc_error::kSignOnBlocked));
 }
 
 }  // namespace
@@ -44,7 +52,7 @@ Session::Actions Session::SignOn(Credentials credentials, Time now) {
   Forget();
   credentials_ = std::move(credentials);
   nextDelay_ = kFirstDelay;
-  state_ = SigningOn{now + kSignOnLimit, false, startRoom_};
+  state_ = SigningOn{now + kSignOnLimit, startRoom_};
   return {Login{credentials_->name, credentials_->password}};
 }
 
@@ -98,7 +106,8 @@ Session::Actions Session::On(const JoinPressed& event, Time) {
 Session::Actions Session::On(const LoggedIn& event, Time now) {
   Actions actions;
   if (const auto* signingOn = std::get_if<SigningOn>(&state_)) {
-    if (rememberPassword_ && !signingOn->retry && credentials_ && !credentials_->fromKeyring) {
+    // Also on a retry: the first try of the password typed may have been lost.
+    if (rememberPassword_ && credentials_ && !credentials_->fromKeyring) {
       rememberPassword_ = false;
       actions.emplace_back(StorePassword{credentials_->name, credentials_->password});
     }
@@ -150,18 +159,23 @@ Session::Actions Session::On(const LeftChat& event, Time) {
 
 Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
 
-Session::Actions Session::On(const ServerError& event, Time) {
-  if (!RefusesSignOn(event.code)) return {};
-  // The plain program shows no server errors; a watch that signs on by
-  // itself, or with a password kept or to keep, needs to know that the
-  // server refused.
+Session::Actions Session::On(const ServerError& event, Time now) {
+  const std::string code = std::to_string(event.code);
+  if (!RefusesSignOn(code)) return {Show{code == toc_error::kTooFast ? Show::LineRefused : Show::Error, event.text}};
+  // The connection is closed here, so that the server's closing does not
+  // hide its reason.
+  if (options_.reconnect && !NoRetryPasses(code, event.text)) {
+    // The server asks for a wait: a try before its delay runs out would be
+    // refused again, and would lengthen the delay of a name after wrong passwords.
+    if (code == toc_error::kSignOnTooSoon) nextDelay_ = kLongestDelay;
+    return GiveUp(event.text, now);
+  }
   std::string kept;
   if (credentials_ && credentials_->fromKeyring) {
     kept = "the password stored in the keyring for '" + credentials_->name + "'; it stays stored";
   } else if (rememberPassword_) {
     kept = "the password was not stored";
   }
-  if (!options_.reconnect && kept.empty()) return {};
   Forget();
   state_ = Idle{};
   return {LogOff{}, Show{Show::Refused, event.text, kept}};
@@ -174,7 +188,7 @@ Session::Actions Session::On(const TimerFired& event, Time now) {
   }
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_);
       waiting != nullptr && now >= waiting->until && credentials_) {
-    state_ = SigningOn{now + kSignOnLimit, true, room_ ? room_ : startRoom_};
+    state_ = SigningOn{now + kSignOnLimit, room_ ? room_ : startRoom_};
     return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
   }
   if (Connected() && now >= heard_.checked + kSilenceCheck) {

@@ -7,8 +7,9 @@
 // it keeps no session state of its own. The states:
 //
 //   Idle              no session wanted: at start, after Sign Off, after a
-//                     refused sign-on or one too long to send, or after a
-//                     lost connection that is not tried again;
+//                     refused sign-on that is not tried again or one too
+//                     long to send, or after a lost connection that is not
+//                     tried again;
 //   AwaitingPassword  a sign-on asked for at start waits for the keyring's
 //                     answer; the window goes on meanwhile, and a Sign On or
 //                     Sign Off pressed before the answer stands;
@@ -32,7 +33,10 @@
 // again. A sign-on not completed within kSignOnLimit is given up, with or
 // without retries, and counts as a failed try. So is a connection on which
 // nothing arrives for kSilenceLimit (TOC servers send a keep-alive every
-// minute): the count of bytes received is compared every kSilenceCheck.
+// minute): the count of bytes received is compared every kSilenceCheck. A
+// sign-on the server refuses counts as a failed try too, except for a wrong
+// account or password or a blocked name, which end the tries; after "too
+// soon" the next try waits kLongestDelay.
 //
 // No clock or timer here: the caller passes the time, arms its timer for
 // NextWake and supplies the randomness, so tests drive it exactly.
@@ -81,7 +85,6 @@ class Session {
   };
   struct SigningOn {
     Time deadline;
-    bool retry = false;          // a sign-on Klaxo made by itself after a lost connection
     std::optional<Room> join{};  // the room to join once signed on
   };
   struct SignedOn {
@@ -137,7 +140,7 @@ class Session {
   struct Lost {
     std::string reason;
   };
-  // An error the server reported.
+  // An error the control reported: the server's, or its own with code 0.
   struct ServerError {
     std::int16_t code = 0;
     std::string text;
@@ -192,6 +195,8 @@ class Session {
       Refused,         // text: the server's reason; detail: what became of the password kept or to keep
       SignOnTooLong,   //
       JoinTooLong,     //
+      Error,           // text: the error as the control words it
+      LineRefused,     // text: why the server dropped a line; the console says so when it is shown
     };
     What what;
     std::string text{};

@@ -1,6 +1,7 @@
 // Starts Klaxo: reads the command line and shows the main window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -10,8 +11,8 @@
 
 #include "KeychainSecretStore.h"
 #include "Klaxo.h"
+#include "LoadedSocket.h"
 #include "MessageBoxAlerts.h"
-#include "QtTocSocket.h"
 #include "TextEdge.h"
 
 namespace {
@@ -81,8 +82,9 @@ int main(int argc, char* argv[]) {
       QStringLiteral("reconnect"),
       QStringLiteral("After a lost connection, sign on again with the same name and password and rejoin the room: "
                      "first after 2 s, then after twice the delay before, up to 5 minutes (each shortened by up "
-                     "to a fifth at random). Sign Off, Sign On and Exit cancel a pending try, and a sign-on the "
-                     "server refuses stops the tries."));
+                     "to a fifth at random). Sign Off, Sign On and Exit cancel a pending try. A wrong account or "
+                     "password (980, or 989 with sub-code 7) or a blocked name (989 with 17) stops the tries; "
+                     "\"too soon\" (983) waits 5 minutes."));
   const QCommandLineOption wordsOption(
       QStringLiteral("words"),
       QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
@@ -144,7 +146,8 @@ int main(int argc, char* argv[]) {
     options.room = ParseRoomOption(parser.value(joinOption));
     if (!options.room) {
       std::fprintf(stderr,
-                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with an exchange from -32768 to 32767, not \"%s\"\n",
+                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with a whole-number exchange from -32768 to 32767, "
+                   "not \"%s\"\n",
                    qPrintable(parser.value(joinOption)));
       return 2;
     }
@@ -153,7 +156,11 @@ int main(int argc, char* argv[]) {
   options.wordsFile = parser.value(wordsOption);
   options.rememberPassword = parser.isSet(rememberOption);
   options.startInTray = parser.isSet(trayOption);
-  Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
+  // Beside the program in a build, in its folder of helpers once installed.
+  const QDir programDir(QCoreApplication::applicationDirPath());
+  auto socket = std::make_unique<LoadedSocket>(
+      QStringList{programDir.path(), programDir.filePath(QStringLiteral(KLAXO_MODULE_FROM_PROGRAM))});
+  Klaxo window(std::move(socket), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
   window.StartWatch();
   return QApplication::exec();
 }

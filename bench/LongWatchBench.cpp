@@ -18,6 +18,7 @@
 
 #include <malloc.h>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -205,10 +206,10 @@ void BM_LongWatch(benchmark::State& state, const char* self) {
     Klaxo window(std::make_unique<QtTocSocket>(), std::make_unique<MessageBoxAlerts>(),
                  ServerAddress{"127.0.0.1", room.Port()}, std::move(options));
     window.show();
-    // The alert boxes are answered as a user would, a moment after they open.
+    // The alert boxes are answered with OK, as a user would, a moment after they open.
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [] {
-      if (QWidget* box = QApplication::activeModalWidget()) box->close();
+      if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) box->accept();
     });
     answer.start(50);
     window.txtSn->setText(QStringLiteral("watcher"));

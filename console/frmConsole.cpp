@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <limits>
 #include <utility>
 
@@ -10,8 +12,8 @@
 #include "Functions.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
+#include "TranscriptLayout.h"
 #include "Twips.h"
-#include "WaitingPeople.h"
 
 namespace {
 
@@ -29,15 +31,6 @@ QTextCharFormat PlainFormat() {
   return format;
 }
 
-// An entry of the people list shows its name as one line; the name as
-// delivered, when it differs, is kept under this role.
-constexpr int kDeliveredName = Qt::UserRole;
-
-QString DeliveredName(const QListWidgetItem& entry) {
-  const QVariant delivered = entry.data(kDeliveredName);
-  return delivered.isValid() ? delivered.toString() : entry.text();
-}
-
 // What the text takes in the transcript, in bytes.
 std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(text.size()) * sizeof(QChar); }
 
@@ -51,8 +44,13 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   setFixedSize(Px(6090), Px(3615));
 
   cmdSend = Place(new QPushButton(QStringLiteral("Send"), this), "cmdSend", 4440, 3240, 1575, 255);
-  lstUsers = Place(new QListWidget(this), "lstUsers", 4440, 360, 1575, 2790);
+  people_ = new PeopleModel(this);
+  lstUsers = Place(new QListView(this), "lstUsers", 4440, 360, 1575, 2790);
+  lstUsers->setModel(people_);
   lstUsers->setSelectionMode(QAbstractItemView::SingleSelection);
+  lstUsers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Every entry is one line, so a change does not measure the others again.
+  lstUsers->setUniformItemSizes(true);
   lstUsers->setAccessibleName(QStringLiteral("People here"));
   txtMessage = Place(new QLineEdit(this), "txtMessage", 120, 3240, 4215, 285);
   txtMessage->setMaxLength(std::numeric_limits<int>::max());  // Qt would stop at 32,767 characters
@@ -60,6 +58,13 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   // A plain-text box still carries a colour and weight per character, and it
   // lays out only what is on screen, so appending stays cheap as it grows.
   txtChatBox = Place(new QPlainTextEdit(this), "txtChatBox", 120, 120, 4215, 3015);
+  auto* document = new QTextDocument(txtChatBox);
+  auto* layout = new TranscriptLayout(document);
+  document->setDocumentLayout(layout);
+  txtChatBox->setDocument(document);
+  // The view follows new lines once it has caught up with them.
+  connect(layout, &TranscriptLayout::settled, txtChatBox,
+          [bar = txtChatBox->verticalScrollBar()] { bar->setValue(bar->maximum()); });
   txtChatBox->setReadOnly(true);
   // Lines dropped from the top would otherwise stay in the undo history.
   txtChatBox->setUndoRedoEnabled(false);
@@ -77,10 +82,13 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
 }
 
 void frmConsole::Clear() {
+  ClearTranscript();
+  ClearPeople();
+}
+
+void frmConsole::ClearTranscript() {
   txtChatBox->clear();
   transcript_.Restart(0);
-  ClearPeople();
-  lblPpl->setText(QStringLiteral("0"));
   setWindowTitle(QStringLiteral("---"));
 }
 
@@ -96,8 +104,8 @@ void frmConsole::ShowRoom(const QString& room, const std::string& user) {
 
 void frmConsole::WriteMessage(const QString& sender, const QString& cleaned) {
   if (!isVisible()) return;
-  for (const QListWidgetItem* entry : lstUsers->selectedItems()) {
-    if (SamePerson(DeliveredName(*entry), sender)) return;
+  for (const QModelIndex& entry : lstUsers->selectionModel()->selectedIndexes()) {
+    if (SamePerson(people_->Name(entry.row()), sender)) return;
   }
   const QString text = DisplayText(cleaned);
   const bool own = SamePerson(sender, txtSn_.text());
@@ -114,35 +122,11 @@ void frmConsole::WritePersonLine(const QString& name, bool inside) {
 void frmConsole::ChangePeople(const QString& name, bool inside) {
   if (!isVisible()) return;
   if (inside) {
-    AddToPeople(name);
-  } else if (const auto row = people_.RemoveFirst(PersonKey(name))) {
-    delete lstUsers->takeItem(static_cast<int>(*row));
+    people_->Arrive(name);
+  } else {
+    people_->Depart(name);
   }
   ShowPeopleCount();
-}
-
-void frmConsole::SetPeople(const QStringList& names, std::optional<std::size_t> selected) {
-  // The same room's list: whether the user was told it is full still holds.
-  lstUsers->clear();
-  people_.Clear();
-  for (const QString& name : names) AddToPeople(name);
-  if (QListWidgetItem* entry = selected ? lstUsers->item(static_cast<int>(*selected)) : nullptr) {
-    entry->setSelected(true);
-  }
-  ShowPeopleCount();
-}
-
-std::optional<std::size_t> frmConsole::SelectedRow() const {
-  const QList<QListWidgetItem*> selected = lstUsers->selectedItems();
-  if (selected.isEmpty()) return std::nullopt;
-  return static_cast<std::size_t>(lstUsers->row(selected.front()));
-}
-
-QStringList frmConsole::PeopleNames() const {
-  QStringList names;
-  names.reserve(lstUsers->count());
-  for (int i = 0; i < lstUsers->count(); ++i) names.append(DeliveredName(*lstUsers->item(i)));
-  return names;
 }
 
 void frmConsole::WriteLinesNotShown(std::size_t count) {
@@ -150,29 +134,22 @@ void frmConsole::WriteLinesNotShown(std::size_t count) {
   WriteNote(QStringLiteral("(%1 lines were not shown: too many waited behind an alert.)").arg(count));
 }
 
+void frmConsole::WriteServerNote(const QString& text) { WriteNote(QStringLiteral("(%1)").arg(text)); }
+
 void frmConsole::ShowPeopleCount() {
-  lblPpl->setText(QString::number(lstUsers->count()));
-  if (toldFull_ || static_cast<std::size_t>(lstUsers->count()) < kMaxRoomSize || !isVisible()) return;
+  lblPpl->setText(QString::number(people_->Count()));
+  if (toldFull_ || static_cast<std::size_t>(people_->Count()) < kMaxRoomSize || !isVisible()) return;
   toldFull_ = true;
   WriteNote(QStringLiteral("(The people list is full at %1 people: later arrivals are not listed.)").arg(kMaxRoomSize));
 }
 
 void frmConsole::ClearPeople() {
-  lstUsers->clear();
-  people_.Clear();
+  people_->Clear();
+  lblPpl->setText(QStringLiteral("0"));
   toldFull_ = false;
 }
 
-void frmConsole::AddPerson(const std::string& name) { AddToPeople(FromWire(name)); }
-
-void frmConsole::AddToPeople(const QString& name) {
-  if (people_.Size() >= kMaxRoomSize) return;
-  const QString shown = ShownLine(name);
-  auto* entry = new QListWidgetItem(shown);
-  if (shown != name) entry->setData(kDeliveredName, name);
-  lstUsers->addItem(entry);
-  people_.Append(PersonKey(name));
-}
+void frmConsole::AddPerson(const std::string& name) { people_->Arrive(FromWire(name)); }
 
 void frmConsole::closeEvent(QCloseEvent* event) {
   chkConsole_.setChecked(false);
@@ -206,20 +183,23 @@ void frmConsole::cmdSend_Click() {
 void frmConsole::WriteNote(const QString& text) { AppendLine(QStringLiteral("\n"), PlainFormat(), text); }
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
-  QTextCursor cursor(txtChatBox->document());
-  // The oldest lines go in an edit of their own: one edit spanning the whole
-  // document would make the view drop the layout of every line in between.
+  QTextDocument* document = txtChatBox->document();
+  QTextCursor cursor(document);
+  // The cursor is placed, not moved, and inside edits: a move, or a placing
+  // outside an edit, lays out the line it leaves or lands on. The oldest
+  // lines go in an edit of their own: one edit spanning the whole document
+  // would make the view drop the layout of every line in between.
   const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
   if (oldest > 0) {
-    cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(oldest));
+    cursor.beginEditBlock();
+    const QTextBlock kept = document->findBlockByNumber(static_cast<int>(oldest));
+    cursor.setPosition(kept.isValid() ? kept.position() : document->characterCount() - 1, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
+    cursor.endEditBlock();
   }
-  // One edit, so the new line is laid out once rather than once per piece.
   cursor.beginEditBlock();
-  cursor.movePosition(QTextCursor::End);
+  cursor.setPosition(document->characterCount() - 1);
   cursor.insertText(name, nameFormat);
   cursor.insertText(rest, PlainFormat());
   cursor.endEditBlock();
-  QScrollBar* bar = txtChatBox->verticalScrollBar();
-  bar->setValue(bar->maximum());
 }

@@ -7,15 +7,14 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QWidget>
 #include <cstddef>
-#include <optional>
 
-#include "PeopleIndex.h"
 #include "PeopleList.h"
+#include "PeopleModel.h"
 #include "QuovTOCSock.h"
 #include "TranscriptBudget.h"
 
@@ -28,6 +27,8 @@ class frmConsole : public QWidget, public PeopleList {
 
   // Empties the transcript and the people list; the caption becomes "---".
   void Clear();
+  // Empties the transcript; the caption becomes "---".
+  void ClearTranscript();
   // The room the console shows: the caption names it and the user's
   // normalized name, the whole transcript becomes one header line in the
   // default format, and the count shows the people list's entries.
@@ -39,22 +40,22 @@ class frmConsole : public QWidget, public PeopleList {
   void WriteMessage(const QString& sender, const QString& cleaned);
   // An arrival or departure line.
   void WritePersonLine(const QString& name, bool inside);
-  // An arrival or departure in the people list and its count.
+  // An arrival or departure in the people list and its count; nothing when
+  // the console is hidden.
   void ChangePeople(const QString& name, bool inside);
-  // The people list's entries replaced by these, the entry at row selected.
-  void SetPeople(const QStringList& names, std::optional<std::size_t> selected);
-  [[nodiscard]] QStringList PeopleNames() const;
-  [[nodiscard]] std::optional<std::size_t> SelectedRow() const;
   // A line saying how many lines were not written because too many waited.
   void WriteLinesNotShown(std::size_t count);
+  // What the server said of the user's own lines, such as one it dropped.
+  void WriteServerNote(const QString& text);
   void ShowPeopleCount();
 
+  // Empties the people list and sets its count to "0".
   void ClearPeople() override;
   void AddPerson(const std::string& name) override;
 
   QPlainTextEdit* txtChatBox;
   QLineEdit* txtMessage;
-  QListWidget* lstUsers;
+  QListView* lstUsers;
   QPushButton* cmdSend;
   QLabel* lblPpl;
   QLabel* Label1;
@@ -67,7 +68,6 @@ class frmConsole : public QWidget, public PeopleList {
   // Appends a line at the end of the transcript, the name emphasized in
   // nameFormat and the rest plain black, and follows it.
   void AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest);
-  void AddToPeople(const QString& name);
   // A plain line of the console's own, not said in the room.
   void WriteNote(const QString& text);
 
@@ -75,8 +75,8 @@ class frmConsole : public QWidget, public PeopleList {
   QLineEdit& txtSn_;
   QLineEdit& txtCr_;
   QCheckBox& chkConsole_;
-  // Kept in step with lstUsers: every change to its entries goes through both.
-  PeopleIndex people_;
+  // What lstUsers shows.
+  PeopleModel* people_;
   // Whether the user has been told that the people list is full since it was last emptied.
   bool toldFull_ = false;
   TranscriptBudget transcript_;

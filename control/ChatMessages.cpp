@@ -13,7 +13,10 @@ void QuovTOCSock::HandleChatJoin(std::string_view message) {
   const auto idText = fields.Text(1);
   const auto id = fields.Int32(1);
   auto name = fields.Text(2);
-  if (idText) UsersHere.Add(Collection<std::string>{}, *idText);
+  if (idText && !UsersHere.Contains(*idText)) {
+    if (UsersHere.Count() >= kMaxRooms) UsersHere.Remove(std::size_t{1});
+    UsersHere.Add(Collection<std::string>{}, *idText);
+  }
   // A slot whose ID cannot be read keeps ID 0 and so stays free.
   for (ChatRoom& slot : ChatRooms) {
     if (slot.ChatID != 0) continue;
@@ -38,18 +41,19 @@ void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {
     if (names && id) events_->InitialJoin(*names, *id);
   }
 
-  if (fields.View(2) != "T") {
-    // A departure: only the first name is handled.
-    const auto name = fields.Text(3);
-    if (!name) return;
-    if (id) events_->ChatUserUpdate(*name, false, *id);
-    if (auto* room = occupants()) room->Remove(Normalize(*name));
-    return;
-  }
+  // Every name of the update is reported and recorded, in order: the service
+  // joins the people who leave at once into one departure as it does arrivals.
+  const bool inside = fields.View(2) == "T";
   for (std::size_t i = 3; i < fields.Count(); ++i) {
     const std::string name(*fields.View(i));
-    if (id) events_->ChatUserUpdate(name, true, *id);
-    if (auto* room = occupants(); room != nullptr && room->Count() < kMaxRoomSize) room->Add(name, Normalize(name));
+    if (id) events_->ChatUserUpdate(name, inside, *id);
+    auto* room = occupants();
+    if (room == nullptr) continue;
+    if (!inside) {
+      room->Remove(Normalize(name));
+    } else if (room->Count() < kMaxRoomSize && PeopleHere() < kMaxPeopleHere) {
+      room->Add(name, Normalize(name));
+    }
   }
 }
 
@@ -75,6 +79,12 @@ void QuovTOCSock::HandleChatInvite(std::string_view message) {
   auto from = fields.Text(3);
   auto invitation = fields.Text(4);
   if (name && id && from && invitation) events_->ChatInvite(*name, *id, *from, *invitation);
+}
+
+std::size_t QuovTOCSock::PeopleHere() const {
+  std::size_t people = 0;
+  for (const auto& room : UsersHere) people += room.value.Count();
+  return people;
 }
 
 std::string QuovTOCSock::GetChatName(std::int32_t lngChatID) const {

@@ -34,8 +34,8 @@ constexpr std::array kChatJoinFailures{
 };
 
 constexpr std::array kSignOnFailures{
-    TextRow{"7", "The screenname or password you entered is not valid"},
-    TextRow{"17", "Sign on Blocked"},
+    TextRow{toc_error::kBadScreenNameOrPassword, "The screenname or password you entered is not valid"},
+    TextRow{toc_error::kSignOnBlocked, "Sign on Blocked"},
 };
 
 template <std::size_t N>
@@ -71,12 +71,16 @@ std::optional<std::string> ErrorText(std::string_view message, const MessageFiel
   }
   if (code == toc_error::kSignOnFailed) {
     if (!argument) return std::nullopt;
-    if (const auto text = Lookup(kSignOnFailures, argument)) return std::string(*text);
-    return "Unknown error code 989, sub error: " + *argument;
+    return QuovTOCSock::SignOnFailedText(*argument);
   }
   return "Error code: " + std::string(code);
 }
 }  // namespace
+
+std::string QuovTOCSock::SignOnFailedText(std::string_view subCode) {
+  if (const auto text = Lookup(kSignOnFailures, subCode)) return std::string(*text);
+  return "Unknown error code 989, sub error: " + std::string(subCode);
+}
 
 void QuovTOCSock::HandleImInEnc2(std::string_view message) {
   const MessageFields fields(message, 10);

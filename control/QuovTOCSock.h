@@ -36,6 +36,10 @@ class QuovTOCSock : private TocSocketListener {
   };
   static constexpr LogoImage imgSockLogo{"QuovTOCSock.png", 125, 37};
 
+  // The text of the Error event for ERROR:989 with this sub-code: the event
+  // carries no sub-code, so its text is what tells one from another.
+  static std::string SignOnFailedText(std::string_view subCode);
+
   // events may be null; the holder's handlers are called synchronously.
   explicit QuovTOCSock(std::unique_ptr<TocSocket> socket, QuovTOCSockEvents* events = nullptr);
   ~QuovTOCSock();
@@ -114,6 +118,16 @@ class QuovTOCSock : private TocSocketListener {
   // each maps a normalized screen name to the name as sent, and holds at
   // most kMaxRoomSize people.
   Collection<Collection<std::string>> UsersHere;
+  // What a server can make UsersHere hold. Every CHAT_JOIN ID text opens a
+  // room ("1", "01" and "x7" are three), so the bound of one room alone
+  // bounds nothing. A user sits in a few rooms (the bundled server allows
+  // 10); past kMaxRooms the room recorded earliest gives way to the one
+  // joined, so the room last joined is always recorded. Arrivals that would
+  // pass kMaxPeopleHere in all rooms together are not recorded, as those
+  // past a full room are not. The bounds live here because UsersHere is
+  // where the server's names are kept: every holder gets them.
+  static constexpr std::size_t kMaxRooms = 16;
+  static constexpr std::size_t kMaxPeopleHere = 2 * kMaxRoomSize;
 
  private:
   struct ChatRoom {
@@ -152,6 +166,8 @@ class QuovTOCSock : private TocSocketListener {
   void HandleChatInEnc(std::string_view message);
   void HandleChatLeft(std::string_view message);
   void HandleChatInvite(std::string_view message);
+  // The people recorded in all rooms together.
+  [[nodiscard]] std::size_t PeopleHere() const;
 
   // Buddy, presence and list-change messages.
   void HandleUpdateBuddy2(std::string_view message);

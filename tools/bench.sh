@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark, writes the results as JSON to
 # build/bench/results.json and prints the figures that have targets: the
-# receive path against its baseline, how the cost per item grows, and the
-# memory of a long watch.
+# receive path against its baseline, how the cost per item grows, what the
+# console costs per room line and per arrival or departure, and the memory
+# of a long watch.
 #
 # The long watch runs for 6 minutes here, on a virtual X display so that its
 # alert boxes are drawn as on a desktop. `tools/bench.sh --long-watch

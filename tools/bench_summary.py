@@ -54,6 +54,24 @@ def main(out, parts):
             failures.append(f"the {what.lower()} drains in {ratio:.1f}x the time with no box (target: 2x)")
         if peak_target and peak > peak_target:
             failures.append(f"the {what.lower()} peaks at {peak:.1f} MiB waiting (target: {peak_target} MiB)")
+    repeated = by_name.get("BM_RepeatedFrames/1/iterations:1/manual_time")
+    if repeated:
+        peak = repeated["peak_waiting_MiB"]
+        print(f"Repeated session frames behind a box: keep-alive answered after {repeated['real_time']:.0f} ms, "
+              f"peak {peak:.3f} MiB waiting")
+        if peak > 16:
+            failures.append(f"the repeated frames peak at {peak:.1f} MiB waiting (target: 16 MiB)")
+    # What a user pays with the console open, per room line and per arrival or
+    # departure: the median of the runs, under 20 µs each.
+    for family, counter in (("BM_ConsoleLines", "seconds_per_line"), ("BM_ClosedConsoleLines", "seconds_per_line"),
+                            ("BM_ConsolePeople", "seconds_per_change")):
+        for name, run in by_name.items():
+            if not name.startswith(family + "/") or run.get("aggregate_name") != "median" or counter not in run:
+                continue
+            micros = run[counter] * 1e6
+            print(f"{name}: {micros:.1f} µs")
+            if family != "BM_ClosedConsoleLines" and micros >= 20:
+                failures.append(f"{name} takes {micros:.1f} µs (target: under 20 µs)")
     # A long watch: what the heap holds at the end of its last full session
     # no more than 1 MiB over the first; resident and private memory shown.
     watch = by_name.get("BM_LongWatch/iterations:1")

@@ -89,6 +89,7 @@ unpacked="$work/unpacked"
 {
   echo ./usr/bin/klaxo
   echo ./usr/bin/klaxo-tocd
+  echo ./usr/libexec/klaxo/klaxo-network.so
   echo ./usr/share/applications/org.klaxo.Klaxo.desktop
   echo ./usr/share/doc/klaxo/changelog.gz
   echo ./usr/share/doc/klaxo/copyright

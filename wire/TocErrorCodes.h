@@ -16,6 +16,9 @@ inline constexpr std::string_view kChatJoinFailed = "951";
 inline constexpr std::string_view kChatFull = "24";
 inline constexpr std::string_view kBadAccount = "980";
 inline constexpr std::string_view kSignOnTooSoon = "983";
+// Argument: a sub-code, of which these two say that no retry will pass.
 inline constexpr std::string_view kSignOnFailed = "989";
+inline constexpr std::string_view kBadScreenNameOrPassword = "7";
+inline constexpr std::string_view kSignOnBlocked = "17";
 
 }  // namespace toc_error

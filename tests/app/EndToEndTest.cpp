@@ -4,6 +4,7 @@
 // gives them a gnome-keyring of their own, never the user's.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryFile>
@@ -14,6 +15,7 @@
 #include <csignal>
 
 #include "KeychainSecretStore.h"
+#include "LoadedSocket.h"
 #include "ManualClock.h"
 #include "QtTocSocket.h"
 #include "RecordingEvents.h"
@@ -105,7 +107,9 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
 
   auto recorder = std::make_unique<RecordingAlerts>();
   RecordingAlerts& alerts = *recorder;
-  Klaxo window(std::make_unique<QtTocSocket>(), std::move(recorder), ServerAddress{"127.0.0.1", server.Port()});
+  // The program's own socket, from the module built beside it.
+  Klaxo window(std::make_unique<LoadedSocket>(QStringList{QFileInfo(QStringLiteral(KLAXO_PROGRAM)).absolutePath()}),
+               std::move(recorder), ServerAddress{"127.0.0.1", server.Port()});
   window.show();
 
   // Nothing the server would close the connection over is sent.
@@ -188,7 +192,8 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return alerts.shown.size() == 3; }, kWaitMs));
   EXPECT_EQ(alerts.shown[2], "otherone: a cat after the churn");
   QStringList people;
-  for (int i = 0; i < window.console->lstUsers->count(); ++i) people << window.console->lstUsers->item(i)->text();
+  const QAbstractItemModel& list = *window.console->lstUsers->model();
+  for (int i = 0; i < list.rowCount(); ++i) people << list.index(i, 0).data().toString();
   people.sort();
   EXPECT_EQ(people, (QStringList{"churn40", "churn41", "churn42", "churn43", "churn44", "myname", "otherone"}));
   EXPECT_EQ(window.console->lblPpl->text(), QStringLiteral("7"));
@@ -201,6 +206,29 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
 
   window.cmdSignoff->click();
   EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged off"));
+}
+
+// Without its module the socket fails as a refused connection does: from
+// the event loop, and not after a Close.
+TEST(EndToEnd, TheSocketWithoutItsModuleFailsFromTheEventLoop) {
+  struct : TocSocketListener {
+    void Sock_Connect() override {}
+    void Sock_DataArrival(std::size_t) override {}
+    void Sock_Close() override {}
+    void Sock_Error(const std::string& description) override { errors.push_back(description); }
+    std::vector<std::string> errors;
+  } listener;
+  LoadedSocket socket(QStringList{QStringLiteral("/nonexistent")});
+  socket.SetListener(&listener);
+  socket.Connect("127.0.0.1", 5190);
+  socket.Close();
+  QTest::qWait(10);
+  EXPECT_TRUE(listener.errors.empty());
+  socket.Connect("127.0.0.1", 5190);
+  EXPECT_TRUE(listener.errors.empty());
+  EXPECT_EQ(socket.State(), SocketState::Closed);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !listener.errors.empty(); }, kWaitMs));
+  EXPECT_TRUE(listener.errors[0].starts_with("cannot load the network module: ")) << listener.errors[0];
 }
 
 TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
@@ -247,7 +275,9 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts.shown.empty(); }, kWaitMs));
   EXPECT_EQ(alerts.shown, std::vector<std::string>{"otherone: the cat is back"});
   EXPECT_TRUE(window.console->txtChatBox->toPlainText().startsWith(QStringLiteral("watcher is in Chat 'testroom'")));
-  EXPECT_NE(window.console->lstUsers->findItems(QStringLiteral("otherone"), Qt::MatchExactly).size(), 0);
+  const QAbstractItemModel& list = *window.console->lstUsers->model();
+  EXPECT_FALSE(
+      list.match(list.index(0, 0), Qt::DisplayRole, QStringLiteral("otherone"), 1, Qt::MatchExactly).isEmpty());
 
   // Keep-alives keep the connection; a server gone quiet without closing loses it, as does one that stops reading.
   const auto backInTheRoom = [&](std::chrono::seconds retry) {

@@ -26,15 +26,16 @@ TEST_F(WindowTest, StartsWithEmptyBoxesAndTheExchangeFour) {
   EXPECT_EQ(window->txtPw->echoMode(), QLineEdit::Password);
   EXPECT_FALSE(window->InChat);
   EXPECT_FALSE(window->Console);
-  EXPECT_FALSE(window->console->isVisible());
+  EXPECT_EQ(window->console, nullptr) << "the console is built when it is first needed";
   for (QWidget* input : std::initializer_list<QWidget*>{window->txtSn, window->txtPw, window->txtCr, window->txtEx,
                                                         window->lstNotify, window->txtNotify, window->chkConsole}) {
     EXPECT_FALSE(input->accessibleName().isEmpty()) << input->objectName().toStdString();
   }
-  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("Chat Console"));
+  EXPECT_EQ(window->ConsoleWindow().windowTitle(), QStringLiteral("Chat Console"));
+  EXPECT_FALSE(window->console->isVisible());
 
   const QString longText(40000, QLatin1Char('x'));
-  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->console->findChildren<QLineEdit*>();
+  QList<QLineEdit*> boxes = window->findChildren<QLineEdit*>() + window->ConsoleWindow().findChildren<QLineEdit*>();
   ASSERT_EQ(boxes.size(), 6);
   for (QLineEdit* box : boxes) {
     box->setText(longText);
@@ -304,6 +305,42 @@ TEST_F(WindowTest, AFloodBehindAnAlertLosesNoStateAndCountsWhatGivesWay) {
                                                     "(904 lines were not shown: too many waited behind an alert.)"}));
 }
 
+// The server repeats session frames behind a box: only what the window will
+// show waits, and it ends as it would have with no box open.
+TEST_F(WindowTest, RepeatedSessionFramesBehindAnAlertWaitAsTheLatestStateOnly) {
+  SignOnAndJoin();
+  window->chkConsole->setChecked(true);
+  AddWord(QStringLiteral("cat"));
+  alerts->whileShowing = [&](std::size_t count) {
+    for (int i = 0; count == 1 && i < 3000; ++i) {
+      Deliver("CONFIG2:m:1\ndone:\n");
+      Deliver("CHAT_JOIN:" + std::to_string(i) + ":Room " + std::to_string(i));
+      Deliver("CHAT_LEFT:" + std::to_string(i));
+    }
+  };
+  Say("bob", "cat");
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("Logged in, left chat"));
+  EXPECT_EQ(window->console->windowTitle(), QStringLiteral("---"));
+  EXPECT_LT(window->Waiting().PeakWaitingBytes(), 3 * EventQueue::kEntryBytes);
+}
+
+// Alerts wait up to their count and the rest are counted in one more;
+// closing a box with its close box dismisses those waiting behind it.
+TEST_F(WindowTest, WaitingAlertsAreBoundedByCountAndGoAllAtOnceWithTheCloseBox) {
+  SignOnAndJoin();
+  AddWord(QStringLiteral("cat"));
+  alerts->whileShowing = [&](std::size_t count) {
+    for (std::size_t i = 0; count == 1 && i < EventQueue::kMaxWaitingAlerts + 500; ++i) Say("bob", "cat");
+  };
+  Say("bob", "cat");
+  ASSERT_EQ(alerts->shown.size(), EventQueue::kMaxWaitingAlerts + 2);
+  EXPECT_EQ(alerts->shown.back(), "500 more alerts were dropped: too many were waiting to be shown.");
+  alerts->shown.clear();
+  alerts->closeAt = 2;
+  Say("bob", "cat");
+  EXPECT_EQ(alerts->shown, std::vector<std::string>(2, "bob: cat"));
+}
+
 TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {
   ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable()) << "the window tests run offscreen, with no tray";
   window->mnuTray->trigger();
@@ -359,10 +396,11 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
   const struct {
     const char* name;
     QString text;
+    bool closeBox;  // closed with the close box, which dismisses the waiting alerts too
   } cases[] = {
-      {"markup stays text", QStringLiteral("bob: <b>a &amp; b</b>")},
-      {"60 KB of words", QStringLiteral("bob: ") + QStringLiteral("a cat sat. ").repeated(6000)},
-      {"one 60 KB word", QStringLiteral("bob: ") + QString(60000, QLatin1Char('w'))},
+      {"markup stays text", QStringLiteral("bob: <b>a &amp; b</b>"), false},
+      {"60 KB of words", QStringLiteral("bob: ") + QStringLiteral("a cat sat. ").repeated(6000), false},
+      {"one 60 KB word", QStringLiteral("bob: ") + QString(60000, QLatin1Char('w')), true},
   };
   // As on desktops whose buttons show icons, which offscreen ones do not.
   qApp->setStyleSheet(QStringLiteral("QDialogButtonBox { dialogbuttonbox-buttons-have-icons: 1 }"));
@@ -396,9 +434,9 @@ TEST(MessageBoxAlerts, APlainTextBoxTitledAlertWithOneOkButtonOnTopThatFitsTheSc
           << "x" << area.height();
       EXPECT_TRUE(area.contains(buttons[0]->mapToGlobal(buttons[0]->rect().bottomRight())));
       EXPECT_EQ(view->horizontalScrollBar()->maximum(), 0) << "long words break instead of widening the box";
-      buttons[0]->click();
+      c.closeBox ? void(box->close()) : buttons[0]->click();
     });
-    boxes.ShowAlert(c.text);
+    EXPECT_EQ(boxes.ShowAlert(c.text), c.closeBox ? AlertPresenter::Closed::AllWaiting : AlertPresenter::Closed::One);
     EXPECT_TRUE(inspected);
   }
   // A new icon per box would add to the pixmap cache with every alert.
@@ -433,12 +471,12 @@ TEST_F(WindowTest, TabMovesThroughTheControlsInTheirOrder) {
   EXPECT_EQ(TabOrderFrom(window->chkConsole, 11),
             (QStringList{"chkConsole", "txtNotify", "cmdLeave", "cmdJoin", "cmdSignoff", "cmdSignon", "lstNotify",
                          "txtEx", "txtCr", "txtPw", "txtSn"}));
-  EXPECT_EQ(TabOrderFrom(window->console->txtChatBox, 4),
+  EXPECT_EQ(TabOrderFrom(window->ConsoleWindow().txtChatBox, 4),
             (QStringList{"txtChatBox", "txtMessage", "lstUsers", "cmdSend"}));
 }
 
 TEST_F(WindowTest, ControlsHaveTheirCaptionsAndPlacesInTwips) {
-  const frmConsole& c = *window->console;
+  const frmConsole& c = window->ConsoleWindow();
   const struct {
     const QWidget* widget;
     const char* caption;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <algorithm>
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -108,8 +108,10 @@ TEST(ShownLine, LineBreaksShowAsAMarkAndDirectionControlsGo) {
 
 TEST(PeopleIndex, ADepartureFindsTheFirstEntryOfThatNameAndItsRow) {
   PeopleIndex index;
-  for (const char* name : {"carol", "bob", "carol", "dave"}) index.Append(name);
+  for (const char* name : {"carol", "bob", "carol", "dave"}) index.Append(name, QString::fromUtf8(name).toUpper());
+  EXPECT_EQ(index.FirstRow("carol"), 0u);
   EXPECT_EQ(index.RemoveFirst("carol"), 0u);
+  EXPECT_EQ(index.At(1), QStringLiteral("CAROL"));
   EXPECT_EQ(index.RemoveFirst("dave"), 2u);
   EXPECT_EQ(index.RemoveFirst("carol"), 1u);
   EXPECT_EQ(index.RemoveFirst("carol"), std::nullopt);
@@ -126,7 +128,7 @@ TEST(PeopleIndex, AgreesWithAListThroughLongChurn) {
     seed = seed * 1103515245u + 12345u;
     const std::string name = "n" + std::to_string((seed >> 16) % 50);
     if ((seed >> 8) % 5 < 2) {
-      index.Append(name);
+      index.Append(name, QString::fromStdString(name));
       list.push_back(name);
       continue;
     }
@@ -139,6 +141,7 @@ TEST(PeopleIndex, AgreesWithAListThroughLongChurn) {
       list.erase(first);
     }
     ASSERT_EQ(index.Size(), list.size());
+    for (std::size_t row = 0; step % 1000 == 0 && row < list.size(); ++row) ASSERT_EQ(Print(index.At(row)), list[row]);
   }
 }
 
@@ -223,11 +226,12 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
 
 TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
   EXPECT_EQ(ParseRoomOption(QStringLiteral("demo"))->exchange, 4);
-  const auto room = ParseRoomOption(QStringLiteral("a:b:&H10"));
+  const auto room = ParseRoomOption(QStringLiteral("a:b:-32768"));
   ASSERT_TRUE(room.has_value());
   EXPECT_EQ(Print(room->name), "a:b");
-  EXPECT_EQ(room->exchange, 16);
-  for (const char* refused : {"demo:", "demo: ", ":4", " ", "demo:32768"}) {
+  EXPECT_EQ(room->exchange, -32768);
+  for (const char* refused :
+       {"demo:", "demo: ", ":4", " ", "demo:32768", "demo:five", "demo:4x", "demo:&H10", "demo: 4"}) {
     EXPECT_FALSE(ParseRoomOption(QString::fromUtf8(refused)).has_value()) << refused;
   }
   EXPECT_EQ(SecretStore::Account(QStringLiteral("My Name"), ServerAddress{"::1", 5191}),
@@ -235,13 +239,29 @@ TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
 }
 
 // Records what the queue shows, in order: "alert:TEXT", "not shown:N",
-// "dropped:N", and whatever the queued work adds.
+// "dropped:N", and whatever the queued work adds. whileA0 runs while the
+// alert a0 is shown; the alert closeAt is closed with its close box.
 struct QueueLog {
   std::vector<std::string> done;
+  std::function<void()> whileA0 = [] {};
+  std::string closeAt;
   EventQueue::Presenter Presenter() {
-    return {[this](const QString& alert) { done.push_back("alert:" + alert.toStdString()); },
+    return {[this](const QString& alert) {
+              done.push_back("alert:" + alert.toStdString());
+              if (alert == QStringLiteral("a0")) whileA0();
+              return alert.toStdString() == closeAt;
+            },
             [this](std::size_t lines) { done.push_back("not shown:" + std::to_string(lines)); },
             [this](std::size_t alerts) { done.push_back("dropped:" + std::to_string(alerts)); }};
+  }
+  std::function<void()> Note(std::string text) {
+    return [this, text = std::move(text)] { done.push_back(text); };
+  }
+  EventQueue::Alert Message(const std::string& name, std::size_t alerts, std::size_t lineBytes) {
+    return {QString::fromStdString(name), alerts, Note("line:" + name), lineBytes};
+  }
+  EventQueue::State Status(const std::string& text, std::size_t bytes = 0) {
+    return {EventQueue::Shown::StatusLine, Note("status:" + text), bytes};
   }
   [[nodiscard]] std::vector<std::string> Starting(const std::string& prefix) const {
     std::vector<std::string> found;
@@ -257,112 +277,97 @@ struct QueueLog {
   }
 };
 
-TEST(EventQueue, WorkArrivingWhileWorkRunsWaitsAndRunsInOrder) {
+// Work arriving while work runs waits and runs in order; of each thing shown
+// only the latest state waits, after what came before it.
+TEST(EventQueue, WorkWaitsInOrderAndOnlyTheLatestStateOfEachThingWaits) {
   QueueLog log;
   EventQueue queue(log.Presenter());
-  std::vector<std::string>& done = log.done;
-  queue.Run([&] {
-    done.emplace_back("first begins");
-    queue.Run([&] {
-      done.emplace_back("second");
-      queue.Run([&] { done.emplace_back("fourth"); });
-    });
-    queue.Run([&] { done.emplace_back("third"); });
-    EXPECT_TRUE(queue.Busy());
-    done.emplace_back("first ends");
-  });
-  EXPECT_FALSE(queue.Busy());
-  EXPECT_EQ(done, (std::vector<std::string>{"first begins", "first ends", "second", "third", "fourth"}));
+  queue.Run(EventQueue::Line{[&] {
+    log.done.emplace_back("first begins");
+    queue.Run(log.Status("s1"));
+    queue.Run(EventQueue::Line{[&] {
+      log.done.emplace_back("second");
+      queue.Run(EventQueue::Line{[&] {
+        log.done.emplace_back("fourth");
+        queue.Run(log.Status("s4"));  // after s3 has run
+      }});
+    }});
+    queue.Run(log.Status("s2"));
+    queue.Run(EventQueue::State{EventQueue::Shown::TranscriptStart, log.Note("t1")});
+    queue.Run(EventQueue::Line{log.Note("third")});
+    queue.Run(log.Status("s3"));
+    log.done.emplace_back("first ends");
+  }});
+  EXPECT_EQ(log.done, (std::vector<std::string>{"first begins", "first ends", "second", "t1", "third", "status:s3",
+                                                "fourth", "status:s4"}));
+  EXPECT_EQ(queue.WaitingBytes(), 0u);
 }
 
 // Past the bound of bytes or of lines, plain lines give way before the lines
-// of alerting messages; session work takes room from lines, never alerts.
-TEST(EventQueue, LinesGiveWayPlainOnesFirstAndNeverAlertsToSessionWork) {
+// of alerting messages; past the bound of alerts, alerts are counted; and
+// closing a box drops the waiting alerts, those counted too, but no line.
+TEST(EventQueue, LinesGiveWayPlainOnesFirstAndAlertsByCountOrAllAtOnce) {
   constexpr std::size_t kEntry = EventQueue::kEntryBytes;
   for (const auto& [bytes, lines] :
        {std::pair{6 * kEntry, std::size_t{100}}, std::pair{100 * kEntry, std::size_t{2}}}) {
     QueueLog log;
-    EventQueue::Presenter recording = log.Presenter();
-    std::unique_ptr<EventQueue> queue;
-    const auto message = [&](const char* name, std::size_t alerts) {
-      return EventQueue::Message{QString::fromUtf8(name), alerts, [&log, name] { log.done.emplace_back(name); },
-                                 kEntry};
+    EventQueue queue(log.Presenter(), bytes, lines);
+    log.whileA0 = [&] {
+      queue.Run(log.Message("a1", 1, kEntry));
+      for (const char* name : {"p1", "p2", "p3", "p4"}) queue.Run(log.Message(name, 0, kEntry));
     };
-    const auto showAlert = [&](const QString& alert) {
-      recording.showAlert(alert);
-      if (alert == QStringLiteral("a0")) {
-        queue->Run(message("a1", 1));
-        for (const char* name : {"p1", "p2", "p3", "p4"}) queue->Run(message(name, 0));
-      } else if (alert == QStringLiteral("b0")) {
-        queue->Run(message("b1", 1));
-        queue->Run([&log] { log.done.emplace_back("work"); }, 200 * kEntry);
-      }
-    };
-    queue = std::make_unique<EventQueue>(
-        EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, bytes, lines);
-    queue->Run(message("a0", 1));
-    queue->Run(message("b0", 1));
-    EXPECT_EQ(log.done, (std::vector<std::string>{"alert:a0", "a0", "alert:a1", "a1", "p4", "not shown:3", "alert:b0",
-                                                  "b0", "alert:b1", "work", "not shown:1"}))
+    queue.Run(log.Message("a0", 1, kEntry));
+    EXPECT_EQ(log.done,
+              (std::vector<std::string>{"alert:a0", "line:a0", "alert:a1", "line:a1", "line:p4", "not shown:3"}))
         << lines;
+  }
+  for (const bool close : {false, true}) {
+    QueueLog log;
+    EventQueue queue(log.Presenter(), EventQueue::kMaxWaitingBytes, 100, 3);
+    log.whileA0 = [&] {
+      for (const char* name : {"a1", "a2", "a3"}) queue.Run(log.Message(name, 1, 0));
+      queue.Run(log.Message("a4", 2, 0));
+    };
+    log.closeAt = close ? "a1" : "";
+    queue.Run(log.Message("a0", 1, 0));
+    std::vector<std::string> shown{"alert:a0", "line:a0", "alert:a1", "line:a1"};
+    if (!close) shown.insert(shown.end(), {"alert:a2", "line:a2", "alert:a3", "line:a3", "line:a4", "dropped:2"});
+    if (close) shown.insert(shown.end(), {"line:a2", "line:a3", "line:a4"});
+    EXPECT_EQ(log.done, shown) << close;
   }
 }
 
-// A server floods the room while one box is open, far past the bound: session
-// work all runs in order, lines give way first, and every alert is shown or
+// A server floods the room while one box is open, far past the bound: the
+// latest status runs, lines give way first, and every alert is shown or
 // counted in one more alert at the end.
-TEST(EventQueue, AFloodBehindABoxKeepsSessionWorkAndCountsWhatGivesWay) {
+TEST(EventQueue, AFloodBehindABoxKeepsTheLatestStatusAndCountsWhatGivesWay) {
   constexpr std::size_t kBound = 32 * EventQueue::kEntryBytes;
   constexpr std::size_t kLineBytes = 2 * EventQueue::kEntryBytes;
   QueueLog log;
-  EventQueue::Presenter recording = log.Presenter();
-  std::unique_ptr<EventQueue> queue;
+  EventQueue queue(log.Presenter(), kBound);
   std::size_t plainLines = 0;
   std::size_t alertMessages = 1;
-  const auto line = [&](std::string text) {
-    return [&log, text = std::move(text)] { log.done.push_back("line:" + text); };
-  };
-  const auto plain = [&] {
-    const std::string name = "p" + std::to_string(plainLines++);
-    queue->Run(EventQueue::Message{{}, 0, line(name), kLineBytes});
-  };
-  const auto alerting = [&] {
-    const std::string name = "a" + std::to_string(alertMessages++);
-    queue->Run(EventQueue::Message{QString::fromStdString(name), 1, line(name), kLineBytes});
-  };
-  const auto work = [&](const std::string& name, std::size_t bytes = 0) {
-    queue->Run([&log, name] { log.done.push_back("work:" + name); }, bytes);
-  };
+  const auto plain = [&] { queue.Run(log.Message("p" + std::to_string(plainLines++), 0, kLineBytes)); };
+  const auto alerting = [&] { queue.Run(log.Message("a" + std::to_string(alertMessages++), 1, kLineBytes)); };
   std::size_t maxWaiting = 0;
-  const auto flood = [&] {
-    work("joined");
+  log.whileA0 = [&] {
+    queue.Run(log.Status("joined"));
     for (int i = 0; i < 40; ++i) plain();
-    work("arrival");
     for (int i = 0; i < 60; ++i) {
       alerting();
       if (i % 10 == 0) plain();
     }
-    work("departure");
     for (int i = 0; i < 20; ++i) plain();
-    maxWaiting = queue->PeakWaitingBytes();
-    // Session work past the bound still waits.
-    for (int i = 0; i < 40; ++i) work("left", kLineBytes);
-    work("disconnected");
+    // States past the bound replace each other.
+    for (int i = 0; i < 40; ++i) queue.Run(log.Status("left", kLineBytes));
+    queue.Run(log.Status("disconnected"));
+    maxWaiting = queue.PeakWaitingBytes();
   };
-  const auto showAlert = [&](const QString& alert) {
-    recording.showAlert(alert);
-    if (alert == QStringLiteral("a0")) flood();
-  };
-  queue = std::make_unique<EventQueue>(
-      EventQueue::Presenter{showAlert, recording.linesNotShown, recording.alertsDropped}, kBound);
-  queue->Run(EventQueue::Message{QStringLiteral("a0"), 1, line("a0"), kLineBytes});
+  queue.Run(log.Message("a0", 1, kLineBytes));
 
-  std::vector<std::string> session{"work:joined", "work:arrival", "work:departure"};
-  session.insert(session.end(), 40, "work:left");
-  session.emplace_back("work:disconnected");
-  EXPECT_EQ(log.Starting("work:"), session);
-  EXPECT_LE(maxWaiting, kBound + 3 * EventQueue::kEntryBytes) << "only session work waits past the bound";
-  EXPECT_EQ(queue->WaitingBytes(), 0u);
+  EXPECT_EQ(log.Starting("status:"), std::vector<std::string>{"status:disconnected"});
+  EXPECT_LE(maxWaiting, kBound + 2 * EventQueue::kEntryBytes + kLineBytes) << "only the latest state waits past it";
+  EXPECT_EQ(queue.WaitingBytes(), 0u);
 
   const std::vector<std::string> alerts = log.Starting("alert:");
   const std::size_t dropped = log.Sum("dropped:");

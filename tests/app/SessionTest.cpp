@@ -19,8 +19,7 @@ std::string Ms(S::Time time) { return std::to_string(time.count()); }
 
 std::string Print(const S::State& state) {
   if (const auto* s = std::get_if<S::SigningOn>(&state)) {
-    return "SigningOn(" + Ms(s->deadline) + (s->retry ? ", retry" : "") + (s->join ? ", join " + s->join->name : "") +
-           ")";
+    return "SigningOn(" + Ms(s->deadline) + (s->join ? ", join " + s->join->name : "") + ")";
   }
   if (const auto* s = std::get_if<S::SignedOn>(&state)) return "SignedOn(" + Ms(s->since) + ")";
   if (const auto* s = std::get_if<S::Rejoining>(&state)) {
@@ -41,9 +40,9 @@ std::string Print(const S::Action& action) {
   if (const auto* a = std::get_if<S::ReadPassword>(&action)) return "Read(" + a->name + ")";
   if (const auto* a = std::get_if<S::StorePassword>(&action)) return "Store(" + a->name + " " + a->password + ")";
   const auto& show = std::get<S::Show>(action);
-  static const char* const kWhat[] = {"AskingKeyring", "NoPassword",    "SigningOn",  "SignedOn",     "Joined",
-                                      "Rejoined",      "Left",          "LoggedOff",  "Disconnected", "SigningOnAgain",
-                                      "Refused",       "SignOnTooLong", "JoinTooLong"};
+  static const char* const kWhat[] = {"AskingKeyring", "NoPassword",    "SigningOn",   "SignedOn",     "Joined",
+                                      "Rejoined",      "Left",          "LoggedOff",   "Disconnected", "SigningOnAgain",
+                                      "Refused",       "SignOnTooLong", "JoinTooLong", "Error",        "LineRefused"};
   return std::string("Show ") + kWhat[show.what] + (show.text.empty() ? "" : " " + show.text) +
          (show.detail.empty() ? "" : " (" + show.detail + ")") + (show.retryIn ? " retry " + Ms(*show.retryIn) : "");
 }
@@ -62,6 +61,7 @@ std::vector<Step> InLobbyPath() {
   path.push_back({S::JoinedChat{"thelobby", 42}});
   return path;
 }
+std::vector<Step> KeyringPath() { return {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}}; }
 // Lost the lobby's session and signed on again by Klaxo itself.
 std::vector<Step> RetriedPath() {
   auto path = InLobbyPath();
@@ -106,7 +106,7 @@ TEST(Session, Transitions) {
       {"then joined", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}},
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
       {"a repeated configuration joins nothing, even with retries", {true}, InLobbyPath(),
-       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
+       {S::LoggedIn{"me"}, seconds(9)}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a join the user asked for shows the room box", {false}, Then(SignedOnPath(), Step{S::JoinPressed{kLobby}}),
        {S::JoinedChat{"The Lobby", 42}}, "SignedOn(0)", {"Show Joined"}},
       {"Sign Off forgets everything", {true}, InLobbyPath(),
@@ -116,7 +116,7 @@ TEST(Session, Transitions) {
       {"a lost connection with retries", {true}, InLobbyPath(),
        {S::Lost{"down"}, seconds(1)}, "WaitingToRetry(3000)", {"Show Disconnected down retry 2000"}},
       {"the try is due", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
-       {S::TimerFired{}, seconds(3)}, "SigningOn(63000, retry, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+       {S::TimerFired{}, seconds(3)}, "SigningOn(63000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
       {"a retry rejoins the room", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
        {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {"Join(thelobby 4)"}},
       {"the rejoin is confirmed by its name", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
@@ -129,20 +129,32 @@ TEST(Session, Transitions) {
        {S::JoinedChat{"other", 8}}, "SignedOn(4000)", {"Show Joined"}},
       {"the session ending ends the rejoin", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}),
        {S::Lost{"down"}, seconds(5)}, "WaitingToRetry(9000)", {"Show Disconnected down retry 4000"}},
-      {"a sign-on out of time", {false}, {{S::SignOnPressed{"me", "pw"}}},
+      {"a sign-on out of time, not before", {false}, {{S::SignOnPressed{"me", "pw"}}, {S::TimerFired{}, milliseconds(59999)}},
        {S::TimerFired{}, seconds(60)}, "Idle", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds"}},
       {"is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::TimerFired{}, seconds(60)}, "WaitingToRetry(62000)", {"LogOff", "Show Disconnected The server did not complete the sign-on within 60 seconds retry 2000"}},
       {"a refused sign-on stops the tries", {true}, RetriedPath(),
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
-      {"other errors change nothing", {true}, InLobbyPath(),
-       {S::ServerError{901, "not here"}}, "SignedOn(0)", {}},
-      {"the plain program shows no server errors", {false}, {{S::SignOnPressed{"me", "pw"}}},
-       {S::ServerError{980, "Invalid account"}}, "SigningOn(60000)", {}},
+      {"as does a 989 of a wrong password", {true}, RetriedPath(),
+       {S::ServerError{989, "The screenname or password you entered is not valid"}}, "Idle", {"LogOff", "Show Refused The screenname or password you entered is not valid"}},
+      {"or of a blocked name", {true}, RetriedPath(),
+       {S::ServerError{989, "Sign on Blocked"}}, "Idle", {"LogOff", "Show Refused Sign on Blocked"}},
+      {"any other 989 is a failed try", {true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{989, "Unknown error code 989, sub error: 2"}}, "WaitingToRetry(2000)", {"LogOff", "Show Disconnected Unknown error code 989, sub error: 2 retry 2000"}},
+      {"too soon is one that waits the longest delay", {true}, Then(RetriedPath(), Step{S::ServerError{983, "too soon"}, seconds(4)}, Step{S::TimerFired{}, seconds(304)}),
+       {S::ServerError{983, "too soon"}, seconds(305)}, "WaitingToRetry(605000)", {"LogOff", "Show Disconnected too soon retry 300000"}},
+      {"without retries a refusal ends the sign-on, before the server's closing hides why", {false}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::ServerError{983, "too soon"}}, "Idle", {"LogOff", "Show Refused too soon"}},
+      {"other errors are shown and change nothing", {true}, InLobbyPath(),
+       {S::ServerError{951, "Could not join chat"}}, "SignedOn(0)", {"Show Error Could not join chat"}},
+      {"a line dropped for speaking too fast is shown as such", {true}, InLobbyPath(),
+       {S::ServerError{903, "dropped"}}, "SignedOn(0)", {"Show LineRefused dropped"}},
       {"a password kept is that of the accepted sign-on the user asked for", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Store(me pw)", "Show SignedOn me"}},
       {"not again on a retry", {true, true}, RetriedPath(),
        {S::LoggedIn{"me"}}, "Rejoining(thelobby)", {"Defer", "Show SignedOn me"}},
+      {"but on the retry that first accepts it, which joins the start room", {true, true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::LoggedIn{"me"}, seconds(3)}, "Rejoining(thelobby)", {"Store(me pw)", "Defer", "Show SignedOn me"}},
       {"and a refusal is reported", {false, true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account (the password was not stored)"}},
       {"as is one with the keyring's password, which stays, also on a retry", {true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::LoggedIn{"me"}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
@@ -151,16 +163,52 @@ TEST(Session, Transitions) {
        {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
       {"a lost connection after Sign Off is not tried again", {true}, Then(InLobbyPath(), Step{S::SignOffPressed{}}),
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
-      {"a connection that stays silent is lost", {true}, Then(SignedOnPath(), Step{S::TimerFired{}, seconds(60)}, Step{S::TimerFired{}, seconds(120)}),
-       {S::TimerFired{}, seconds(180)}, "WaitingToRetry(182000)", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes retry 2000"}},
+      {"a connection that stays silent is lost", {true}, Then(SignedOnPath(), Step{S::TimerFired{1}, seconds(60)}, Step{S::TimerFired{1}, seconds(120)}, Step{S::TimerFired{1}, seconds(180)}),
+       {S::TimerFired{1}, seconds(240)}, "WaitingToRetry(242000)", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes retry 2000"}},
       {"bytes received keep it", {true}, Then(SignedOnPath(), Step{S::TimerFired{1}, seconds(60)}, Step{S::TimerFired{1}, seconds(120)}),
        {S::TimerFired{1}, seconds(180)}, "SignedOn(0)", {}},
+      {"the count is compared once a check interval, from the sign-on, whatever wakes it", {false}, {{S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}, seconds(100)}, {S::TimerFired{1}, seconds(130)}, {S::TimerFired{1}, seconds(160)}, {S::TimerFired{2}, seconds(190)}, {S::TimerFired{2}, seconds(220)}, {S::TimerFired{2}, seconds(280)}, {S::TimerFired{2}, seconds(340)}},
+       {S::TimerFired{2}, seconds(370)}, "SignedOn(100000)", {}},
       {"so is a silent rejoin, counted from the sign-on", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}, seconds(100)}, {S::TimerFired{}, seconds(160)}, {S::TimerFired{}, seconds(220)}},
        {S::TimerFired{}, seconds(280)}, "Idle", {"LogOff", "Show Disconnected Nothing received from the server for 3 minutes"}},
       {"a sign-on too long to send is not tried again", {true}, {{S::SignOnPressed{"me", "pw"}}},
        {S::TooLong{true}}, "Idle", {"Show SignOnTooLong"}},
       {"a room too long to join ends the rejoin", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}},
        {S::TooLong{}}, "SignedOn(0)", {"Show JoinTooLong"}},
+      {"nor one while the keyring is asked", {true}, {{S::Started{"me"}}},
+       {S::Lost{"down"}}, "Idle", {"Show Disconnected down"}},
+      {"Exit cancels a pending try without signing off", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}}),
+       {S::ExitPressed{}}, "Idle", {}},
+      {"a room at start needs no keyring", {false}, {},
+       {S::Started{"", kLobby}}, "Idle", {}},
+      {"a late keyring answer leaves the user's sign-on", {false}, {{S::Started{"me", kLobby}}, {S::SignOnPressed{"you", "typed"}}},
+       {S::NoPassword{}}, "SigningOn(60000, join thelobby)", {}},
+      {"the keyring's password is not stored again", {false, true}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}},
+       {S::LoggedIn{"me"}}, "SignedOn(0)", {"Show SignedOn me"}},
+      {"a new Sign On forgets the rooms of the session before, the start room too", {true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinPressed{kLobby}}, {S::JoinedChat{"thelobby", 42}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinedChat{"thelobby", 7}}, {S::Lost{"down"}}, {S::TimerFired{}, seconds(2)}},
+       {S::LoggedIn{"me"}, seconds(2)}, "SignedOn(2000)", {"Show SignedOn me"}},
+      {"a rejoin is confirmed once asked for, by its room, and asked for once", {false}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::JoinedChat{"thelobby", 5}}, {S::SignOnStepsDone{}}, {S::JoinedChat{"other", 8}}},
+       {S::SignOnStepsDone{}}, "Rejoining(thelobby, asked)", {}},
+      {"the start room rejoined is joined again after a drop", {true}, {{S::Started{"", kLobby}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}, {S::JoinedChat{"thelobby", 7}}, {S::Lost{"down"}}},
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"unless left by the ID it was rejoined under", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}, Step{S::SignOnStepsDone{}}, Step{S::JoinedChat{"thelobby", 7}}, Step{S::LeftChat{7}}, Step{S::Lost{"down"}, seconds(5)}),
+       {S::TimerFired{}, seconds(9)}, "SigningOn(69000)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"rooms are told apart by their normalized names: the one asked for", {true}, Then(SignedOnPath(), Step{S::JoinPressed{{"The Lobby", 4}}}, Step{S::JoinedChat{"THE LOBBY", 42}}, Step{S::Lost{"down"}}),
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join The Lobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"and the one to rejoin", {false}, {{S::Started{"", S::Room{"The Lobby", 4}}}, {S::SignOnPressed{"me", "pw"}}, {S::LoggedIn{"me"}}, {S::SignOnStepsDone{}}},
+       {S::JoinedChat{"thelobby", 7}}, "SignedOn(0)", {"Show Rejoined The Lobby"}},
+      {"leaving another room keeps the one to rejoin", {true}, Then(InLobbyPath(), Step{S::LeftChat{99}}, Step{S::Lost{"down"}}),
+       {S::TimerFired{}, seconds(2)}, "SigningOn(62000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
+      {"a session that waited five minutes for its rejoin was steady too", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),
+       {S::Lost{"down"}, seconds(304)}, "WaitingToRetry(306000)", {"Show Disconnected down retry 2000"}},
+      {"a session ended forgets the keyring's password: by Sign Off", {false}, Then(KeyringPath(), Step{S::SignOffPressed{}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a refusal", {false}, Then(KeyringPath(), Step{S::ServerError{980, "Invalid account"}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a sign-on too long to send", {false}, {{S::Started{"me"}}, {S::PasswordFound{"pw"}}, {S::TooLong{true}}},
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
+      {"by a drop not tried again", {false}, Then(KeyringPath(), Step{S::Lost{"down"}}),
+       {S::ServerError{980, "Invalid account"}}, "Idle", {"LogOff", "Show Refused Invalid account"}},
       // clang-format on
   };
   for (const auto& row : rows) {
@@ -178,6 +226,9 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
   Session session({true}, [&] { return random; });
   milliseconds now(1000);
   session.Handle(S::SignOnPressed{"me", "pw"}, now);
+  EXPECT_EQ(session.NextWake(), now + S::kSignOnLimit);
+  session.Handle(S::LoggedIn{"me"}, now);
+  EXPECT_EQ(session.NextWake(), now + S::kSilenceCheck);
   // How long until the next try after the session lasted so long.
   const auto drop = [&](S::Time lasted) {
     session.Handle(S::LoggedIn{"me"}, now);
@@ -200,4 +251,6 @@ TEST(Session, RetryDelaysDoubleUpToFiveMinutesShortenedByUpToAFifthAndStartAgain
   session.Handle(S::SignOnPressed{"me", "pw"}, now);
   random = 0.5;
   EXPECT_EQ(drop(seconds(0)), 1800) << "Sign On starts again from 2 s";
+  random = 3;
+  EXPECT_EQ(drop(seconds(0)), 3200) << "never shortened by more than a fifth";
 }

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <functional>
@@ -18,17 +18,20 @@
 #include "Klaxo.h"
 
 // Records every alert instead of showing a box; whileShowing runs while the
-// "box" is open, the way the event loop of a real box would run.
+// "box" is open, the way the event loop of a real box would run. The box
+// numbered closeAt is closed with its close box.
 class RecordingAlerts : public AlertPresenter {
  public:
-  void ShowAlert(const QString& text) override {
+  Closed ShowAlert(const QString& text) override {
     shown.push_back(text.toStdString());
     if (whileShowing) whileShowing(shown.size());
+    return shown.size() == closeAt ? Closed::AllWaiting : Closed::One;
   }
   void ShowAbout(const QString& text) override { about.push_back(text.toStdString()); }
   std::vector<std::string> shown;
   std::vector<std::string> about;
   std::function<void(std::size_t)> whileShowing;
+  std::size_t closeAt = 0;
 };
 
 class WindowTest : public ::testing::Test {
@@ -85,12 +88,19 @@ class WindowTest : public ::testing::Test {
   }
 
   std::vector<std::string> People() const {
+    const QAbstractItemModel& list = *window->console->lstUsers->model();
     std::vector<std::string> people;
-    people.reserve(static_cast<std::size_t>(window->console->lstUsers->count()));
-    for (int i = 0; i < window->console->lstUsers->count(); ++i) {
-      people.push_back(window->console->lstUsers->item(i)->text().toStdString());
-    }
+    for (int i = 0; i < list.rowCount(); ++i) people.push_back(list.index(i, 0).data().toString().toStdString());
     return people;
+  }
+
+  void SelectPerson(int row) {
+    QListView& list = *window->console->lstUsers;
+    list.selectionModel()->select(list.model()->index(row, 0), QItemSelectionModel::ClearAndSelect);
+  }
+  bool PersonSelected(int row) const {
+    const QListView& list = *window->console->lstUsers;
+    return list.selectionModel()->isSelected(list.model()->index(row, 0));
   }
 
   bool Sent(const std::string& line) { return sock->sent.find(line + '\0') != std::string::npos; }

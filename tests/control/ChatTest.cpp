@@ -41,10 +41,11 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
   Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob");
   EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("aliceb=Alice B", "bob=bob"));
 
+  Say("CHAT_UPDATE_BUDDY:42:T:cy");
   Say("CHAT_UPDATE_BUDDY:42:F:Alice B:bob");
-  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "a departure handles its first name only";
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("cy=cy")) << "a departure handles every name";
   Say("CHAT_JOIN:42:Lobby");
-  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("bob=bob")) << "joined again before CHAT_LEFT: the list stays";
+  EXPECT_THAT(Occupants(*toc, "42"), ElementsAre("cy=cy")) << "joined again before CHAT_LEFT: the list stays";
 
   Say("CHAT_IN_ENC:42:bob:F:US-ASCII:en:hi: there");
   Say("CHAT_LEFT:42");
@@ -53,11 +54,12 @@ TEST_F(ControlChat, JoinArrivalsDeparturesAndLeaving) {
 
   Say("CHAT_JOIN:42:Lobby");
   Say("CHAT_UPDATE_BUDDY:42:T:abc");
-  EXPECT_THAT(events.lines,
-              ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
-                          "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(Alice B,false,42)", "JoinedChat(Lobby,42)",
-                          "ChatMessage(42,bob,hi: there)", "LeftChat(42)", "JoinedChat(Lobby,42)",
-                          "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
+  EXPECT_THAT(
+      events.lines,
+      ElementsAre("JoinedChat(Lobby,42)", "InitialJoin(Alice B:bob,42)", "ChatUserUpdate(Alice B,true,42)",
+                  "ChatUserUpdate(bob,true,42)", "ChatUserUpdate(cy,true,42)", "ChatUserUpdate(Alice B,false,42)",
+                  "ChatUserUpdate(bob,false,42)", "JoinedChat(Lobby,42)", "ChatMessage(42,bob,hi: there)",
+                  "LeftChat(42)", "JoinedChat(Lobby,42)", "InitialJoin(abc,42)", "ChatUserUpdate(abc,true,42)"));
 }
 
 TEST_F(ControlChat, RoomEmptiedOrUnknownGetsAnInitialListAgain) {
@@ -154,6 +156,25 @@ TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
   EXPECT_THAT(sock->TakeSent(), IsEmpty()) << "an unrecorded room cannot be found by name";
   toc->SendChat("Twelfth", "hi", 500);
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_send \"500\" \"hi\"", 3));
+}
+
+// Every ID text opens a room; the room last joined is always kept, and the
+// people of all rooms together are bounded as well as each room's.
+TEST_F(ControlChat, RoomsAndThePeopleOfAllRoomsTogetherAreBounded) {
+  for (const char* id : {"1", "01", "x7"}) Say(std::string("CHAT_JOIN:") + id + ":r");
+  JoinRooms(QuovTOCSock::kMaxRooms - 1, 100);
+  EXPECT_TRUE(toc->UsersHere.Contains("x7"));
+  EXPECT_FALSE(toc->UsersHere.Contains("01"));
+  EXPECT_EQ(toc->UsersHere.Count(), QuovTOCSock::kMaxRooms);
+  for (const char* room : {"100", "101", "102"}) {
+    for (std::size_t first = 0; first < kMaxRoomSize; first += 5000) {
+      std::string names;
+      for (std::size_t i = first; i < first + 5000; ++i) names += ":p" + std::to_string(i);
+      Say(std::string("CHAT_UPDATE_BUDDY:") + room + ":T" + names);
+    }
+  }
+  EXPECT_EQ(toc->UsersHere.Item("101")->Count(), kMaxRoomSize);
+  EXPECT_EQ(toc->UsersHere.Item("102")->Count(), QuovTOCSock::kMaxPeopleHere - 2 * kMaxRoomSize);
 }
 
 TEST_F(ControlChat, SameIdInTwoSlotsNamesTheLowerOne) {
