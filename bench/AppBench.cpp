@@ -16,6 +16,7 @@
 #include "FakeSocket.h"
 #include "Frames.h"
 #include "Klaxo.h"
+#include "LobbyWindow.h"
 #include "QuovTOCSock.h"
 #include "WordList.h"
 #include "frmConsole.h"
@@ -88,13 +89,7 @@ struct FloodedWindow {
     auto presenter = std::make_unique<AnsweringAlerts>();
     alerts = presenter.get();
     window = std::make_unique<Klaxo>(std::move(socket), std::move(presenter));
-    window->txtSn->setText(QStringLiteral("myname"));
-    window->cmdSignon->click();
-    sock->Open();
-    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n") +
-                  ServerMessage("CHAT_JOIN:42:lobby") + ServerMessage("CHAT_UPDATE_BUDDY:42:T:myname"));
-    window->lstNotify->addItem(QStringLiteral("kiwi"));
-    window->chkConsole->setChecked(true);
+    EnterLobby(*window, *sock, true);
   }
   FakeSocket* sock;
   AnsweringAlerts* alerts;

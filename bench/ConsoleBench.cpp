@@ -13,6 +13,7 @@
 #include "FakeSocket.h"
 #include "Frames.h"
 #include "Klaxo.h"
+#include "LobbyWindow.h"
 #include "MessageBoxAlerts.h"
 #include "TranscriptBudget.h"
 
@@ -64,13 +65,7 @@ struct ConsoleWindow {
     auto socket = std::make_unique<FakeSocket>();
     sock = socket.get();
     window = std::make_unique<Klaxo>(std::move(socket), std::make_unique<MessageBoxAlerts>());
-    window->txtSn->setText(QStringLiteral("myname"));
-    window->cmdSignon->click();
-    sock->Open();
-    sock->Deliver(SignOnFrame() + ServerMessage("SIGN_ON:TOC2.0") + ServerMessage("CONFIG2:done:\n") +
-                  ServerMessage("CHAT_JOIN:42:lobby") + ServerMessage("CHAT_UPDATE_BUDDY:42:T:myname"));
-    window->lstNotify->addItem(QStringLiteral("kiwi"));
-    window->chkConsole->setChecked(consoleOpen);
+    EnterLobby(*window, *sock, consoleOpen);
     static const std::string history = RoomLines(static_cast<int>(TranscriptBudget::kMaxLines), 40);
     if (full) Feed(*sock, history);
     QApplication::processEvents();
