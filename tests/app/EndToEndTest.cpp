@@ -5,15 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
 #include <algorithm>
-#include <csignal>
 
+#include "BundledServer.h"
 #include "KeychainSecretStore.h"
 #include "LoadedSocket.h"
 #include "ManualClock.h"
@@ -25,42 +23,13 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-// Starts klaxo-tocd on loopback, on the given port or a free one, and stops
-// it at the end.
-class BundledServer {
- public:
-  // The tests run many clients from the one address.
-  explicit BundledServer(int port = 0, const QStringList& more = {}) {
-    process_.setProgram(QStringLiteral(KLAXO_TOCD));
-    process_.setArguments(QStringList{"--listen", "127.0.0.1", "--port", QString::number(port), "--keepalive", "1",
-                                      "--max-per-address", "64"} +
-                          more);
-    process_.start();
-    // The first line names the port the server picked.
-    const bool listening = QTest::qWaitFor(
-        [&] {
-          output_ += process_.readAllStandardOutput();
-          const QRegularExpressionMatch found =
-              QRegularExpression(QStringLiteral("listening on \\S+ port (\\d+)")).match(QString::fromUtf8(output_));
-          if (found.hasMatch()) port_ = found.captured(1).toInt();
-          return port_ != 0 || process_.state() == QProcess::NotRunning;
-        },
-        kWaitMs);
-    if (!listening) port_ = 0;
-  }
-  ~BundledServer() {
-    process_.kill();
-    process_.waitForFinished();
-  }
-  [[nodiscard]] int Port() const { return port_; }
-  // A stopped server neither sends nor reads, and keeps its connections open.
-  void Pause(bool stopped) { ::kill(static_cast<pid_t>(process_.processId()), stopped ? SIGSTOP : SIGCONT); }
-
- private:
-  QProcess process_;
-  QByteArray output_;
-  int port_ = 0;
-};
+// klaxo-tocd's arguments for these tests: loopback, the given port or a free
+// one, and room for the many clients they run from the one address.
+QStringList ServerArguments(int port = 0, const QStringList& more = {}) {
+  return QStringList{"--listen", "127.0.0.1",         "--port", QString::number(port), "--keepalive",
+                     "1",        "--max-per-address", "64"} +
+         more;
+}
 
 // A second client, signed on and in the room, to speak there.
 class OtherClient {
@@ -102,7 +71,7 @@ bool LastLineHasRedName(const QPlainTextEdit& box) {
 }  // namespace
 
 TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
-  BundledServer server;
+  BundledServer server(ServerArguments());
   ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
 
   auto recorder = std::make_unique<RecordingAlerts>();
@@ -232,7 +201,7 @@ TEST(EndToEnd, TheSocketWithoutItsModuleFailsFromTheEventLoop) {
 }
 
 TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
-  auto server = std::make_unique<BundledServer>();
+  auto server = std::make_unique<BundledServer>(ServerArguments());
   const int port = server->Port();
   ASSERT_NE(port, 0) << "klaxo-tocd did not start";
 
@@ -262,7 +231,7 @@ TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
       << window.lblStat->text().toStdString();
   EXPECT_FALSE(window.InChat);
 
-  server = std::make_unique<BundledServer>(port);
+  server = std::make_unique<BundledServer>(ServerArguments(port));
   ASSERT_EQ(server->Port(), port) << "klaxo-tocd did not start again on its port";
   window.txtCr->setText(QStringLiteral("elsewhere"));
   clock.Advance(std::chrono::seconds(2));
@@ -306,7 +275,7 @@ TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNo
   if (qEnvironmentVariableIsEmpty("KLAXO_KEYRING_HOME")) GTEST_SKIP() << "runs in tests/app/with-keyring.sh only";
   QTemporaryFile accounts;
   ASSERT_TRUE(accounts.open() && accounts.write("watcher:s3cret\nOther One:pw\n") > 0 && accounts.flush());
-  BundledServer server(0, {"--accounts", accounts.fileName()});
+  BundledServer server(ServerArguments(0, {"--accounts", accounts.fileName()}));
   ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
   const ServerAddress address{"127.0.0.1", server.Port()};
   const QString account = SecretStore::Account(QStringLiteral("watcher"), address);

@@ -4,14 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <QTest>
 #include <algorithm>
 #include <memory>
 #include <regex>
 
+#include "BundledServer.h"
 #include "QtTocSocket.h"
 #include "QuovTOCSock.h"
 #include "RecordingEvents.h"
@@ -61,20 +60,10 @@ class ServerInteropTest : public ::testing::Test {
     EXPECT_TRUE(accounts.open());
     accounts.write("Ann Lee:ann's password\nBo B:bo\n");
     accounts.flush();
-    server.start(QStringLiteral(KLAXO_TOCD), {"--port", "0", "--keepalive", "0", "--accounts", accounts.fileName()});
-    QByteArray output;
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-          output += server.readAllStandardOutput();
-          const auto found = QRegularExpression("listening on \\S+ port (\\d+)").match(QString::fromUtf8(output));
-          if (found.hasMatch()) port = static_cast<quint16>(found.captured(1).toUInt());
-          return port != 0;
-        },
-        kWaitMs));
-  }
-  ~ServerInteropTest() override {
-    server.kill();
-    server.waitForFinished();
+    server = std::make_unique<BundledServer>(
+        QStringList{"--port", "0", "--keepalive", "0", "--accounts", accounts.fileName()}, kWaitMs);
+    port = server->Port();
+    EXPECT_NE(port, 0) << server->Output().toStdString();
   }
 
   void SignOn(Client& client, const std::string& name, const std::string& password, const std::string& loggedIn) {
@@ -83,7 +72,7 @@ class ServerInteropTest : public ::testing::Test {
   }
 
   QTemporaryFile accounts;
-  QProcess server;
+  std::unique_ptr<BundledServer> server;
   quint16 port = 0;
 };
 

@@ -8,11 +8,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <memory>
 #include <vector>
 
+#include "BundledServer.h"
 #include "MessageFields.h"
 #include "RawClient.h"
 
@@ -61,20 +61,10 @@ std::string Line(int number) {
 }  // namespace
 
 TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMemory) {
-  QProcess server;
-  server.start(QStringLiteral(KLAXO_TOCD), {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0",
-                                            "--max-per-address", QString::number(kClients)});
-  quint16 port = 0;
-  QByteArray output;
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        output += server.readAllStandardOutput();
-        const auto found = QRegularExpression("listening on \\S+ port (\\d+)").match(QString::fromUtf8(output));
-        if (found.hasMatch()) port = static_cast<quint16>(found.captured(1).toUInt());
-        return port != 0;
-      },
-      10000))
-      << output.toStdString();
+  BundledServer server(
+      {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0", "--max-per-address", QString::number(kClients)});
+  const quint16 port = server.Port();
+  ASSERT_NE(port, 0) << server.Output().toStdString();
 
   std::vector<std::unique_ptr<RawClient>> clients;
   for (int i = 0; i < kClients; ++i) {
@@ -83,7 +73,7 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
     clients.back()->Command(R"(toc_chat_join "4" "load")");
   }
   for (auto& client : clients) ASSERT_TRUE(client->NextStartingWith("CHAT_JOIN:1:load"));
-  const long baselineKb = StatusKb(server.processId(), "VmRSS");
+  const long baselineKb = StatusKb(server.ProcessId(), "VmRSS");
 
   std::vector<Tally> tallies(kClients);
   long other = 0;
@@ -117,7 +107,7 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
   const qint64 elapsedMs = clock.elapsed();
   // Anything extra would arrive now.
   QTest::qWait(200);
-  const long peakKb = StatusKb(server.processId(), "VmHWM");
+  const long peakKb = StatusKb(server.ProcessId(), "VmHWM");
   long total = 0;
   for (const auto& tally : tallies) total += tally.total;
   std::cout << "delivered " << total << " lines in " << elapsedMs << " ms; server memory " << baselineKb
@@ -131,8 +121,6 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
         std::all_of(tallies[i].next.begin(), tallies[i].next.end(), [&](int next) { return next == kLinesEach; }))
         << "client " << i << " is missing the last line of a sender";
   }
-  server.kill();
-  server.waitForFinished();
   if (!kMeasureMemory) GTEST_SKIP() << "memory is not measured under a sanitizer";
   ASSERT_GT(baselineKb, 0);
   EXPECT_LT(peakKb - baselineKb, kMaxGrowthKb);
