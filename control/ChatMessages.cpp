@@ -32,12 +32,12 @@ void QuovTOCSock::HandleChatJoin(std::string_view message) {
 
 void QuovTOCSock::EvictRoom() {
   const std::string watched = std::to_string(LastChatID);
+  std::size_t earliest = 1;
   for (const auto& room : UsersHere) {
-    if (room.key == watched) continue;
-    const std::string key = *room.key;
-    UsersHere.Remove(key);
-    return;
+    if (room.key != watched) break;
+    ++earliest;
   }
+  UsersHere.Remove(earliest);
 }
 
 void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {

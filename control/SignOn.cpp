@@ -89,9 +89,11 @@ void QuovTOCSock::HandleConfig2(std::string_view message) {
   // again later updates LastConfiguration and nothing else.
   if (!Advance(Step::ConfigurationEnd)) return;
   if (ended) {
-    events_->LoggedIn(strUserName, LastConfiguration.BuddyList, LastConfiguration.BlockList,
-                      LastConfiguration.PrivateList, LastConfiguration.MiscData, LastConfiguration.strPreferences,
-                      LastConfiguration.PrivacyMode);
+    // The handler's lists are its own: a configuration that arrives while it
+    // runs replaces LastConfiguration, not them.
+    Configuration given = LastConfiguration;
+    events_->LoggedIn(strUserName, given.BuddyList, given.BlockList, given.PrivateList, given.MiscData,
+                      given.strPreferences, given.PrivacyMode);
   }
   SendPacket(flap::kData, "toc_init_done");
 }
