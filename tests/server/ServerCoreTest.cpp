@@ -422,6 +422,7 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   Harness h;
   h.SignOn(1, "abc");
   h.Take(1);
+  h.core.TakeAccountChanges();
   h.Command(1, "toc2_new_buddies \"b:solo\ng:Friends\nb:Pat Smith\nb:lee:Lee L\nb:friends\n\"");
   h.Command(1, "toc2_new_buddies \"g:FRIENDS\nb:patsmith\n\"");
   h.Command(1, R"(toc2_new_group "Work")");

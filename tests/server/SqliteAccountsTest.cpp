@@ -49,7 +49,8 @@ TEST(SqliteAccounts, ListsOutliveTheProcessAreReplacedWholeAndGoOnlyToAccountsOf
   EXPECT_FALSE(store.Restore(kept[0])) << "not an account of the file";
   EXPECT_TRUE(store.Restore(kept[1]));
   EXPECT_EQ(store.Find("patsmith")->DisplayName(), "Pat Smith");
-  EXPECT_TRUE(store.Find("patsmith")->AcceptsRoasted(RoastPassword("pw"))) << "the password is the file's";
+  EXPECT_TRUE(store.Find("patsmith")->AcceptsRoasted(RoastPassword("pw")));
+  EXPECT_FALSE(store.Find("patsmith")->AcceptsRoasted(RoastPassword("px"))) << "the password is still the file's";
   EXPECT_THAT(store.TakeChanged(), testing::IsEmpty()) << "what was kept need not be kept again";
 
   std::ofstream(directory / "junk") << std::string(4096, 'x');
