@@ -101,7 +101,7 @@ bool SqliteAccounts::Open(const std::string& path, std::string& error) {
     return false;
   }
   // The exclusive lock is taken at once and held until the database is closed.
-  bool ok = Execute("PRAGMA locking_mode=EXCLUSIVE; PRAGMA synchronous=FULL; BEGIN EXCLUSIVE;", error);
+  bool ok = Execute("PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN EXCLUSIVE;", error);
   if (ok) {
     const auto check = QueryText(db_, "PRAGMA quick_check;");
     ok = check == "ok";

@@ -1,8 +1,10 @@
 // Accounts kept across restarts in an SQLite database: each account's
 // formatted name, groups of buddies, permit and deny lists and privacy mode,
-// never its password. Each save is one transaction, so a crash loses at most
-// the save it interrupts. The database stays locked for as long as it is
-// open, so that two servers never share it.
+// never its password. Each save is one transaction written ahead to a log,
+// so a crash of the server loses at most the save it interrupts; a power
+// failure may lose the last saves, but leaves the database whole. The
+// database stays locked for as long as it is open, so that two servers never
+// share it.
 #pragma once
 
 #include <string>
