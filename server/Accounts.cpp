@@ -225,7 +225,7 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
     }
     if (key.empty() || !IsPlainEntry(name, limits::kMaxScreenName)) {
       error = where + "the screen name must have 1 to " + std::to_string(limits::kMaxScreenName) +
-              " characters and no control characters";
+              " bytes and no control characters";
       return false;
     }
     Password password{std::string(TrimBlanks(std::string_view(line).substr(colon + 1)))};

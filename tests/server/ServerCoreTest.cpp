@@ -162,7 +162,7 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
   const std::vector<std::pair<std::string, std::string>> cases{
       {"# comment\n\nPat Smith:pw\nno colon here\n", "line 4: expected \"screen name:password\""},
       {"pat:a\nPA T:b\n", "line 2: the screen name PA T is listed twice"},
-      {"   :pw\n", "line 1: the screen name must have 1 to 32 characters and no control characters"},
+      {"   :pw\n", "line 1: the screen name must have 1 to 32 bytes and no control characters"},
       {"pat:pw\nalice:\n", "line 2: the password is empty"},
       {"alice: #secret\n", "line 1: the password is empty"},
       {"alice:\t\n", "line 1: the password is empty"},
