@@ -120,7 +120,8 @@ void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const Clie
     return;
   }
   std::string removed;
-  if (Confirm(id, session, ChangeAccount(session, [&](Account& account) { return account.RemoveGroup(group, removed); }))) {
+  if (Confirm(id, session,
+              ChangeAccount(session, [&](Account& account) { return account.RemoveGroup(group, removed); }))) {
     Send(id, session, to_client::Deleted("g", removed));
     ListsChanged(id, session);
   }

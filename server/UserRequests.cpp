@@ -154,9 +154,8 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
 // only an account from the accounts file has one to change.
 void ServerCore::ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& newPassword = command.args[1];
-  if (newPassword.empty() ||
-      ChangeAccount(session, [&](Account& account) { return account.ChangePassword(command.args[0], newPassword); }) !=
-          ListChange::Done) {
+  const auto change = [&](Account& account) { return account.ChangePassword(command.args[0], newPassword); };
+  if (newPassword.empty() || ChangeAccount(session, change) != ListChange::Done) {
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }

@@ -1,12 +1,12 @@
 // klaxo-tocd: a small TOC2 server to try Klaxo with and to test it against.
+#include <termios.h>
+#include <unistd.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <cstdio>
 #include <iostream>
 #include <optional>
-#include <termios.h>
-#include <unistd.h>
 
 #include "DemoRunner.h"
 #include "LogText.h"

@@ -101,7 +101,8 @@ bool SqliteAccounts::Open(const std::string& path, std::string& error) {
     return false;
   }
   // The exclusive lock is taken at once and held until the database is closed.
-  bool ok = Execute("PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN EXCLUSIVE;", error);
+  bool ok = Execute(
+      "PRAGMA locking_mode=EXCLUSIVE; PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; BEGIN EXCLUSIVE;", error);
   if (ok) {
     const auto check = QueryText(db_, "PRAGMA quick_check;");
     ok = check == "ok";
@@ -165,10 +166,11 @@ bool SqliteAccounts::Load(std::vector<ChangedAccount>& accounts, std::string& er
 bool SqliteAccounts::Save(const ChangedAccount& changed, std::string& error) {
   if (!Execute("BEGIN IMMEDIATE;", error)) return false;
   std::vector<Statement> statements;
-  for (const char* sql : {"DELETE FROM groups WHERE account = ?1;", "DELETE FROM buddies WHERE account = ?1;",
-                          "DELETE FROM names WHERE account = ?1;",
-                          "INSERT OR REPLACE INTO accounts VALUES (?1, ?2, ?3);", "INSERT INTO groups VALUES (?1, ?2, ?3);",
-                          "INSERT INTO buddies VALUES (?1, ?2, ?3, ?4, ?5);", "INSERT INTO names VALUES (?1, ?2, ?3, ?4);"}) {
+  for (const char* sql :
+       {"DELETE FROM groups WHERE account = ?1;", "DELETE FROM buddies WHERE account = ?1;",
+        "DELETE FROM names WHERE account = ?1;", "INSERT OR REPLACE INTO accounts VALUES (?1, ?2, ?3);",
+        "INSERT INTO groups VALUES (?1, ?2, ?3);", "INSERT INTO buddies VALUES (?1, ?2, ?3, ?4, ?5);",
+        "INSERT INTO names VALUES (?1, ?2, ?3, ?4);"}) {
     statements.push_back(Prepare(db_, sql));
     if (statements.back()) Bind(statements.back().get(), 1, changed.key);
   }

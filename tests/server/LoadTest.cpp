@@ -134,7 +134,8 @@ TEST(ServerStart, AFaultyAccountsPathOrStateFileStopsTheServerWithAMessage) {
   junk.close();
   const std::vector<std::pair<QStringList, QString>> cases{
       {{"--accounts", directory.path()}, "accounts file " + directory.path() + ": not a regular file"},
-      {{"--accounts", directory.filePath("missing")}, "accounts file " + directory.filePath("missing") + ": no such file"},
+      {{"--accounts", directory.filePath("missing")},
+       "accounts file " + directory.filePath("missing") + ": no such file"},
       {{"--state", junk.fileName()}, "state file " + junk.fileName() + ": not a database"},
   };
   for (const auto& [arguments, message] : cases) {
@@ -159,8 +160,8 @@ TEST(ServerStart, ListsAndANameFormattedBeforeTheServerIsKilledComeBackWithTheNe
   ASSERT_TRUE(accounts.open(QIODevice::WriteOnly));
   accounts.write("pat:" + hasher.readAllStandardOutput());
   accounts.close();
-  const QStringList arguments{"--port", "0", "--accounts", accounts.fileName(), "--state",
-                              directory.filePath("lists.sqlite")};
+  const QStringList arguments{
+      "--port", "0", "--accounts", accounts.fileName(), "--state", directory.filePath("lists.sqlite")};
   {
     BundledServer server(arguments);
     ASSERT_NE(server.Port(), 0);
