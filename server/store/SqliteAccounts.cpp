@@ -209,7 +209,7 @@ bool SqliteAccounts::Save(const ChangedAccount& changed, std::string& error) {
     }
   }
   if (ok && Execute("COMMIT;", error)) return true;
-  if (ok == false) error = Message(db_);
+  if (!ok) error = Message(db_);
   std::string ignored;
   Execute("ROLLBACK;", ignored);
   return false;
