@@ -3,9 +3,8 @@
 //
 // The joiner gets CHAT_JOIN and then arrival updates that list everyone
 // present, the joiner last, in as few as fit the frame bound; the others get
-// the joiner's arrival. What is
-// said goes to everyone in the room, the speaker included. The leaver gets
-// CHAT_LEFT and the others the departure.
+// the joiner's arrival. What is said goes to everyone in the room, the
+// speaker included. The leaver gets CHAT_LEFT and the others the departure.
 //
 // A user may be in limits::kMaxRoomsPerUser rooms, and the rooms opened from
 // one address that are still open are limited too, so that no one takes
