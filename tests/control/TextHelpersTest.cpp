@@ -17,6 +17,8 @@ TEST(RemoveHtml, RemovesTagsLeftToRightLikeStripHtml) {
   }
 }
 
-TEST(Normalize, IsTheWireNormalization) {
-  for (const char* name : {"  A B  ", "My Name 2", "", "X\xC0Y Z"}) EXPECT_EQ(Normalize(name), NormalizeName(name));
+TEST(Normalize, MakesOneKeyOfEveryWayToWriteAName) {
+  for (const char* name : {"My Name", "myname", "  MY NAME  ", "m y n a m e"}) EXPECT_EQ(Normalize(name), "myname");
+  EXPECT_EQ(Normalize("X\xC0Y Z"), "x\xC0yz") << "bytes outside ASCII are kept";
+  EXPECT_EQ(Normalize("   "), "");
 }
