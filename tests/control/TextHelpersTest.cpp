@@ -3,7 +3,6 @@
 #include "FakeSocket.h"
 #include "Functions.h"
 #include "QuovTOCSock.h"
-#include "WireText.h"
 
 TEST(RemoveHtml, RemovesTagsLeftToRightLikeStripHtml) {
   const QuovTOCSock toc(std::make_unique<FakeSocket>());
@@ -15,10 +14,4 @@ TEST(RemoveHtml, RemovesTagsLeftToRightLikeStripHtml) {
     EXPECT_EQ(toc.RemoveHtml(input), cleaned) << input;
     EXPECT_EQ(StripHtml(input), cleaned) << input;
   }
-}
-
-TEST(Normalize, MakesOneKeyOfEveryWayToWriteAName) {
-  for (const char* name : {"My Name", "myname", "  MY NAME  ", "m y n a m e"}) EXPECT_EQ(Normalize(name), "myname");
-  EXPECT_EQ(Normalize("X\xC0Y Z"), "x\xC0yz") << "bytes outside ASCII are kept";
-  EXPECT_EQ(Normalize("   "), "");
 }
