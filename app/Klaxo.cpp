@@ -69,7 +69,8 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       startName_(std::move(options.signOnName)),
       startRoom_(std::move(options.room)),
       startInTray_(options.startInTray),
-      rememberPassword_(options.rememberPassword) {
+      rememberPassword_(options.rememberPassword),
+      socketUnusable_(std::move(options.socketUnusable)) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -210,7 +211,9 @@ void Klaxo::JoinedChat(std::string& strChatName, std::int32_t& lngChatID) {
 
 void Klaxo::LeftChat(std::int32_t& lngChatID) { Handle(Session::LeftChat{lngChatID}); }
 
-void Klaxo::WinsockError(std::string& strError) { Handle(Session::Lost{strError}); }
+void Klaxo::WinsockError(std::string& strError) {
+  Handle(Session::Lost{strError, socketUnusable_ && socketUnusable_()});
+}
 
 void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
   // Raised while a command is handed over, it is the control's refusal of that command.

@@ -58,6 +58,9 @@ struct KlaxoOptions {
   bool startInTray = false;
   // The keyring; the desktop's when not given.
   std::unique_ptr<SecretStore> secrets;
+  // Whether the socket's failure is lasting, the program's installation at
+  // fault (LoadedSocket::Unusable): then it is not tried again.
+  std::function<bool()> socketUnusable;
 };
 
 class Klaxo : public QMainWindow, public QuovTOCSockEvents {
@@ -191,6 +194,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::optional<RoomOption> startRoom_;
   bool startInTray_;
   bool rememberPassword_;
+  std::function<bool()> socketUnusable_;
 
   std::optional<WordsFile> wordsFile_;
   // While Sent runs, and whether the control refused meanwhile.
