@@ -375,7 +375,8 @@ double CpuSeconds(qint64 pid) {
   // The fields after the command name, which is in parentheses: utime and stime are the 12th and 13th.
   const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
   if (fields.size() < 13) return -1;
-  return static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  return static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 // One user with a 2,000-byte list of capabilities toggles idle 1,000 times

@@ -49,7 +49,8 @@ std::string AddressGrouping::Group(std::string_view address) const {
   const bool uniqueLocal = ((*bytes)[0] & 0xFE) == 0xFC;
   const bool ownLink = std::find(ownPrefixes_.begin(), ownPrefixes_.end(), Prefix64(*bytes)) != ownPrefixes_.end();
   // A link-local address is one host only together with its zone.
-  if (linkLocal) return Shown(AF_INET6, bytes->data()) + std::string(address.substr(std::min(address.find('%'), address.size())));
+  if (linkLocal)
+    return Shown(AF_INET6, bytes->data()) + std::string(address.substr(std::min(address.find('%'), address.size())));
   if (uniqueLocal || ownLink) return Shown(AF_INET6, bytes->data());
   std::fill(bytes->begin() + 8, bytes->end(), 0);
   return Shown(AF_INET6, bytes->data()) + "/64";

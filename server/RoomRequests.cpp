@@ -159,9 +159,8 @@ Room* ServerCore::ChatLineRoom(const ClientSession& session, const std::string& 
 
 bool ServerCore::RoomMayTake(const Room& room) {
   if (room.floor.Available(Now()) || !flow_.AnyCrowded()) return true;
-  return std::none_of(room.members.begin(), room.members.end(), [&](const RoomMember& member) {
-    return member.connection && flow_.Crowded(*member.connection);
-  });
+  return std::none_of(room.members.begin(), room.members.end(),
+                      [&](const RoomMember& member) { return member.connection && flow_.Crowded(*member.connection); });
 }
 
 bool ServerCore::WaitedFor(std::int32_t roomId) const {

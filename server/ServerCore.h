@@ -138,8 +138,7 @@ class ServerCore {
 
   // A frame to the connection; one that is not a room's own traffic, sent to a
   // crowded reader while another connection's command is served, holds that connection.
-  void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload,
-                 bool holdsSender = true);
+  void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload, bool holdsSender = true);
   void Send(ConnectionId id, ClientSession& session, std::string_view message);
   void Send(ConnectionId id, std::string_view message);
   // A line for the verbose log.

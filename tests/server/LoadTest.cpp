@@ -61,9 +61,9 @@ std::string Line(int number) {
   return line + std::string(kLineBytes - line.size(), 'w');
 }
 
-// The clients of one thread: each signs on and joins, waits for the word to
-// go, says its burst, and reads until it has heard everyone's, a departure
-// or anything else, or the time is up; then it stays until every thread is done.
+// The clients of one thread sign on, join, wait for the test to start the
+// burst, say theirs, and read until they have heard everyone's, a departure
+// or anything else, or the time is up; then they stay until all are done.
 void RunClients(quint16 port, int first, int count, std::latch& joined, std::latch& go, std::latch& done,
                 std::vector<Tally>& tallies, std::atomic<long>& other) {
   std::vector<std::unique_ptr<RawClient>> clients;
@@ -122,9 +122,8 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
   std::latch go(1);
   std::latch done(kThreads);
   std::vector<std::unique_ptr<QThread>> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    const int each = kClients / kThreads;
-    threads.emplace_back(QThread::create(RunClients, port, t * each, each, std::ref(joined), std::ref(go),
+  for (int first = 0; first < kClients; first += kClients / kThreads) {
+    threads.emplace_back(QThread::create(RunClients, port, first, kClients / kThreads, std::ref(joined), std::ref(go),
                                          std::ref(done), std::ref(tallies), std::ref(other)));
     threads.back()->start();
   }
