@@ -90,12 +90,9 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
     return;
   }
   if (!present) {
+    Broadcast(room, Arrival(room.id, session.displayName));
     room.members.push_back(RoomMember{session.displayName, session.key, id});
     session.rooms.push_back(room.id);
-    for (const auto& member : room.members) {
-      if (member.connection && *member.connection != id)
-        Send(*member.connection, Arrival(room.id, session.displayName));
-    }
   }
   // A second join of the same room shows the joiner the room again and tells the others nothing.
   Send(id, session, to_client::ChatJoin(room.id, room.name));
@@ -123,7 +120,7 @@ void ServerCore::ChatSend(ConnectionId id, ClientSession& session, const ClientC
     return;
   }
   const std::string line = to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[1]);
-  rooms_.Find(room->id)->floor.Spend(Now(), static_cast<std::int64_t>(line.size() + flap::kHeaderSize));
+  room->floor.Spend(Now(), static_cast<std::int64_t>(line.size() + flap::kHeaderSize));
   Broadcast(*room, line);
 }
 
