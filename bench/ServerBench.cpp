@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include "ServerCore.h"
 // Test helpers.
 #include "Frames.h"
+#include "MessageFields.h"
 #include "RawClient.h"
 
 namespace {
@@ -286,6 +288,180 @@ void BM_ServerHostBurstBesideAnHonestReader(benchmark::State& state) {
   server.waitForFinished();
 }
 BENCHMARK(BM_ServerHostBurstBesideAnHonestReader)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Fifteen hosts, 127.0.0.10 to .24, one talker each, within their own
+// limits: a burst of 100 lines of 2,000 bytes at once, then 5 lines every
+// half second for 8 seconds, beside a member from 127.0.0.2 that reads all
+// the time. Whether the member was cut off, the lines it heard of those
+// said, the slowest line after the burst, and the server's peak memory.
+void BM_ServerFifteenHostsBesideAReader(benchmark::State& state) {
+  constexpr int kHosts = 15;
+  QProcess server;
+  const quint16 port = StartServer(server, 16);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  RawClient member(port, QHostAddress("127.0.0.2"));
+  std::vector<std::unique_ptr<RawClient>> talkers;
+  std::vector<RawClient*> everyone{&member};
+  for (int i = 0; i < kHosts; ++i) {
+    const QHostAddress host(QStringLiteral("127.0.0.%1").arg(10 + i));
+    everyone.push_back(talkers.emplace_back(std::make_unique<RawClient>(port, host)).get());
+  }
+  // Lines a second boundary put over a talker's rate are refused with 903, and not counted as said.
+  long refused = 0;
+  for (std::size_t i = 0; i < everyone.size(); ++i) {
+    everyone[i]->StartSignOn("host" + std::to_string(i));
+    everyone[i]->Command(R"(toc_chat_join "4" "bench")");
+    everyone[i]->NextStartingWith("CHAT_JOIN:");
+    everyone[i]->onFrame = [&refused](const std::string& frame) { refused += frame == "ERROR:903"; };
+  }
+  QElapsedTimer clock;
+  // When each line was said, by talker and number.
+  std::vector<std::vector<qint64>> sentAt(kHosts);
+  qint64 worstLateMs = 0;
+  long heard = 0;
+  member.onFrame = [&](const std::string& frame) {
+    if (!frame.starts_with("CHAT_IN_ENC:1:host")) return;
+    ++heard;
+    const MessageFields fields(frame, 7);
+    const auto talker = static_cast<std::size_t>(std::stoi(std::string(fields.View(2)->substr(4)))) - 1;
+    const auto number = static_cast<std::size_t>(std::stoi(std::string(*fields.View(6))));
+    if (number >= static_cast<std::size_t>(kBurstLines)) {
+      worstLateMs = std::max(worstLateMs, clock.elapsed() - sentAt[talker][number]);
+    }
+  };
+  const auto say = [&](int talker) {
+    const std::size_t number = sentAt[talker].size();
+    sentAt[talker].push_back(clock.elapsed());
+    return ClientCommand("toc_chat_send \"1\" \"" + Line(number) + std::string(1850, '.') + "\"", 0);
+  };
+  long said = 0;
+  for (auto _ : state) {
+    clock.start();
+    for (int t = 0; t < kHosts; ++t) {
+      std::string burst;
+      for (int i = 0; i < kBurstLines; ++i) burst += say(t);
+      talkers[t]->Write(burst);
+    }
+    for (int half = 1; half <= 16 && member.Connected(); ++half) {
+      (void)QTest::qWaitFor([&] { return clock.elapsed() >= half * 500; }, 1000);
+      for (int t = 0; t < kHosts; ++t) {
+        std::string five;
+        for (int i = 0; i < 5; ++i) five += say(t);
+        talkers[t]->Write(five);
+      }
+    }
+    for (const auto& lines : sentAt) said += static_cast<long>(lines.size());
+    (void)QTest::qWaitFor([&] { return heard + refused >= said || !member.Connected(); }, 30000);
+  }
+  said -= refused;
+  state.counters["member_cut_off"] = member.Connected() ? 0 : 1;
+  state.counters["lines_said"] = static_cast<double>(said);
+  state.counters["lines_heard"] = static_cast<double>(heard);
+  state.counters["worst_line_after_burst_ms"] = static_cast<double>(worstLateMs);
+  state.counters["server_peak_kb"] = static_cast<double>(PeakKb(server.processId()));
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerFifteenHostsBesideAReader)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Seconds of CPU a process has used, from /proc/<pid>/stat; -1 when unknown.
+double CpuSeconds(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray text = stat.readAll();
+  // The fields after the command name, which is in parentheses: utime and stime are the 12th and 13th.
+  const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+  if (fields.size() < 13) return -1;
+  return static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) /
+         static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// One user with a 2,000-byte list of capabilities toggles idle 1,000 times
+// a second, each second in one write of 22 KB, for the seconds given, while
+// 100 listeners list it and two other users send each other an instant
+// message every 100 ms. Bytes out per byte in, the server's CPU share, the
+// slowest message between the others, and listeners cut off.
+void BM_ServerPresenceToggling(benchmark::State& state) {
+  constexpr int kListeners = 100;
+  const auto seconds = state.range(0);
+  QProcess server;
+  const quint16 port = StartServer(server, kListeners + 8);
+  if (port == 0) {
+    state.SkipWithError("klaxo-tocd did not start");
+    return;
+  }
+  long bytesOut = 0;
+  const auto counted = [&bytesOut](RawClient& client) {
+    client.onFrame = [&bytesOut](const std::string& frame) {
+      bytesOut += static_cast<long>(frame.size() + flap::kHeaderSize);
+    };
+  };
+  std::vector<std::unique_ptr<RawClient>> listeners;
+  for (int i = 0; i < kListeners; ++i) {
+    RawClient& listener = *listeners.emplace_back(std::make_unique<RawClient>(port));
+    listener.StartSignOn("listener" + std::to_string(i));
+    listener.Command("toc2_new_buddies {g:Friends\nb:toggler\n}");
+    listener.Command("toc_init_done");
+    listener.NextStartingWith("NEW_BUDDY_REPLY2:");
+  }
+  RawClient toggler(port);
+  toggler.StartSignOn("toggler");
+  std::string caps = "toc_set_caps";
+  for (int i = 0; caps.size() < 2000; ++i) caps += " 09461343-4C7F-11D1-8222-4445535400" + std::to_string(10 + i % 90);
+  toggler.Command(caps);
+  toggler.Command("toc_init_done");
+  toggler.NextStartingWith("NICK:");
+  RawClient alice(port);
+  RawClient bob(port);
+  alice.SignOn("alice");
+  bob.SignOn("bob");
+  alice.NextStartingWith("CONFIG2:");
+  bob.NextStartingWith("CONFIG2:");
+  for (auto& listener : listeners) counted(*listener);
+  counted(toggler);
+  counted(alice);
+  QElapsedTimer clock;
+  std::vector<qint64> imSentAt;
+  qint64 worstImMs = 0;
+  bob.onFrame = [&](const std::string& frame) {
+    bytesOut += static_cast<long>(frame.size() + flap::kHeaderSize);
+    const std::string prefix = "IM_IN_ENC2:alice:F:F:T: O :F:L:en:";
+    if (!frame.starts_with(prefix)) return;
+    worstImMs = std::max(worstImMs, clock.elapsed() - imSentAt[std::stoul(frame.substr(prefix.size()))]);
+  };
+  std::string toggles;
+  for (int i = 0; i < 500; ++i) toggles += ClientCommand("toc_set_idle 600", 0) + ClientCommand("toc_set_idle 0", 0);
+  long bytesIn = 0;
+  double cpu = 0;
+  for (auto _ : state) {
+    const double cpuBefore = CpuSeconds(server.processId());
+    clock.start();
+    for (std::int64_t tenth = 0; tenth < seconds * 10; ++tenth) {
+      if (tenth % 10 == 0) {
+        toggler.Write(toggles);
+        bytesIn += static_cast<long>(toggles.size());
+      }
+      imSentAt.push_back(clock.elapsed());
+      alice.Command("toc_send_im \"bob\" \"" + std::to_string(imSentAt.size() - 1) + "\"");
+      (void)QTest::qWaitFor([&] { return clock.elapsed() >= (tenth + 1) * 100; }, 1000);
+    }
+    QTest::qWait(500);
+    cpu = (CpuSeconds(server.processId()) - cpuBefore) / (static_cast<double>(clock.elapsed()) / 1000.0);
+  }
+  long cutOff = 0;
+  for (auto& listener : listeners) cutOff += !listener->Connected();
+  state.counters["seconds"] = static_cast<double>(seconds);
+  state.counters["bytes_out_per_byte_in"] = static_cast<double>(bytesOut) / static_cast<double>(bytesIn);
+  state.counters["server_cpu_share"] = cpu;
+  state.counters["worst_im_ms"] = static_cast<double>(worstImMs);
+  state.counters["listeners_cut_off"] = static_cast<double>(cutOff);
+  server.kill();
+  server.waitForFinished();
+}
+BENCHMARK(BM_ServerPresenceToggling)->Arg(20)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The most output we can make the server hold: 500 connections, none of
 // them reading, each asking the number of times given for its own

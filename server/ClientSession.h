@@ -5,14 +5,23 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <set>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "Accounts.h"
 #include "Flap.h"
 
 using ConnectionId = std::uint64_t;
+
+// What one viewer was last told of a user's presence.
+struct ToldPresence {
+  // The last UPDATE_BUDDY2 it was sent; empty before the first.
+  std::string update;
+  // The ClientSession::capabilitiesChanges it was last told of.
+  std::uint64_t capabilities = 0;
+};
 
 struct ClientSession {
   // Greeting: waiting for "FLAPON" and its line ends. SignOnFrame: the
@@ -25,8 +34,14 @@ struct ClientSession {
   std::string address;
   // When the connection opened: it must sign on within limits::kSignOnSeconds.
   std::int64_t openedAt = 0;
-  // Its frames wait unserved until the server's output is no longer slowed.
+  // Nothing more of its is read while it waits: for the server's output to be
+  // no longer slowed, for heldFrame's room to take more, and for the readers
+  // in heldBy to take what they were sent.
   bool waiting = false;
+  // A chat line taken from the reader and not yet served, and its room.
+  std::string heldFrame;
+  std::int32_t heldForRoom = 0;
+  std::vector<ConnectionId> heldBy;
   std::string greeting;
   flap::Reader reader;
   std::uint16_t sequence = 0;
@@ -43,10 +58,14 @@ struct ClientSession {
   std::string profile;
   std::string awayMessage;
   std::string capabilities;
+  // Counts the changes of capabilities, so that viewers are sent them only when they change.
+  std::uint64_t capabilitiesChanges = 0;
   // Sent toc_init_done: from then on it is told of its buddies and they of it.
   bool initDone = false;
-  // The signed-on users, by normalized name, who were last told this user is online.
-  std::unordered_set<std::string> seenBy;
+  // The signed-on users, by normalized name, who see this user online, and what they were told.
+  std::unordered_map<std::string, ToldPresence> seenBy;
+  // The buddies, by normalized name, whose latest state this viewer is to be told once it has taken what waits.
+  std::set<std::string> presenceDue;
   std::int32_t idleSeconds = 0;
   std::int64_t idleSince = 0;
   int warningLevel = 0;

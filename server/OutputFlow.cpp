@@ -2,11 +2,19 @@
 
 #include <algorithm>
 
+void OutputFlow::SetUnsent(Pending& queue, std::size_t unsent) {
+  const bool wasCrowded = queue.unsent > bounds_.holdAbove;
+  const bool crowded = unsent > bounds_.holdAbove;
+  if (crowded && !wasCrowded) ++crowded_;
+  if (wasCrowded && !crowded) --crowded_;
+  total_ = total_ - queue.unsent + unsent;
+  queue.unsent = unsent;
+}
+
 bool OutputFlow::Queue(ConnectionId id, std::size_t count, std::int64_t now) {
   auto& queue = queues_[id];
   if (queue.unsent == 0) queue.lastProgress = now;
-  queue.unsent += count;
-  total_ += count;
+  SetUnsent(queue, queue.unsent + count);
   if (!slowed_ && total_ > bounds_.slowAbove) {
     slowed_ = true;
     slowedSince_ = now;
@@ -17,17 +25,15 @@ bool OutputFlow::Queue(ConnectionId id, std::size_t count, std::int64_t now) {
 void OutputFlow::Written(ConnectionId id, std::size_t count, std::int64_t now) {
   const auto it = queues_.find(id);
   if (it == queues_.end()) return;
-  count = std::min(count, it->second.unsent);
-  it->second.unsent -= count;
+  SetUnsent(it->second, it->second.unsent - std::min(count, it->second.unsent));
   it->second.lastProgress = now;
-  total_ -= count;
   if (slowed_ && total_ < bounds_.resumeBelow) slowed_ = false;
 }
 
 void OutputFlow::Forget(ConnectionId id) {
   const auto it = queues_.find(id);
   if (it == queues_.end()) return;
-  total_ -= it->second.unsent;
+  SetUnsent(it->second, 0);
   queues_.erase(it);
   if (slowed_ && total_ < bounds_.resumeBelow) slowed_ = false;
 }

@@ -7,7 +7,8 @@
 // burst, are talkers slowed: from above limits::kSlowAbove until it is below
 // limits::kResumeBelow. When the total passes limits::kMaxQueuedTotal, or the
 // slowing lasts limits::kSlowedSeconds, the largest queues are cut off first.
-// Time comes from the caller, in seconds.
+// A queue over limits::kHoldAbove is crowded: what more is sent to it holds
+// its sender. Time comes from the caller, in seconds.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +26,7 @@ struct FlowBounds {
   std::size_t total = limits::kMaxQueuedTotal;
   std::int64_t stallSeconds = limits::kStallSeconds;
   std::int64_t slowedSeconds = limits::kSlowedSeconds;
+  std::size_t holdAbove = limits::kHoldAbove;
 };
 
 class OutputFlow {
@@ -43,6 +45,8 @@ class OutputFlow {
   // until the total would be back below limits::kResumeBelow.
   [[nodiscard]] std::vector<ConnectionId> ToCutOff(std::int64_t now) const;
   [[nodiscard]] std::size_t Unsent(ConnectionId id) const;
+  [[nodiscard]] bool Crowded(ConnectionId id) const { return Unsent(id) > bounds_.holdAbove; }
+  [[nodiscard]] bool AnyCrowded() const { return crowded_ > 0; }
   [[nodiscard]] std::size_t Total() const { return total_; }
 
  private:
@@ -52,9 +56,14 @@ class OutputFlow {
     std::int64_t lastProgress = 0;
   };
 
+  // Sets a queue's unsent count, keeping the totals.
+  void SetUnsent(Pending& queue, std::size_t unsent);
+
   FlowBounds bounds_;
   std::unordered_map<ConnectionId, Pending> queues_;
   std::size_t total_ = 0;
+  // Queues over bounds_.holdAbove.
+  std::size_t crowded_ = 0;
   bool slowed_ = false;
   std::int64_t slowedSince_ = 0;
 };

@@ -12,9 +12,11 @@ struct RateLimits {
   TokenBucket messages{limits::kMessageBurst, limits::kMessagesPerSecond};
   TokenBucket invitations{limits::kInvitationBurst, limits::kInvitationsPerSecond};
   TokenBucket roomChanges{limits::kRoomChangeBurst, limits::kRoomChangesPerSecond};
+  TokenBucket presence{limits::kPresenceBurst, limits::kPresenceChangesPerSecond};
 
   // True when every limit is full again, so that nothing is lost by forgetting them.
   [[nodiscard]] bool Rested(std::int64_t now) const {
-    return chatLines.Full(now) && messages.Full(now) && invitations.Full(now) && roomChanges.Full(now);
+    return chatLines.Full(now) && messages.Full(now) && invitations.Full(now) && roomChanges.Full(now) &&
+           presence.Full(now);
   }
 };

@@ -12,10 +12,10 @@
 // they take a token of the person's room-change limit; over it a join gets
 // ERROR:903, while a leave is always carried out.
 //
-// What one address says in rooms is bounded in bytes as well, across all its
-// connections: once its budget is spent, its talkers are held (nothing of
-// theirs is read) until the budget has grown again, so that one host cannot
-// fill an honest reader's send queue in one instant.
+// What a room sends its members is bounded as a whole, whoever says it from
+// however many hosts (see limits::kRoomFloorBytes): a chat line that the room
+// may not take now is held with its talker (nothing more of theirs is read)
+// until it may, and the talkers waiting for a room say a line each in turn.
 #include <algorithm>
 #include <unordered_set>
 
@@ -31,7 +31,11 @@ using to_client::Departure;
 
 void ServerCore::Broadcast(const Room& room, std::string_view message) {
   for (const auto& member : room.members) {
-    if (member.connection) Send(*member.connection, message);
+    if (!member.connection) continue;
+    // The room's own rule bounds what it sends; a crowded member does not hold the talker.
+    if (ClientSession* session = Find(*member.connection)) {
+      SendFrame(*member.connection, *session, flap::kData, message, false);
+    }
   }
 }
 
@@ -86,12 +90,9 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
     return;
   }
   if (!present) {
+    Broadcast(room, Arrival(room.id, session.displayName));
     room.members.push_back(RoomMember{session.displayName, session.key, id});
     session.rooms.push_back(room.id);
-    for (const auto& member : room.members) {
-      if (member.connection && *member.connection != id)
-        Send(*member.connection, Arrival(room.id, session.displayName));
-    }
   }
   // A second join of the same room shows the joiner the room again and tells the others nothing.
   Send(id, session, to_client::ChatJoin(room.id, room.name));
@@ -114,14 +115,14 @@ void ServerCore::LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t
 
 // toc_chat_send "id" "message"
 void ServerCore::ChatSend(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  const Room* room = JoinedRoom(id, session, command.args[0]);
+  Room* room = JoinedRoom(id, session, command.args[0]);
   if (room == nullptr) return;
   if (!RatesOf(session).chatLines.Take(Now())) {
     Send(id, session, to_client::Error(toc_error::kTooFast));
     return;
   }
   const std::string line = to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[1]);
-  ChargeRoomBytes(session, line.size() + flap::kHeaderSize);
+  room->floor.Spend(Now(), static_cast<std::int64_t>(line.size() + flap::kHeaderSize));
   Broadcast(*room, line);
 }
 
@@ -142,17 +143,28 @@ void ServerCore::ChatWhisper(ConnectionId id, ClientSession& session, const Clie
   Send(*member->connection, *target, to_client::ChatIn(room->id, room->Find(session.key)->name, command.args[2], true));
 }
 
-bool ServerCore::RoomBudgetLeft(const ClientSession& session) {
-  const auto it = roomBytes_.find(session.address);
-  return it == roomBytes_.end() || it->second.Available(Now());
+Room* ServerCore::ChatLineRoom(const ClientSession& session, const std::string& frame) {
+  constexpr std::string_view kChatSend = "toc_chat_send ";
+  const std::string_view payload = flap::Payload(frame);
+  if (frame[1] != flap::kData || session.phase != ClientSession::Phase::SignedOn || !payload.starts_with(kChatSend)) {
+    return nullptr;
+  }
+  const auto command = ParseClientCommand(payload.substr(0, payload.find('\0')));
+  if (!command || command->args.empty()) return nullptr;
+  const auto roomId = ParseNumber<std::int32_t>(command->args[0]);
+  if (!roomId || std::find(session.rooms.begin(), session.rooms.end(), *roomId) == session.rooms.end()) return nullptr;
+  return rooms_.Find(*roomId);
 }
 
-void ServerCore::ChargeRoomBytes(const ClientSession& session, std::size_t bytes) {
-  // A host trusted with more connections (--max-per-address) gets as many budgets of 16.
-  const auto shares = static_cast<std::int64_t>(
-      (settings_.connectionsPerAddress + limits::kMaxConnectionsPerAddress - 1) / limits::kMaxConnectionsPerAddress);
-  const std::int64_t budget = limits::kRoomBytesPerAddress * std::max<std::int64_t>(shares, 1);
-  roomBytes_.try_emplace(session.address, budget, budget).first->second.Spend(Now(), static_cast<std::int64_t>(bytes));
+bool ServerCore::RoomMayTake(const Room& room) {
+  if (room.floor.Available(Now()) || !flow_.AnyCrowded()) return true;
+  return std::none_of(room.members.begin(), room.members.end(),
+                      [&](const RoomMember& member) { return member.connection && flow_.Crowded(*member.connection); });
+}
+
+bool ServerCore::WaitedFor(std::int32_t roomId) const {
+  return std::any_of(waiting_.begin(), waiting_.end(),
+                     [&](ConnectionId id) { return sessions_.at(id).heldForRoom == roomId; });
 }
 
 // toc_chat_leave "id"

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "ClientSession.h"
+#include "ServerLimits.h"
+#include "TokenBucket.h"
 
 struct RoomMember {
   // The screen name as shown to the others.
@@ -34,6 +36,8 @@ struct Room {
   std::string openedFrom;
   // In order of arrival.
   std::vector<RoomMember> members;
+  // The bytes of chat lines each member may be sent while a member is crowded.
+  TokenBucket floor{limits::kRoomFloorBytes, limits::kRoomFloorBytes};
 
   [[nodiscard]] const RoomMember* Find(const std::string& key) const;
   // False when key is not present.

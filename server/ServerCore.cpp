@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "LogText.h"
-#include "PeerAddress.h"
 #include "ServerLimits.h"
 #include "ServerMessages.h"
 #include "TocErrorCodes.h"
@@ -70,7 +69,7 @@ void ServerCore::Notice(ConnectionId id, std::string_view line) {
 }
 
 void ServerCore::Open(ConnectionId id, std::string_view peer) {
-  const std::string address = AddressGroup(peer);
+  const std::string address = grouping_.Group(peer);
   const auto fromAddress = static_cast<std::size_t>(std::count_if(
       sessions_.begin(), sessions_.end(), [&](const auto& entry) { return entry.second.address == address; }));
   const bool full = sessions_.size() >= limits::kMaxConnections;
@@ -122,34 +121,75 @@ void ServerCore::ReadFrames(ConnectionId id) {
   std::string frame;
   // A frame's handling may close the connection: the session is looked up again each time.
   while (ClientSession* session = Find(id)) {
-    // While output is slowed, a talker's frames wait in its reader.
     if (session->waiting) return;
-    const std::string_view pending = session->reader.Bytes();
-    if (pending.size() >= flap::kHeaderSize && pending[0] == flap::kMarker &&
-        static_cast<std::size_t>(flap::DecodeWord(pending.substr(4, 2))) > limits::kMaxClientPayload) {
-      Close(id, "frame over the limit");
+    // A chat line held for its room is served first, and is not sent behind the others waiting for it.
+    const bool resumed = !session->heldFrame.empty();
+    if (resumed) {
+      frame = std::exchange(session->heldFrame, {});
+    } else {
+      const std::string_view pending = session->reader.Bytes();
+      if (pending.size() >= flap::kHeaderSize && pending[0] == flap::kMarker &&
+          static_cast<std::size_t>(flap::DecodeWord(pending.substr(4, 2))) > limits::kMaxClientPayload) {
+        Close(id, "frame over the limit");
+        return;
+      }
+      // While output is slowed, a talker's frames wait in its reader.
+      if (flow_.Slowed() && session->reader.Size() > 0) {
+        Hold(id, *session);
+        return;
+      }
+      switch (session->reader.Next(frame)) {
+        case flap::Reader::Result::Frame:
+          break;
+        case flap::Reader::Result::NeedMore:
+          return;
+        case flap::Reader::Result::BadMarker:
+          Close(id, "bad frame marker");
+          return;
+      }
+    }
+    // A chat line waits while its room may take no more, and after a line of
+    // its own goes behind those already waiting for the room: each in turn.
+    if (const Room* room = ChatLineRoom(*session, frame);
+        room != nullptr && (!RoomMayTake(*room) || (!resumed && WaitedFor(room->id)))) {
+      session->heldFrame = std::move(frame);
+      session->heldForRoom = room->id;
+      Hold(id, *session);
       return;
     }
-    // So do the frames of an address that has spent its budget for rooms.
-    if ((flow_.Slowed() || !RoomBudgetLeft(*session)) && session->reader.Size() > 0) {
-      session->waiting = true;
-      waiting_.push_back(id);
-      output_.push_back({ServerOutput::Kind::StopReading, id, {}});
+    session->heldForRoom = 0;
+    serving_ = id;
+    HandleFrame(id, *session, frame);
+    serving_ = 0;
+    // Readers it sent too much are cut off now, before the next frame can send them more.
+    CutOffOverflowing();
+    // Readers it crowded hold it until they have taken what waits for them.
+    if (!crowded_.empty()) {
+      session = Find(id);
+      if (session == nullptr) {
+        crowded_.clear();
+        return;
+      }
+      session->heldBy = std::exchange(crowded_, {});
+      Hold(id, *session);
       return;
-    }
-    switch (session->reader.Next(frame)) {
-      case flap::Reader::Result::Frame:
-        HandleFrame(id, *session, frame);
-        // Readers it sent too much are cut off now, before the next frame can send them more.
-        CutOffOverflowing();
-        break;
-      case flap::Reader::Result::NeedMore:
-        return;
-      case flap::Reader::Result::BadMarker:
-        Close(id, "bad frame marker");
-        return;
     }
   }
+}
+
+void ServerCore::Hold(ConnectionId id, ClientSession& session) {
+  session.waiting = true;
+  waiting_.push_back(id);
+  output_.push_back({ServerOutput::Kind::StopReading, id, {}});
+}
+
+bool ServerCore::MayGoOn(const ClientSession& session) {
+  if (flow_.Slowed()) return false;
+  if (std::any_of(session.heldBy.begin(), session.heldBy.end(), [&](ConnectionId id) { return flow_.Crowded(id); })) {
+    return false;
+  }
+  const Room* room = session.heldForRoom != 0 ? rooms_.Find(session.heldForRoom) : nullptr;
+  return room == nullptr || RoomMayTake(*room);
 }
 
 void ServerCore::HandleFrame(ConnectionId id, ClientSession& session, const std::string& frame) {
@@ -308,7 +348,9 @@ const std::unordered_map<std::string_view, ServerCore::CommandEntry>& ServerCore
   return commands;
 }
 
-void ServerCore::SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload) {
+void ServerCore::SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload,
+                           bool holdsSender) {
+  if (holdsSender && serving_ != 0 && serving_ != id && flow_.Crowded(id)) crowded_.push_back(id);
   std::string frame = flap::BuildFrame(type, session.sequence++, payload);
   const bool within = flow_.Queue(id, frame.size(), Now());
   output_.push_back({ServerOutput::Kind::Send, id, std::move(frame)});
@@ -319,8 +361,12 @@ void ServerCore::SendFrame(ConnectionId id, ClientSession& session, char type, s
 }
 
 void ServerCore::Written(ConnectionId id, std::size_t count) {
-  if (!sessions_.contains(id)) return;
+  ClientSession* session = Find(id);
+  if (session == nullptr) return;
   flow_.Written(id, count, Now());
+  if (!session->presenceDue.empty() && flow_.Unsent(id) <= limits::kPresenceCoalesceAbove) {
+    TellDuePresence(id, *session);
+  }
   Settle();
 }
 
@@ -333,7 +379,6 @@ void ServerCore::Tick() {
     }
   }
   for (const ConnectionId id : late) Close(id, "sign-on not completed in time");
-  std::erase_if(roomBytes_, [&](const auto& entry) { return entry.second.Full(now); });
   for (const ConnectionId id : flow_.ToCutOff(now)) {
     Close(id, "cut off: not taking what the server sends", ServerOutput::Kind::CutOff);
   }
@@ -358,14 +403,24 @@ void ServerCore::Settle() {
         Close(id, "cut off: the largest queue while the server's output is over its bound", ServerOutput::Kind::CutOff);
       }
     } else if (!flow_.Slowed() && !waiting_.empty()) {
-      // The first in line whose address may say more; the others go on waiting for a Tick.
-      const auto next = std::find_if(waiting_.begin(), waiting_.end(),
-                                     [&](ConnectionId id) { return RoomBudgetLeft(sessions_.at(id)); });
+      // The first in line that may go on; the others go on waiting for a reader to take more or a Tick.
+      // Most wait for the same room: whether it may take more is asked once.
+      std::vector<std::pair<std::int32_t, bool>> rooms;
+      const auto next = std::find_if(waiting_.begin(), waiting_.end(), [&](ConnectionId id) {
+        const ClientSession& session = sessions_.at(id);
+        const auto known = std::find_if(rooms.begin(), rooms.end(),
+                                        [&](const auto& room) { return room.first == session.heldForRoom; });
+        if (known != rooms.end() && session.heldBy.empty()) return known->second;
+        const bool go = MayGoOn(session);
+        if (session.heldBy.empty()) rooms.emplace_back(session.heldForRoom, go);
+        return go;
+      });
       if (next == waiting_.end()) return;
       const ConnectionId id = *next;
       waiting_.erase(next);
       ClientSession* session = Find(id);
       session->waiting = false;
+      session->heldBy.clear();
       output_.push_back({ServerOutput::Kind::ResumeReading, id, {}});
       ReadFrames(id);
     } else {

@@ -11,17 +11,19 @@
 // arguments get an ERROR and the session goes on.
 //
 // The core also keeps output in bounds (see OutputFlow.h): the network
-// layer reports what each socket has written, a reader that falls too far
-// behind or stops taking anything is cut off, and only when the whole
-// server's output is high are talkers slowed, by serving nothing more they
-// send (the network layer stops reading them) until it is lower. Chat
-// lines, instant messages, invitations and room changes are rate-limited
-// per person, sign-ons and wrong passwords per address, and the bytes of
-// chat lines one address puts into rooms, by holding its talkers.
+// layer reports what each socket has written, and a reader that falls too
+// far behind or stops taking anything is cut off. Talkers are held, by
+// serving nothing more they send (the network layer stops reading them),
+// while the whole server's output is high, while a reader they sent to is
+// crowded, and while their room may take no more (see ServerLimits.h). Chat
+// lines, instant messages, invitations, room and presence changes are
+// rate-limited per person, sign-ons and wrong passwords per host.
 //
 // Presence is pushed: once a user has sent toc_init_done, everyone signed on
 // who lists that user, and whom its privacy rules let see it, is told of each
-// change (UPDATE_BUDDY2), and the user of its own buddies. The privacy rules
+// change (UPDATE_BUDDY2, and BUDDY_CAPS2 when its capabilities change), and
+// the user of its own buddies; a viewer that is behind is told only the
+// latest state once it has caught up. The privacy rules
 // apply to instant messages, invitations, warnings and typing events too: a
 // person who may not see a user is answered as if the user were offline.
 #pragma once
@@ -40,6 +42,7 @@
 #include "CommandArguments.h"
 #include "OutputFlow.h"
 #include "PasswordThrottle.h"
+#include "PeerAddress.h"
 #include "RateLimits.h"
 #include "Rooms.h"
 #include "ServerLimits.h"
@@ -70,8 +73,10 @@ class ServerCore {
  public:
   ServerCore(AccountStore accounts, ServerSettings settings);
 
+  // The server's own addresses, so that IPv6 hosts on its links count one by one.
+  void SetOwnAddresses(const std::vector<std::string>& addresses) { grouping_.SetOwnAddresses(addresses); }
   // A new connection from the peer address; closed at once when the server,
-  // or that address (an IPv6 address by its /64), has too many.
+  // or that host (see PeerAddress.h), has too many.
   void Open(ConnectionId id, std::string_view peer);
   void Receive(ConnectionId id, std::string_view bytes);
   // The peer went away; its rooms are told.
@@ -130,8 +135,13 @@ class ServerCore {
   // went over their bounds, and serves waiting talkers once output is no
   // longer slowed. Only public calls call it, last.
   void Settle();
+  // Reads nothing more of the connection until MayGoOn.
+  void Hold(ConnectionId id, ClientSession& session);
+  [[nodiscard]] bool MayGoOn(const ClientSession& session);
 
-  void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload);
+  // A frame to the connection; one that is not a room's own traffic, sent to a
+  // crowded reader while another connection's command is served, holds that connection.
+  void SendFrame(ConnectionId id, ClientSession& session, char type, std::string_view payload, bool holdsSender = true);
   void Send(ConnectionId id, ClientSession& session, std::string_view message);
   void Send(ConnectionId id, std::string_view message);
   // A line for the verbose log.
@@ -153,9 +163,12 @@ class ServerCore {
   void ChatInvite(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ChatAccept(ConnectionId id, ClientSession& session, const ClientCommand& command);
   void ChatWhisper(ConnectionId id, ClientSession& session, const ClientCommand& command);
-  // Whether the session's address may put more chat lines into rooms now; charged by ChargeRoomBytes.
-  bool RoomBudgetLeft(const ClientSession& session);
-  void ChargeRoomBytes(const ClientSession& session, std::size_t bytes);
+  // The room a toc_chat_send frame says into, when the session is in it.
+  Room* ChatLineRoom(const ClientSession& session, const std::string& frame);
+  // Whether the room may send its members another line now.
+  [[nodiscard]] bool RoomMayTake(const Room& room);
+  // Whether a talker waits to say a line into the room.
+  [[nodiscard]] bool WaitedFor(std::int32_t roomId) const;
   void EnterRoom(ConnectionId id, ClientSession& session, Room& room);
   void LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t roomId);
   void DepartScripted(std::int32_t roomId, std::string_view name);
@@ -188,10 +201,17 @@ class ServerCore {
   void InitDone(ConnectionId id, ClientSession& session, const ClientCommand& command);
   // The signed-on user of key, when the privacy rules let from reach it; nothing otherwise.
   ClientSession* Reachable(const ClientSession& from, std::string_view name);
-  // Brings what viewer was told of subject up to date; with changed, an arrival is told again.
-  void SyncPresence(ConnectionId viewerId, ClientSession& viewer, ClientSession& subject, bool changed);
+  // Brings what viewer was told of subject up to date, or, while the viewer
+  // is behind, marks it to be told once it has caught up.
+  void SyncPresence(ConnectionId viewerId, ClientSession& viewer, ClientSession& subject);
   // Every viewer of subject brought up to date.
-  void TellPresence(ClientSession& subject, bool changed);
+  void TellPresence(ClientSession& subject);
+  // Sends what changed since told.
+  void TellLatest(ConnectionId viewerId, ClientSession& viewer, const ClientSession& subject, ToldPresence& told);
+  // The presence the viewer is due, once it has caught up.
+  void TellDuePresence(ConnectionId viewerId, ClientSession& viewer);
+  // Takes a token of the session's presence limit; without one, ERROR:903 is sent and false returned.
+  bool PresenceChangeAllowed(ConnectionId id, ClientSession& session);
   // After a change to the session's lists: who sees it and whom it sees.
   void ListsChanged(ConnectionId id, ClientSession& session);
   // The session's end told to those who saw it online.
@@ -223,13 +243,15 @@ class ServerCore {
   OutputFlow flow_;
   // Readers over their send queue's bound, to be cut off once the command that sent to them is done.
   std::vector<ConnectionId> overflowing_;
-  // Talkers whose frames wait while output is slowed, in the order they began to wait.
+  // Talkers held (see ClientSession::waiting), in the order they began to wait.
   std::deque<ConnectionId> waiting_;
+  // The connection whose command is being served, and the crowded readers it sent to.
+  ConnectionId serving_ = 0;
+  std::vector<ConnectionId> crowded_;
+  AddressGrouping grouping_;
   // By normalized screen name; forgotten once rested and not signed on.
   std::unordered_map<std::string, RateLimits> rates_;
   // Sign-ons by address group; forgotten once full again.
   std::unordered_map<std::string, TokenBucket> signOns_;
-  // Bytes of chat lines put into rooms, by address group; forgotten once full again.
-  std::unordered_map<std::string, TokenBucket> roomBytes_;
   PasswordThrottle wrongPasswords_;
 };

@@ -56,10 +56,16 @@ inline constexpr int kMaxWarningLevel = 100;
 // buffer already took, far more than a reader that keeps up ever has waiting
 // (in a burst from 200 talkers each reader has about a 200th of the total
 // below, some 160 KiB). A reader over it, or one that writes nothing for
-// kStallSeconds while output waits, is cut off; no talker ever waits for one
-// reader.
+// kStallSeconds while output waits, is cut off.
 inline constexpr std::size_t kSendQueueBound = std::size_t{512} << 10;
 inline constexpr std::int64_t kStallSeconds = 5;
+// A reader with more than kHoldAbove unsent holds whoever sends it more than
+// a room line (an instant message, an invitation, a warning): nothing more
+// of the sender's is read until the reader is below it again, or gone. A
+// read of 64 KiB can then never put a reader past its bound, however many
+// commands it holds; and a reader that stops is cut off within kStallSeconds,
+// so it holds no one longer than that. Rooms have their own rule, below.
+inline constexpr std::size_t kHoldAbove = kSendQueueBound / 4;
 // For the whole server: above kSlowAbove queued in all, as when everyone is
 // behind in a burst, nothing more any client sent is served until the total
 // is below kResumeBelow. One address's 16 connections hold 8 MiB at most:
@@ -93,23 +99,33 @@ inline constexpr std::int64_t kMessagesPerSecond = 3;
 inline constexpr std::int64_t kInvitationBurst = 20;
 inline constexpr std::int64_t kInvitationsPerSecond = 1;
 
-// What one address (all its connections together) may put into rooms, in
-// bytes of chat lines as each member is sent them: kRoomBytesPerAddress at
-// once, then as much a second. Past it, that address's talkers are held, not
-// refused, until the budget has grown again. Each person's own burst of 100
-// lines of 2,000 bytes is 200 KB, and 15 connections of one host could put
-// 3 MB into every member's send queue in one instant; held to a quarter of a
-// reader's send queue, a host can neither get an honest reader cut off nor
-// keep it waiting more than about a second on a link of 1 Mbit/s. An address let
-// hold more connections with --max-per-address gets one budget per 16.
-inline constexpr std::int64_t kRoomBytesPerAddress = std::int64_t{128} << 10;
+// What a room sends each member, its chat lines as a whole, whoever says
+// them from however many hosts: while every member has kHoldAbove or less
+// unsent, as fast as its talkers say it; while one has more, kRoomFloorBytes
+// at once and then as much a second. Past that, talkers are held, not
+// refused, and served one line each in turn, so that none of them waits
+// behind another's burst. One member's queue then gets at most kHoldAbove and
+// a line, or the floor, from each room: a member reading at 1 Mbit/s keeps up
+// with any busy room, and a member that reads nothing slows its rooms to the
+// floor, not to a stop, until it is cut off.
+inline constexpr std::int64_t kRoomFloorBytes = std::int64_t{128} << 10;
+
+// Presence changes (toc_set_away, toc_set_idle, toc_set_caps), each pushed
+// to everyone who lists the user: a client sets all three at sign-on and
+// then one now and then, and a person toggles away far less than once a second.
+inline constexpr std::int64_t kPresenceBurst = 20;
+inline constexpr std::int64_t kPresenceChangesPerSecond = 1;
+// A viewer with more than this unsent is told of a buddy's change once it
+// has taken it, and then only of the latest state: a few frames' worth, so
+// that a viewer that keeps up hears each change as it happens.
+inline constexpr std::size_t kPresenceCoalesceAbove = std::size_t{8} << 10;
 
 // Joins and leaves, each told to everyone in the room: a user's ten rooms
 // twice over at once. A leave is always carried out but takes a token too.
 inline constexpr std::int64_t kRoomChangeBurst = 20;
 inline constexpr std::int64_t kRoomChangesPerSecond = 2;
 
-// Sign-ons from one address (an IPv6 /64): as many at once as it may hold
+// Sign-ons from one address (see PeerAddress.h): as many at once as it may hold
 // connections, then one a second, so that signing on again does not start
 // a person's limits afresh under new names at will.
 inline constexpr std::int64_t kSignOnsPerSecond = 1;

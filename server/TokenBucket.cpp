@@ -22,7 +22,7 @@ bool TokenBucket::Take(std::int64_t now) {
 
 void TokenBucket::Spend(std::int64_t now, std::int64_t count) {
   Refill(now);
-  tokens_ -= count;
+  tokens_ = std::max(tokens_ - count, -count);
 }
 
 bool TokenBucket::Available(std::int64_t now) const { return TokensAt(now) > 0; }

@@ -13,6 +13,8 @@ class TokenBucket {
   bool Take(std::int64_t now);
   // Takes count tokens at time now, going below none if it must: what is
   // spent past the bucket is owed, and nothing is left until it is repaid.
+  // At most this one spending is owed, so that a bucket passed over while
+  // something else allowed the spending is soon available again.
   void Spend(std::int64_t now, std::int64_t count);
   // True when a token is left at now.
   [[nodiscard]] bool Available(std::int64_t now) const;

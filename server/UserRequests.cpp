@@ -93,9 +93,10 @@ void ServerCore::SetInfo(ConnectionId, ClientSession& session, const ClientComma
 }
 
 // toc_set_away ["message"]: without a message, or with an empty one, the user is back.
-void ServerCore::SetAway(ConnectionId, ClientSession& session, const ClientCommand& command) {
+void ServerCore::SetAway(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  if (!PresenceChangeAllowed(id, session)) return;
   session.awayMessage = command.args.empty() ? std::string() : command.args[0];
-  TellPresence(session, true);
+  TellPresence(session);
 }
 
 // toc_get_status "user": name, online, warning level, sign-on time, idle minutes, user class.
@@ -120,19 +121,23 @@ void ServerCore::SetIdle(ConnectionId id, ClientSession& session, const ClientCo
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
+  if (!PresenceChangeAllowed(id, session)) return;
   session.idleSeconds = *seconds;
   session.idleSince = Now();
-  TellPresence(session, true);
+  TellPresence(session);
 }
 
 // toc_set_caps "capability" ...
-void ServerCore::SetCaps(ConnectionId, ClientSession& session, const ClientCommand& command) {
-  session.capabilities.clear();
+void ServerCore::SetCaps(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  if (!PresenceChangeAllowed(id, session)) return;
+  std::string capabilities;
   for (const auto& capability : command.args) {
-    if (!session.capabilities.empty()) session.capabilities += ',';
-    session.capabilities += capability;
+    if (!capabilities.empty()) capabilities += ',';
+    capabilities += capability;
   }
-  TellPresence(session, true);
+  if (capabilities != session.capabilities) ++session.capabilitiesChanges;
+  session.capabilities = std::move(capabilities);
+  TellPresence(session);
 }
 
 // toc_evil "user" "norm"|"anon": an anonymous warning weighs less and does not name the warner.
@@ -147,7 +152,7 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
   const bool anonymous = mode == "anon";
   warned->warningLevel = std::min(warned->warningLevel + (anonymous ? 3 : 10), limits::kMaxWarningLevel);
   Send(online_.at(warned->key), *warned, to_client::Eviled(warned->warningLevel, anonymous ? "" : session.displayName));
-  TellPresence(*warned, true);
+  TellPresence(*warned);
 }
 
 // toc_change_passwd "old" "new". Accounts without a password accept any, so

@@ -74,11 +74,12 @@ int main(int argc, char* argv[]) {
       "buddy, permit and deny lists with the privacy modes applied, warnings, and chat rooms with invitations and "
       "whispers. It does not speak TOC 1.0 (toc_signon and its list commands), the directory, file transfers, direct "
       "connections or buddy icons; those commands get ERROR:911.\n\n"
-      "No client waits for another: one that takes nothing for 5 seconds while output waits for it, or has more "
-      "than 512 KiB unsent, is cut off. Over 32 MiB unsent in all, every client is slowed until it is below 16 MiB; "
-      "if that lasts 10 seconds, or the total passes 256 MiB, the largest queues are cut off first. Chat lines, "
-      "instant messages, invitations and room joins are limited per screen name, sign-ons per address, and wrong "
-      "passwords per name and address; what one address says in rooms is held to 128 KiB a second.\n\n"
+      "A client that takes nothing for 5 seconds while output waits for it, or has more than 512 KiB unsent, is cut "
+      "off; one with more than 128 KiB unsent holds whoever sends it more until it has taken it. Over 32 MiB unsent "
+      "in all, every client is slowed until it is below 16 MiB; if that lasts 10 seconds, or the total passes 256 "
+      "MiB, the largest queues are cut off first. Chat lines, instant messages, invitations, room joins and presence "
+      "changes are limited per screen name, sign-ons per host, and wrong passwords per name and host; a room sends "
+      "its members no faster than they take it, or 128 KiB a second while one is behind.\n\n"
       "Lists are kept while the server runs, and across restarts in the database that --state names. See "
       "klaxo-tocd(1).");
   parser.addHelpOption();
@@ -107,8 +108,9 @@ int main(int argc, char* argv[]) {
       "verbose", "Print one line per connection, sign-on and command. Cut-off clients are printed always.");
   const QCommandLineOption perAddressOption(
       "max-per-address",
-      QString("Most connections one address (an IPv6 /64) may hold at once, 1 to %1 (default %2). As many may "
-              "sign on at once; after them one a second may, and the others are refused with error 983.")
+      QString("Most connections one host may hold at once, 1 to %1 (default %2); as many may sign on at once, then "
+              "one a second, and the rest are refused with error 983. An IPv6 host off the server's own links counts "
+              "by its /64.")
           .arg(limits::kMaxConnections)
           .arg(limits::kMaxConnectionsPerAddress),
       "N", QString::number(limits::kMaxConnectionsPerAddress));

@@ -31,6 +31,28 @@ def main(out, parts):
         print(f"host burst: reader cut off {burst['member_cut_off']:.0f}, third host's slowest line {burst['honest_worst_ms']:.0f} ms")
         if burst["member_cut_off"] or burst["honest_worst_ms"] > 1000:
             failures.append("one host's burst cut off or delayed an honest reader (target: never, under 1 s)")
+    # Fifteen hosts within their limits: the reader beside them is never cut off and hears every line.
+    hosts = next((run for name, run in by_name.items() if name.startswith("BM_ServerFifteenHostsBesideAReader")), None)
+    if hosts:
+        print(f"fifteen hosts: reader cut off {hosts['member_cut_off']:.0f}, heard {hosts['lines_heard']:.0f} of "
+              f"{hosts['lines_said']:.0f} lines, slowest after the burst {hosts['worst_line_after_burst_ms']:.0f} ms")
+        if hosts["member_cut_off"] or hosts["lines_heard"] < hosts["lines_said"]:
+            failures.append("fifteen hosts cut off a reader or lost lines (target: never)")
+    # Presence toggling beside 100 listeners: none cut off, under 20 bytes out per
+    # byte in, under 10% of a core, instant messages between others within 50 ms.
+    toggling = next((run for name, run in by_name.items() if name.startswith("BM_ServerPresenceToggling")), None)
+    if toggling:
+        print(f"presence toggling for {toggling['seconds']:.0f} s: {toggling['bytes_out_per_byte_in']:.1f} bytes out "
+              f"per byte in, server CPU {100 * toggling['server_cpu_share']:.1f}%, slowest IM "
+              f"{toggling['worst_im_ms']:.0f} ms, {toggling['listeners_cut_off']:.0f} listeners cut off")
+        if toggling["listeners_cut_off"]:
+            failures.append("presence toggling cut off a listener (target: never)")
+        if toggling["bytes_out_per_byte_in"] >= 20:
+            failures.append(f"presence toggling sends {toggling['bytes_out_per_byte_in']:.1f} bytes per byte in (target: 20)")
+        if toggling["server_cpu_share"] >= 0.10:
+            failures.append(f"presence toggling takes {100 * toggling['server_cpu_share']:.0f}% CPU (target: 10%)")
+        if toggling["worst_im_ms"] >= 50:
+            failures.append(f"presence toggling delays IMs by {toggling['worst_im_ms']:.0f} ms (target: 50 ms)")
     for family, counter in (("BM_ReceiveScaling", "seconds_per_frame"), ("BM_TranscriptGrowth", "seconds_per_line")):
         points = [run for name, run in by_name.items() if name.startswith(family + "/") and counter in run]
         if len(points) < 2:

@@ -1,5 +1,6 @@
 #include "QtTocServer.h"
 
+#include <QNetworkInterface>
 #include <QTcpSocket>
 
 #include "ServerLimits.h"
@@ -14,6 +15,10 @@ constexpr int kCloseGraceMs = 5000;
 QtTocServer::QtTocServer(ServerCore& core, LogSink log, QObject* parent)
     : QObject(parent), core_(core), log_(std::move(log)) {
   connect(&server_, &QTcpServer::newConnection, this, &QtTocServer::Accept);
+  // Hosts on the server's own links count one by one.
+  std::vector<std::string> own;
+  for (const QHostAddress& address : QNetworkInterface::allAddresses()) own.push_back(address.toString().toStdString());
+  core_.SetOwnAddresses(own);
   connect(&keepAlive_, &QTimer::timeout, this, [this] {
     core_.SendKeepAlives();
     Flush();

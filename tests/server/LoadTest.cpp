@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <latch>
 #include <memory>
 #include <vector>
 
@@ -58,27 +61,20 @@ std::string Line(int number) {
   return line + std::string(kLineBytes - line.size(), 'w');
 }
 
-}  // namespace
-
-TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMemory) {
-  BundledServer server(
-      {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0", "--max-per-address", QString::number(kClients)});
-  const quint16 port = server.Port();
-  ASSERT_NE(port, 0) << server.Output().toStdString();
-
+// The clients of one thread sign on, join, wait for the test to start the
+// burst, say theirs, and read until they have heard everyone's, a departure
+// or anything else, or the time is up; then they stay until all are done.
+void RunClients(quint16 port, int first, int count, std::latch& joined, std::latch& go, std::latch& done,
+                std::vector<Tally>& tallies, std::atomic<long>& other) {
   std::vector<std::unique_ptr<RawClient>> clients;
-  for (int i = 0; i < kClients; ++i) {
+  for (int i = first; i < first + count; ++i) {
     clients.push_back(std::make_unique<RawClient>(port));
     clients.back()->StartSignOn("user" + std::to_string(i));
     clients.back()->Command(R"(toc_chat_join "4" "load")");
   }
-  for (auto& client : clients) ASSERT_TRUE(client->NextStartingWith("CHAT_JOIN:1:load"));
-  const long baselineKb = StatusKb(server.ProcessId(), "VmRSS");
-
-  std::vector<Tally> tallies(kClients);
-  long other = 0;
-  for (int i = 0; i < kClients; ++i) {
-    clients[i]->onFrame = [&tally = tallies[i], &other](const std::string& frame) {
+  for (auto& client : clients) EXPECT_TRUE(client->NextStartingWith("CHAT_JOIN:1:load"));
+  for (int i = 0; i < count; ++i) {
+    clients[i]->onFrame = [&tally = tallies[first + i], &other](const std::string& frame) {
       if (!frame.starts_with("CHAT_IN_ENC:")) {
         other += !frame.starts_with("CHAT_UPDATE_BUDDY:1:T:");
         return;
@@ -91,28 +87,59 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
       ++tally.total;
     };
   }
-  QElapsedTimer clock;
-  clock.start();
+  joined.count_down();
+  go.wait();
   for (int line = 0; line < kLinesEach; ++line) {
     for (auto& client : clients) client->Command("toc_chat_send \"1\" \"" + Line(line) + "\"");
   }
   const long expected = static_cast<long>(kClients) * kLinesEach;
   // A departure means someone was cut off: no need to wait any longer.
-  const bool delivered = QTest::qWaitFor(
+  (void)QTest::qWaitFor(
       [&] {
-        return other > 0 ||
-               std::all_of(tallies.begin(), tallies.end(), [&](const Tally& t) { return t.total >= expected; });
+        return other > 0 || std::all_of(tallies.begin() + first, tallies.begin() + first + count,
+                                        [&](const Tally& t) { return t.total >= expected; });
       },
       120000);
-  const qint64 elapsedMs = clock.elapsed();
   // Anything extra would arrive now.
   QTest::qWait(200);
+  done.arrive_and_wait();
+}
+
+}  // namespace
+
+// The clients run on threads of their own, away from the test's, so that
+// what the server is measured against is its own pace, not the test machine's.
+TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMemory) {
+  constexpr int kThreads = 4;
+  BundledServer server(
+      {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0", "--max-per-address", QString::number(kClients)});
+  const quint16 port = server.Port();
+  ASSERT_NE(port, 0) << server.Output().toStdString();
+
+  std::vector<Tally> tallies(kClients);
+  std::atomic<long> other = 0;
+  std::latch joined(kThreads);
+  std::latch go(1);
+  std::latch done(kThreads);
+  std::vector<std::unique_ptr<QThread>> threads;
+  for (int first = 0; first < kClients; first += kClients / kThreads) {
+    threads.emplace_back(QThread::create(RunClients, port, first, kClients / kThreads, std::ref(joined), std::ref(go),
+                                         std::ref(done), std::ref(tallies), std::ref(other)));
+    threads.back()->start();
+  }
+  joined.wait();
+  const long baselineKb = StatusKb(server.ProcessId(), "VmRSS");
+  QElapsedTimer clock;
+  clock.start();
+  go.count_down();
+  for (auto& thread : threads) thread->wait();
+  const qint64 elapsedMs = clock.elapsed();
   const long peakKb = StatusKb(server.ProcessId(), "VmHWM");
+  const long expected = static_cast<long>(kClients) * kLinesEach;
   long total = 0;
   for (const auto& tally : tallies) total += tally.total;
   std::cout << "delivered " << total << " lines in " << elapsedMs << " ms; server memory " << baselineKb
             << " kB after joining, peak " << peakKb << " kB" << std::endl;
-  EXPECT_TRUE(delivered);
   EXPECT_EQ(other, 0) << "an error, a departure or anything else but the lines";
   for (int i = 0; i < kClients; ++i) {
     EXPECT_EQ(tallies[i].total, expected) << "client " << i;

@@ -170,8 +170,7 @@ TEST_F(ServerProtocolTest, AClientThatStopsReadingIsCutOffAndTheRoomGoesOn) {
 
 TEST_F(ServerProtocolTest, AReaderThatPausesHoldsNoTalkerAndIsServedInFullWhenItReadsAgain) {
   constexpr int kTalkers = 5;
-  // Many clients of one machine, as a load test runs them: the address's budget for rooms takes their burst.
-  Start({}, 4 * limits::kMaxConnectionsPerAddress);
+  Start({});
   auto pauser = SignedOn("pauser");
   pauser->Command(R"(toc_chat_join "4" "busy")");
   ASSERT_TRUE(pauser->NextStartingWith("CHAT_JOIN:1:busy"));
