@@ -33,14 +33,12 @@ QRegularExpression Expression(const WordRule& rule) {
 }  // namespace
 
 std::optional<QString> RuleError(const WordRule& rule) {
-  if (!NeedsExpression(rule)) return std::nullopt;
-  const QRegularExpression expression = Expression(rule);
+  // A pattern sound on its own stays sound wrapped for whole words, and its
+  // own offsets are the ones the user can find.
+  if (!rule.regex) return std::nullopt;
+  const QRegularExpression expression(rule.word);
   if (expression.isValid()) return std::nullopt;
-  // The offset counts in the wrapped pattern of a whole-word rule.
-  const qsizetype shift = rule.wholeWord ? 10 : 0;
-  return QStringLiteral("%1 at character %2")
-      .arg(expression.errorString())
-      .arg(expression.patternErrorOffset() - shift + 1);
+  return QStringLiteral("%1 at character %2").arg(expression.errorString()).arg(expression.patternErrorOffset() + 1);
 }
 
 QString RuleLine(const WordRule& rule) {
