@@ -35,13 +35,28 @@ QString RoomLog::DefaultFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/logs");
 }
 
-RoomLog::RoomLog(QString folder) : folder_(std::move(folder)) {}
+RoomLog::RoomLog(QString folder) : folder_(std::move(folder)) {
+  flush_.setSingleShot(true);
+  flush_.setInterval(0);
+  QObject::connect(&flush_, &QTimer::timeout, [this] { Flush(); });
+}
 
 void RoomLog::Append(const QDateTime& when, const QString& room, const QString& sender, const QString& text) {
   const QDateTime local = when.toLocalTime();
   if (!OpenFor(LogFileName(room, local.date()))) return;
   const QByteArray line = LogLine(local.time(), sender, text).toUtf8();
-  if (file_.write(line) != line.size() || !file_.flush()) {
+  if (file_.write(line) != line.size()) {
+    Failed(file_.errorString());
+    file_.close();
+    return;
+  }
+  if (!flush_.isActive()) flush_.start();
+}
+
+void RoomLog::Flush() {
+  flush_.stop();
+  if (!file_.isOpen()) return;
+  if (!file_.flush()) {
     Failed(file_.errorString());
     file_.close();
     return;
@@ -52,6 +67,7 @@ void RoomLog::Append(const QDateTime& when, const QString& room, const QString& 
 bool RoomLog::OpenFor(const QString& name) {
   const QString path = folder_ + u'/' + name;
   if (file_.isOpen() && file_.fileName() == path) return true;
+  Flush();
   file_.close();
   if (!QDir().mkpath(folder_)) {
     Failed(QStringLiteral("cannot create the folder %1").arg(QDir::toNativeSeparators(folder_)));

@@ -160,11 +160,13 @@ TEST(RoomLog, AppendsToOneFilePerRoomAndDayAndTellsAFailureOnce) {
   log.Append(first, "Lounge", "bob", "one");
   log.Append(first.addSecs(1), "Lounge", "al", "two");
   log.Append(first.addSecs(3), "Lounge", "bob", "three");
+  QCoreApplication::processEvents();
   const auto read = [&](const QString& name) {
     QFile file(dir.filePath("logs/" + name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
   };
-  EXPECT_EQ(read("Lounge-2026-12-08.log"), "[23:59:58] <bob> one\n[23:59:59] <al> two\n") << "flushed as written";
+  EXPECT_EQ(read("Lounge-2026-12-08.log"), "[23:59:58] <bob> one\n[23:59:59] <al> two\n")
+      << "written out by the end of the turn";
   EXPECT_EQ(read("Lounge-2026-12-09.log"), "[00:00:01] <bob> three\n");
 
   QFile(dir.filePath("blocked")).open(QIODevice::WriteOnly);
