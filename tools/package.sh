@@ -12,7 +12,7 @@
 # do that where klaxo is installed already, which it would replace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
+tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev pkg-config libcanberra-dev libsqlite3-dev dpkg-dev file lintian desktop-file-utils appstream man-db
 
 fail() {
   echo "package.sh: $*" >&2
