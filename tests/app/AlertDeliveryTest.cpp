@@ -71,7 +71,7 @@ TEST(CommandRunner, RunsAScriptPerAlertInOrderWithTheAlertInItsEnvironmentOnly) 
   runner.onFinished = [&](const CommandOutcome& outcome) { outcomes.push_back(outcome); };
   for (const char* text : {"$(touch pwned); `x`", "fail", "hang", "last"}) runner.Run({"bob", text, "cat", "Lounge"});
   EXPECT_TRUE(runner.Busy()) << "the window does not wait for the command";
-  QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 4u, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return outcomes.size() == 4u; }, 20000)) << outcomes.size();
   EXPECT_EQ(outcomes[0].kind, CommandOutcome::Kind::Succeeded);
   EXPECT_EQ(outcomes[1].kind, CommandOutcome::Kind::ExitedWithError);
   EXPECT_EQ(outcomes[1].exitCode, 3);
@@ -89,7 +89,8 @@ TEST(CommandRunner, RunsAScriptPerAlertInOrderWithTheAlertInItsEnvironmentOnly) 
   outcomes.clear();
   missing.onFinished = [&](const CommandOutcome& outcome) { outcomes.push_back(outcome); };
   for (std::size_t i = 0; i < CommandRunner::kMaxWaiting + 3; ++i) missing.Run({});
-  QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), CommandRunner::kMaxWaiting + 1, 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return outcomes.size() == CommandRunner::kMaxWaiting + 1; }, 20000))
+      << outcomes.size();
   EXPECT_EQ(outcomes[0].kind, CommandOutcome::Kind::NotStarted);
   EXPECT_EQ(outcomes[0].dropped, 2) << "the alerts beyond the bound are counted, not lost silently";
 }

@@ -160,6 +160,7 @@ TEST(DeliveryOptions, OverridesTheSettingsForOneRunOrSaysWhatIsWrong) {
        false,
        DeliverySettings::Sound::None,
        "/kept"},
+      {{"--run", "/etc/passwd"}, "\"/etc/passwd\" is none", true, false, DeliverySettings::Sound::None, "/kept"},
       {{"--run="}, "--run wants a program", true, false, DeliverySettings::Sound::None, "/kept"},
   };
   for (const auto& c : cases) {

@@ -14,7 +14,7 @@ TEST(DesktopNotifier, ShowsEachAlertInOrderAsPlainTextAndAClickShowsKlaxo) {
   QByteArray seen;
   const auto read = [&] { return seen += monitor.readAllStandardOutput(); };
   // The monitor says it is listening by the name it is given.
-  QTRY_VERIFY_WITH_TIMEOUT(read().contains("NameAcquired"), 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return read().contains("NameAcquired"); }, 10000));
 
   DesktopNotifier notifier;
   int activated = 0;
@@ -23,7 +23,7 @@ TEST(DesktopNotifier, ShowsEachAlertInOrderAsPlainTextAndAClickShowsKlaxo) {
   notifier.onUnavailable = [&](const QString& reason) { unavailable.append(reason); };
   notifier.Notify("Alert", "bob", "1 < 2 & <b>cat</b>");
   notifier.Notify("Alert", "al", "second");
-  QTRY_VERIFY_WITH_TIMEOUT(read().count("member=Notify") == 2, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return read().count("member=Notify") == 2; }, 10000));
   const qsizetype first = seen.indexOf("member=Notify");
   const QByteArray call = seen.mid(first, seen.indexOf("member=Notify", first + 1) - first);
   // app name, replaces none, icon, title, the body escaped for the markup dunst reads.
@@ -34,7 +34,7 @@ TEST(DesktopNotifier, ShowsEachAlertInOrderAsPlainTextAndAClickShowsKlaxo) {
   EXPECT_TRUE(seen.indexOf("al: second") > first) << "in the order of the alerts";
 
   QProcess::execute("dunstctl", {"action", "0"});
-  QTRY_COMPARE_WITH_TIMEOUT(activated, 1, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return activated == 1; }, 10000)) << activated;
   EXPECT_TRUE(unavailable.isEmpty()) << unavailable.join('|').toStdString();
   monitor.kill();
   monitor.waitForFinished();
@@ -45,7 +45,7 @@ TEST(DesktopNotifier, SaysOnceThatNoServiceRuns) {
   QStringList unavailable;
   notifier.onUnavailable = [&](const QString& reason) { unavailable.append(reason); };
   notifier.Notify("Alert", "bob", "one");
-  QTRY_COMPARE_WITH_TIMEOUT(unavailable.size(), 1, 10000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return unavailable.size() == 1; }, 10000)) << unavailable.size();
   notifier.Notify("Alert", "bob", "two");
   QTest::qWait(300);
   EXPECT_EQ(unavailable.size(), 1) << unavailable.join('|').toStdString();
