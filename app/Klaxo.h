@@ -125,6 +125,7 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
   void WinsockError(std::string& strError) override;
   void Error(std::int16_t& intErrorCode, std::string& strError) override;
+  void SignOnRefused(std::int16_t intErrorCode, std::int32_t lngSubCode, const std::string& strError) override;
 
   // The work waiting behind an open alert box, for measuring it.
   [[nodiscard]] const EventQueue& Waiting() const { return events_; }
