@@ -10,6 +10,11 @@
 // hold: the empty word (typed as only spaces) is the line kEmptyWordLine. A
 // first word that starts with a byte-order mark is written after one, so
 // that reading skips that one and keeps the word's.
+//
+// A word with options is the line RuleLine writes (WordMatcher.h): a file
+// of plain words reads as it always has. A line that cannot be a word (an
+// unknown option, a regular expression that does not compile) is skipped
+// and reported with its line number.
 #pragma once
 
 #include <QByteArray>
@@ -19,10 +24,20 @@
 #include <optional>
 #include <utility>
 
+#include "WordMatcher.h"
+
 inline constexpr const char* kEmptyWordLine = "(empty word)";
 
 QStringList ParseWords(const QByteArray& file);
 QByteArray SerializeWords(const QStringList& words);
+
+struct WordsFileProblem {
+  int line = 0;  // from 1
+  QString reason;
+  bool operator==(const WordsFileProblem&) const = default;
+};
+QList<WordRule> ParseWordRules(const QByteArray& file, QList<WordsFileProblem>& problems);
+QByteArray SerializeWordRules(const QList<WordRule>& rules);
 
 // Reads and writes the word list at one path. Writing goes through a new
 // file that is renamed over the old one, so the file holds either the old
@@ -42,6 +57,13 @@ class WordsFile {
   // list could not be written.
   bool Save(const QStringList& words, QString& error) const;
 
+  // The same with the words' options; problems lists the lines skipped.
+  std::optional<QList<WordRule>> LoadRules(QList<WordsFileProblem>& problems, QString& error) const;
+  bool SaveRules(const QList<WordRule>& rules, QString& error) const;
+
  private:
+  std::optional<QByteArray> Read(QString& error) const;
+  bool Write(const QByteArray& bytes, QString& error) const;
+
   QString path_;
 };

@@ -21,7 +21,7 @@ if [ -z "${DEBFULLNAME:-}" ] || [ -z "${DEBEMAIL:-}" ]; then
   echo "  the package names you as its maintainer, where its users send their bug reports" >&2
   exit 1
 fi
-tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev pkg-config libcanberra-dev dpkg-dev file lintian desktop-file-utils appstream man-db
 
 fail() {
   echo "package.sh: $*" >&2

@@ -405,7 +405,14 @@ TEST(WordsFile, ReadsOddFilesAsAPersonWouldMeanThem) {
       {"duplicates kept in order", "b\na\nb\n", {"b", "a", "b"}},
       {"empty file", "", {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseWords(c.file), c.words) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseWords(c.file), c.words) << c.name;
+    QList<WordsFileProblem> problems;
+    QList<WordRule> plain;
+    for (const QString& word : c.words) plain.append(WordRule{word});
+    EXPECT_EQ(ParseWordRules(c.file, problems), plain) << c.name << ": the same words, without options";
+    EXPECT_TRUE(problems.isEmpty()) << c.name;
+  }
 }
 
 TEST(WordsFile, WritesOneUtf8WordPerLineAndReadsItBack) {
