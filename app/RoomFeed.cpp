@@ -39,7 +39,9 @@ void RoomFeed::RemoveSink(const FeedSink& sink) {
 
 template <typename Call>
 void RoomFeed::Each(Delivery delivery, const Call& call) const {
-  for (std::size_t i = 0; i < sinks_.size(); ++i) {
+  // By index: a sink may be added while the list is walked, which would
+  // invalidate an iterator.
+  for (std::size_t i = 0; i < sinks_.size(); ++i) {  // NOLINT(modernize-loop-convert)
     if (sinks_[i].sink != nullptr && sinks_[i].delivery == delivery) call(*sinks_[i].sink);
   }
 }

@@ -179,7 +179,8 @@ class Run {
         feed_.ShowStatus(QString::fromStdString(name));
         break;
       case 10:
-        feed_.StartTranscript(data_.ConsumeBool() ? std::optional<QString>(QString::fromStdString(name)) : std::nullopt);
+        feed_.StartTranscript(data_.ConsumeBool() ? std::optional<QString>(QString::fromStdString(name))
+                                                  : std::nullopt);
         break;
       case 11:
         session_.Handle(Session::TimerFired{data_.ConsumeIntegral<std::uint32_t>()}, now_);
