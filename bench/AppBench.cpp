@@ -280,7 +280,11 @@ void BM_PeopleChanges(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     console.Clear();
-    for (int i = 0; i < occupants; ++i) console.AddPerson("Person " + std::to_string(i));
+    PeopleIndex room;
+    for (int i = 0; i < occupants; ++i) {
+      room.Append("person" + std::to_string(i), QStringLiteral("Person %1").arg(i));
+    }
+    console.FillPeople(room);
     QApplication::processEvents();
     state.ResumeTiming();
     for (int i = 0; i < kChanges; ++i) {
