@@ -36,7 +36,7 @@ struct LogSink : FeedSink {
 };
 
 using Step = std::function<void(RoomFeed&)>;
-Step SignOn(std::string name) {
+Step SignOn(const std::string& name) {
   return [=](RoomFeed& feed) {
     Collection<std::string> none;
     feed.LoggedIn(name, none, none, none, none, "", 0);
@@ -55,10 +55,10 @@ Step Leave(std::int32_t id) {
     feed.LeftChat(room);
   };
 }
-Step Person(std::int32_t id, std::string name, bool inside) {
+Step Person(std::int32_t id, const std::string& name, bool inside) {
   return [=](RoomFeed& feed) { feed.ChatUserUpdate(name, inside, id); };
 }
-Step Say(std::string from, std::string text) {
+Step Say(const std::string& from, const std::string& text) {
   return [=](RoomFeed& feed) {
     std::int32_t room = 42;
     std::string sender = from;
