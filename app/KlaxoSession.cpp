@@ -65,6 +65,10 @@ void Klaxo::Carry(const Session::Action& action) {
     ReadPassword(read->name);
   } else if (const auto* store = std::get_if<Session::StorePassword>(&action)) {
     RememberPassword(store->name, store->password);
+  } else if (std::holds_alternative<Session::Probe>(action)) {
+    toc->GetStatus(toc->strUserName);
+  } else if (const auto* report = std::get_if<Session::Report>(&action)) {
+    Report(ShownLine(FromWire(report->line)));
   } else if (std::holds_alternative<Session::Defer>(action)) {
     QTimer::singleShot(0, this, [this] { Handle(Session::SignOnStepsDone{}); });
   } else if (const auto* show = std::get_if<Session::Show>(&action)) {
@@ -134,10 +138,7 @@ void Klaxo::ShowSession(const Session::Show& show) {
       break;
     case Session::Show::Refused:
       line = text;
-      if (!detail.isEmpty()) {
-        line += QStringLiteral(" (%1)").arg(detail);
-        Report(line);
-      }
+      if (!detail.isEmpty()) line += QStringLiteral(" (%1)").arg(detail);
       break;
     case Session::Show::SignOnTooLong:
       line = QStringLiteral("Not signed on: the screen name and password are too long for the server");

@@ -131,6 +131,10 @@ void RoomFeed::Error(std::int16_t& intErrorCode, std::string& strError) {
   session_(Session::ServerError{intErrorCode, strError});
 }
 
+void RoomFeed::SignOnRefused(std::int16_t intErrorCode, std::int32_t lngSubCode, const std::string& strError) {
+  session_(Session::Refused{intErrorCode, lngSubCode, strError});
+}
+
 void RoomFeed::JoinedChat(std::string& strChatName, std::int32_t& lngChatID) {
   // The control keeps the people of a room joined again, and starts a new room empty.
   if (room_ != lngChatID) ForgetRoom(lngChatID);

@@ -81,6 +81,7 @@ class RoomFeed : public QuovTOCSockEvents {
   void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
   void WinsockError(std::string& strError) override;
   void Error(std::int16_t& intErrorCode, std::string& strError) override;
+  void SignOnRefused(std::int16_t intErrorCode, std::int32_t lngSubCode, const std::string& strError) override;
 
  private:
   struct Registered {

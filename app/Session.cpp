@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "Functions.h"
-#include "QuovTOCSock.h"
 #include "TocErrorCodes.h"
 
 namespace {
@@ -15,11 +14,16 @@ bool RefusesSignOn(const std::string& code) {
 
 // A wrong account or password, or a blocked name, stays so however often
 // Klaxo tries. "Too soon" and the other 989 sub-codes may pass later.
-bool NoRetryPasses(const std::string& code, const std::string& text) {
-  if (code == toc_error::kBadAccount) return true;
-  return code == toc_error::kSignOnFailed &&
-         (text == QuovTOCSock::SignOnFailedText(toc_error::kBadScreenNameOrPassword) ||
-          text == QuovTOCSock::SignOnFailedText(toc_error::kSignOnBlocked));
+bool NoRetryPasses(const Session::Refused& refusal) {
+  const std::string code = std::to_string(refusal.code);
+  const std::string subCode = std::to_string(refusal.subCode);
+  return code == toc_error::kBadAccount ||
+         (code == toc_error::kSignOnFailed &&
+          (subCode == toc_error::kBadScreenNameOrPassword || subCode == toc_error::kSignOnBlocked));
+}
+
+std::string Seconds(Session::Time time) {
+  return std::to_string(std::chrono::ceil<std::chrono::seconds>(time).count()) + " s";
 }
 
 }  // namespace
@@ -34,7 +38,7 @@ Session::Actions Session::Handle(const Event& event, Time now) {
 std::optional<Session::Time> Session::NextWake() const {
   if (const auto* signingOn = std::get_if<SigningOn>(&state_)) return signingOn->deadline;
   if (const auto* waiting = std::get_if<WaitingToRetry>(&state_)) return waiting->until;
-  if (Connected()) return heard_.checked + kSilenceCheck;
+  if (Connected()) return heard_.asked ? *heard_.asked + kAnswerLimit : heard_.checked + kSilenceCheck;
   return std::nullopt;
 }
 
@@ -84,16 +88,20 @@ Session::Actions Session::On(const NoPassword& event, Time) {
 }
 
 Session::Actions Session::On(const SignOffPressed&, Time) {
+  const bool open = Connected() || std::holds_alternative<SigningOn>(state_);
   Forget();
   state_ = Idle{};
-  return {LogOff{}};
+  if (!open) return {LogOff{}};
+  return {LogOff{}, Report{"Signed off"}};
 }
 
 Session::Actions Session::On(const ExitPressed&, Time) {
   // The program ends with its connection, without signing off.
+  const bool open = Connected() || std::holds_alternative<SigningOn>(state_);
   Forget();
   state_ = Idle{};
-  return {};
+  if (!open) return {};
+  return {Report{"Signed off: Klaxo exits"}};
 }
 
 Session::Actions Session::On(const JoinPressed& event, Time) {
@@ -113,6 +121,7 @@ Session::Actions Session::On(const LoggedIn& event, Time now) {
     }
     startRoom_.reset();
     heard_.at = heard_.checked = now;
+    heard_.asked.reset();
     if (signingOn->join) {
       state_ = Rejoining{*signingOn->join, now};
       actions.emplace_back(Defer{});
@@ -159,12 +168,23 @@ Session::Actions Session::On(const LeftChat& event, Time) {
 
 Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
 
-Session::Actions Session::On(const ServerError& event, Time now) {
+Session::Actions Session::On(const ServerError& event, Time) {
   const std::string code = std::to_string(event.code);
-  if (!RefusesSignOn(code)) return {Show{code == toc_error::kTooFast ? Show::LineRefused : Show::Error, event.text}};
+  // The control reports a refusal once more, as Refused, with its sub-code.
+  if (RefusesSignOn(code)) return {};
+  // The server cannot reach the name Klaxo asked about: an answer all the same.
+  if (code == toc_error::kUserNotAvailable && heard_.asked) {
+    heard_.asked.reset();
+    return {};
+  }
+  return {Show{code == toc_error::kTooFast ? Show::LineRefused : Show::Error, event.text}};
+}
+
+Session::Actions Session::On(const Refused& event, Time now) {
+  const std::string code = std::to_string(event.code);
   // The connection is closed here, so that the server's closing does not
   // hide its reason.
-  if (options_.reconnect && !NoRetryPasses(code, event.text)) {
+  if (options_.reconnect && !NoRetryPasses(event)) {
     // The server asks for a wait: a try before its delay runs out would be
     // refused again, and would lengthen the delay of a name after wrong passwords.
     if (code == toc_error::kSignOnTooSoon) nextDelay_ = kLongestDelay;
@@ -178,7 +198,8 @@ Session::Actions Session::On(const ServerError& event, Time now) {
   }
   Forget();
   state_ = Idle{};
-  return {LogOff{}, Show{Show::Refused, event.text, kept}};
+  return {LogOff{}, Show{Show::Refused, event.text, kept},
+          Report{"Sign-on refused: " + event.text + (kept.empty() ? "" : " (" + kept + ")")}};
 }
 
 Session::Actions Session::On(const TimerFired& event, Time now) {
@@ -191,17 +212,22 @@ Session::Actions Session::On(const TimerFired& event, Time now) {
     state_ = SigningOn{now + kSignOnLimit, room_ ? room_ : startRoom_};
     return {Show{Show::SigningOnAgain, credentials_->name}, Login{credentials_->name, credentials_->password}};
   }
-  if (Connected() && now >= heard_.checked + kSilenceCheck) {
-    heard_.checked = now;
-    if (event.received != heard_.bytes) {
-      heard_.bytes = event.received;
-      heard_.at = now;
-    } else if (now - heard_.at >= kSilenceLimit) {
-      const auto limit = std::chrono::duration_cast<std::chrono::minutes>(kSilenceLimit).count();
-      return GiveUp("Nothing received from the server for " + std::to_string(limit) + " minutes", now);
-    }
+  if (!Connected() || now < *NextWake()) return {};
+  heard_.checked = now;
+  if (event.received != heard_.bytes) {
+    heard_.bytes = event.received;
+    heard_.at = now;
+    heard_.asked.reset();
+    return {};
   }
-  return {};
+  if (heard_.asked) {
+    return GiveUp("No answer from the server within " + Seconds(kAnswerLimit) + " of asking, after " +
+                      Seconds(kQuietLimit) + " without a byte",
+                  now);
+  }
+  if (now - heard_.at < kQuietLimit) return {};
+  heard_.asked = now;
+  return {Probe{}};
 }
 
 Session::Actions Session::On(const TooLong& event, Time) {
@@ -230,11 +256,12 @@ Session::Actions Session::Dropped(const std::string& reason, Time now) {
   if (!options_.reconnect || !wanted) {
     Forget();
     state_ = Idle{};
-    return {Show{Show::Disconnected, reason}};
+    return {Show{Show::Disconnected, reason}, Report{"Disconnected: " + reason}};
   }
   const double shortening = std::clamp(random_(), 0.0, 1.0) / 5;
   const Time delay = nextDelay_ - std::chrono::duration_cast<Time>(nextDelay_ * shortening);
   nextDelay_ = std::min(nextDelay_ * 2, kLongestDelay);
   state_ = WaitingToRetry{now + delay};
-  return {Show{Show::Disconnected, reason, {}, delay}};
+  return {Show{Show::Disconnected, reason, {}, delay},
+          Report{"Disconnected: " + reason + "; signing on again in " + Seconds(delay)}};
 }

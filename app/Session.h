@@ -31,12 +31,17 @@
 // random part of up to a fifth so that clients dropped together do not all
 // return at once; a session that lasted kSteadySession starts the delays
 // again. A sign-on not completed within kSignOnLimit is given up, with or
-// without retries, and counts as a failed try. So is a connection on which
-// nothing arrives for kSilenceLimit (TOC servers send a keep-alive every
-// minute): the count of bytes received is compared every kSilenceCheck. A
-// sign-on the server refuses counts as a failed try too, except for a wrong
-// account or password or a blocked name, which end the tries; after "too
-// soon" the next try waits kLongestDelay.
+// without retries, and counts as a failed try. A quiet room is not a dead
+// connection (a server need not send keep-alives): the count of bytes
+// received is compared every kSilenceCheck, and after kQuietLimit without a
+// byte Klaxo asks the server something it must answer (Probe). Only when
+// nothing at all arrives within kAnswerLimit of asking is the connection
+// taken for lost, a failed try too; so a connection that died in silence is
+// noticed within 5 minutes of its last byte. A sign-on the server refuses
+// counts as a failed try too, except for a wrong account or password or a
+// blocked name, which end the tries; after "too soon" the next try waits
+// kLongestDelay. Every end of a connection is also reported as one line for
+// standard error (Report), so a watch left running leaves a trace.
 //
 // No clock or timer here: the caller passes the time, arms its timer for
 // NextWake and supplies the randomness, so tests drive it exactly.
@@ -63,7 +68,8 @@ class Session {
   static constexpr Time kLongestDelay = std::chrono::minutes(5);
   static constexpr Time kSteadySession = std::chrono::minutes(5);
   static constexpr Time kSilenceCheck = std::chrono::minutes(1);
-  static constexpr Time kSilenceLimit = std::chrono::minutes(3);
+  static constexpr Time kQuietLimit = std::chrono::minutes(2);
+  static constexpr Time kAnswerLimit = std::chrono::seconds(60);
 
   // A room as joined: its name as sent (wire bytes) and its exchange.
   struct Room {
@@ -145,6 +151,12 @@ class Session {
     std::int16_t code = 0;
     std::string text;
   };
+  // The server refused the sign-on; subCode is 989's, else 0.
+  struct Refused {
+    std::int16_t code = 0;
+    std::int32_t subCode = 0;
+    std::string text;
+  };
   struct TimerFired {
     std::uint64_t received = 0;  // the control's count of bytes received
   };
@@ -153,9 +165,9 @@ class Session {
   struct TooLong {
     bool signOn = false;
   };
-  using Event =
-      std::variant<SignOnPressed, Started, PasswordFound, NoPassword, SignOffPressed, ExitPressed, JoinPressed,
-                   LoggedIn, SignOnStepsDone, LoggedOut, JoinedChat, LeftChat, Lost, ServerError, TimerFired, TooLong>;
+  using Event = std::variant<SignOnPressed, Started, PasswordFound, NoPassword, SignOffPressed, ExitPressed,
+                             JoinPressed, LoggedIn, SignOnStepsDone, LoggedOut, JoinedChat, LeftChat, Lost, ServerError,
+                             Refused, TimerFired, TooLong>;
 
   // The actions, carried out by the window in the order given.
   struct Login {
@@ -174,6 +186,12 @@ class Session {
   // Hand SignOnStepsDone back once the control's LoggedIn handling has
   // returned: a command sent from inside it would precede the control's own.
   struct Defer {};
+  // Ask the server something it must answer: the status of the name signed on.
+  struct Probe {};
+  // Write one line to standard error.
+  struct Report {
+    std::string line;
+  };
   // Keep the password typed for a sign-on the server accepted.
   struct StorePassword {
     std::string name;
@@ -203,7 +221,7 @@ class Session {
     std::string detail{};
     std::optional<Time> retryIn{};
   };
-  using Action = std::variant<Login, Join, LogOff, ReadPassword, Defer, StorePassword, Show>;
+  using Action = std::variant<Login, Join, LogOff, ReadPassword, Defer, StorePassword, Probe, Report, Show>;
   using Actions = std::vector<Action>;
 
   Session(Options options, Random random);
@@ -235,6 +253,7 @@ class Session {
   Actions On(const LeftChat& event, Time now);
   Actions On(const Lost& event, Time now);
   Actions On(const ServerError& event, Time now);
+  Actions On(const Refused& event, Time now);
   Actions On(const TimerFired& event, Time now);
   Actions On(const TooLong& event, Time now);
 
@@ -265,10 +284,12 @@ class Session {
   bool rememberPassword_;
   Time nextDelay_ = kFirstDelay;
   // While connected: the count of bytes received when last compared, when
-  // it last changed, and when it was compared.
+  // it last changed, when it was compared, and when the server was asked
+  // for an answer that has not come yet.
   struct {
     std::uint64_t bytes = 0;
     Time at{};
     Time checked{};
+    std::optional<Time> asked{};
   } heard_;
 };

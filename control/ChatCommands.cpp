@@ -2,6 +2,7 @@
 // the caller wins; otherwise the first ChatRooms slot whose name equals the
 // given name exactly (never-filled slots included) supplies it, and with no
 // such slot nothing is sent.
+#include "MessageFields.h"
 #include "QuovTOCSock.h"
 #include "WireText.h"
 
@@ -52,7 +53,8 @@ void QuovTOCSock::AcceptChatInvite(std::int32_t lngChatID) {
 
 void QuovTOCSock::SetUsers(PeopleList& Console, const std::string& lngChatID) const {
   Console.ClearPeople();
-  const auto* room = UsersHere.Item(lngChatID);
+  const auto id = ParseNumber<std::int32_t>(lngChatID);
+  const auto* room = id ? UsersHere.Item(std::to_string(*id)) : nullptr;
   if (room == nullptr) return;
   for (const auto& occupant : *room) Console.AddPerson(occupant.value);
 }

@@ -1,5 +1,8 @@
 // Chat-room messages from the server, and the control's records of the
 // rooms joined (ChatRooms, LastChatID) and of the people in each (UsersHere).
+// A message whose room ID is not a 32-bit decimal number is ignored: every
+// event names its room by number, and UsersHere keys each room by its
+// number's decimal text, so "042" and "42" are one room.
 //
 // Events are raised before the records change, so a handler sees the room
 // as it was. A handler may call back into the control and change UsersHere,
@@ -10,35 +13,44 @@
 
 void QuovTOCSock::HandleChatJoin(std::string_view message) {
   const MessageFields fields(message, 3);
-  const auto idText = fields.Text(1);
   const auto id = fields.Int32(1);
   auto name = fields.Text(2);
-  if (idText && !UsersHere.Contains(*idText)) {
-    if (UsersHere.Count() >= kMaxRooms) UsersHere.Remove(std::size_t{1});
-    UsersHere.Add(Collection<std::string>{}, *idText);
+  if (!id) return;
+  if (const std::string key = std::to_string(*id); !UsersHere.Contains(key)) {
+    if (UsersHere.Count() >= kMaxRooms) EvictRoom();
+    UsersHere.Add(Collection<std::string>{}, key);
   }
-  // A slot whose ID cannot be read keeps ID 0 and so stays free.
   for (ChatRoom& slot : ChatRooms) {
     if (slot.ChatID != 0) continue;
-    if (id) slot.ChatID = *id;
+    slot.ChatID = *id;
     if (name) slot.ChatName = *name;
     break;
   }
-  if (id) LastChatID = *id;
+  LastChatID = *id;
   if (name) events_->JoinedChat(*name, LastChatID);
+}
+
+void QuovTOCSock::EvictRoom() {
+  const std::string watched = std::to_string(LastChatID);
+  std::size_t earliest = 1;
+  for (const auto& room : UsersHere) {
+    if (room.key != watched) break;
+    ++earliest;
+  }
+  UsersHere.Remove(earliest);
 }
 
 void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {
   const MessageFields fields(message, MessageFields::kAll);
-  const auto idText = fields.Text(1);
   const auto id = fields.Int32(1);
-  const auto occupants = [&]() -> Collection<std::string>* { return idText ? UsersHere.Item(*idText) : nullptr; };
+  if (!id) return;
+  const std::string key = std::to_string(*id);
+  const auto occupants = [&] { return UsersHere.Item(key); };
 
   // The first update after a join lists everyone present; so does one that
   // finds the room empty or unknown.
   if (const auto* room = occupants(); room == nullptr || room->Count() == 0) {
-    const auto names = MessageFields(message, 4).Text(3);
-    if (names && id) events_->InitialJoin(*names, *id);
+    if (const auto names = MessageFields(message, 4).Text(3)) events_->InitialJoin(*names, *id);
   }
 
   // Every name of the update is reported and recorded, in order: the service
@@ -46,7 +58,7 @@ void QuovTOCSock::HandleChatUpdateBuddy(std::string_view message) {
   const bool inside = fields.View(2) == "T";
   for (std::size_t i = 3; i < fields.Count(); ++i) {
     const std::string name(*fields.View(i));
-    if (id) events_->ChatUserUpdate(name, inside, *id);
+    events_->ChatUserUpdate(name, inside, *id);
     auto* room = occupants();
     if (room == nullptr) continue;
     if (!inside) {
@@ -66,10 +78,10 @@ void QuovTOCSock::HandleChatInEnc(std::string_view message) {
 }
 
 void QuovTOCSock::HandleChatLeft(std::string_view message) {
-  const auto idText = MessageFields(message, 2).Text(1);
-  if (!idText) return;
-  UsersHere.Remove(*idText);
-  if (auto id = ParseNumber<std::int32_t>(*idText)) events_->LeftChat(*id);
+  auto id = MessageFields(message, 2).Int32(1);
+  if (!id) return;
+  UsersHere.Remove(std::to_string(*id));
+  events_->LeftChat(*id);
 }
 
 void QuovTOCSock::HandleChatInvite(std::string_view message) {

@@ -54,6 +54,7 @@ void QuovTOCSock::Sock_Connect() {
   // Bytes or configuration left from an earlier connection would corrupt this one.
   PendingData.Clear();
   ConfigText.clear();
+  Advance(Step::Connected);
   bytesSent_ = flap::kGreeting.size();
   keepAliveAnswered_ = 0;
   Sock->SendData(std::string(flap::kGreeting));
@@ -85,10 +86,12 @@ void QuovTOCSock::DropConnection(const std::string& why) {
   PendingData.Clear();
   UsersHere.Clear();
   Sock->Close();
+  Advance(Step::Closed);
   RaiseWinsockError(why);
 }
 
 void QuovTOCSock::Sock_Close() {
+  Advance(Step::Closed);
   if (!LoginOpen) return;
   UsersHere.Clear();
   // Without a report the holder would go on showing a session that is gone.
@@ -99,5 +102,6 @@ void QuovTOCSock::Sock_Error(const std::string& description) {
   UsersHere.Clear();
   // Closed before the event, so that a handler may start a new Login.
   Sock->Close();
+  Advance(Step::Closed);
   RaiseWinsockError(description);
 }

@@ -9,7 +9,7 @@ void QuovTOCSock::HandlePacket(const std::string& F) {
   const char type = F.size() > 1 ? F[1] : '\0';
   switch (type) {
     case flap::kSignOn:
-      SendClientSignOn();
+      if (Advance(Step::SignOnFrame)) SendClientSignOn();
       return;
     case flap::kData:
       DispatchMessage(flap::Payload(F));

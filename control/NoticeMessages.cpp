@@ -4,7 +4,8 @@
 //
 // An ERROR report's code is matched as text, exactly, against the error
 // table, so "0901" matches no row; the event still carries the code as a
-// number. Code 951 is split once more so its room name ends at a colon and
+// number. The refusals of a sign-on raise SignOnRefused after their Error.
+// Code 951 is split once more so its room name ends at a colon and
 // its sub-code keeps the rest.
 #include <array>
 #include <string>
@@ -96,7 +97,20 @@ void QuovTOCSock::HandleError(std::string_view message) {
   const MessageFields fields(message, 3);
   const auto code = fields.Int16(1);
   if (!code) return;
-  if (auto text = ErrorText(message, fields)) RaiseError(*code, std::move(*text));
+  auto text = ErrorText(message, fields);
+  if (!text) return;
+  const std::string_view codeText = *fields.View(1);
+  if (codeText != toc_error::kBadAccount && codeText != toc_error::kSignOnTooSoon &&
+      codeText != toc_error::kSignOnFailed) {
+    RaiseError(*code, std::move(*text));
+    return;
+  }
+  std::string refusal = *text;
+  RaiseError(*code, std::move(*text));
+  // An Error handler that closed the connection has dealt with the refusal.
+  if (Sock->State() != SocketState::Connected) return;
+  const auto subCode = codeText == toc_error::kSignOnFailed ? fields.Int32(2) : std::nullopt;
+  events_->SignOnRefused(*code, subCode.value_or(0), refusal);
 }
 
 void QuovTOCSock::HandleGotoUrl(std::string_view message) {

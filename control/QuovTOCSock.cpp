@@ -57,6 +57,7 @@ void QuovTOCSock::Login(const std::string& UserName, const std::string& Password
   ServerPort = Port;
   strAuthServer = std::move(authServer);
   Sock->Close();
+  Advance(Step::Closed);
   // A sign-on the server would close the connection over is not started.
   LoginOpen = !RefuseOverLimit(SignOnCommand());
   if (LoginOpen) Sock->Connect(ServerHost, ServerPort);
@@ -66,6 +67,7 @@ void QuovTOCSock::LogOff() {
   LoginOpen = false;
   UsersHere.Clear();
   Sock->Close();
+  Advance(Step::Closed);
   events_->LoggedOut(strUserName);
   strUserName.clear();
   strPassword.clear();

@@ -36,9 +36,28 @@ class QuovTOCSock : private TocSocketListener {
   };
   static constexpr LogoImage imgSockLogo{"QuovTOCSock.png", 125, 37};
 
-  // The text of the Error event for ERROR:989 with this sub-code: the event
-  // carries no sub-code, so its text is what tells one from another.
+  // The text of the Error and SignOnRefused events for ERROR:989 with this sub-code.
   static std::string SignOnFailedText(std::string_view subCode);
+
+  // Where the connection stands in the sign-on exchange. Each phase allows
+  // its own answers, so a server that repeats itself gets none: the client's
+  // sign-on, and with it the password, goes once per connection; LoggedIn
+  // and toc_init_done once per sign-on.
+  enum class Phase { Offline, AwaitingSignOnFrame, AwaitingConfiguration, SignedOn };
+  enum class Step { Connected, SignOnFrame, ConfigurationEnd, Closed };
+  // The phase that step leads to from phase; nothing when phase does not allow it.
+  [[nodiscard]] static std::optional<Phase> After(Phase phase, Step step);
+  [[nodiscard]] Phase CurrentPhase() const { return phase_; }
+
+  // A buddy-list configuration as the server sent it in CONFIG2 messages.
+  struct Configuration {
+    Collection<std::string> BuddyList;
+    Collection<std::string> BlockList;
+    Collection<std::string> PrivateList;
+    Collection<std::string> MiscData;
+    std::string strPreferences;
+    std::int16_t PrivacyMode = 0;
+  };
 
   // events may be null; the holder's handlers are called synchronously.
   explicit QuovTOCSock(std::unique_ptr<TocSocket> socket, QuovTOCSockEvents* events = nullptr);
@@ -72,7 +91,8 @@ class QuovTOCSock : private TocSocketListener {
   void InviteUsers(const std::string& strChatName, const std::string& strInviteMessage, const std::string& strUsers,
                    std::int32_t lngChatID = 0);
   void AcceptChatInvite(std::int32_t lngChatID);
-  // Fills Console's people list with the occupants of the room whose ID text is lngChatID.
+  // Fills Console's people list with the occupants of the room whose ID text
+  // is lngChatID; "042" names room 42.
   void SetUsers(PeopleList& Console, const std::string& lngChatID) const;
   [[nodiscard]] std::string GetChatName(std::int32_t lngChatID) const;
 
@@ -114,18 +134,23 @@ class QuovTOCSock : private TocSocketListener {
   std::string strPassword;
   std::string strAuthServer;
   std::int32_t LastChatID = 0;
-  // One occupant collection per joined room, keyed by the room ID's text;
-  // each maps a normalized screen name to the name as sent, and holds at
-  // most kMaxRoomSize people.
+  // The configuration last received; one sent again after the sign-on
+  // replaces it without another LoggedIn.
+  Configuration LastConfiguration;
+  // One occupant collection per joined room, keyed by the room ID as decimal
+  // text without leading zeros ("042" is recorded and found as "42"); each
+  // maps a normalized screen name to the name as sent, and holds at most
+  // kMaxRoomSize people. A room whose ID is not a 32-bit number is not
+  // recorded: no event could name it.
   Collection<Collection<std::string>> UsersHere;
-  // What a server can make UsersHere hold. Every CHAT_JOIN ID text opens a
-  // room ("1", "01" and "x7" are three), so the bound of one room alone
-  // bounds nothing. A user sits in a few rooms (the bundled server allows
-  // 10); past kMaxRooms the room recorded earliest gives way to the one
-  // joined, so the room last joined is always recorded. Arrivals that would
-  // pass kMaxPeopleHere in all rooms together are not recorded, as those
-  // past a full room are not. The bounds live here because UsersHere is
-  // where the server's names are kept: every holder gets them.
+  // What a server can make UsersHere hold. A user sits in a few rooms (the
+  // bundled server allows 10); past kMaxRooms the room recorded earliest
+  // gives way to the one joined, except the room of LastChatID, the one the
+  // holder watches: so both it and the room joined last stay recorded.
+  // Arrivals that would pass kMaxPeopleHere in all rooms together are not
+  // recorded, as those past a full room are not. The bounds live here
+  // because UsersHere is where the server's names are kept: every holder
+  // gets them.
   static constexpr std::size_t kMaxRooms = 16;
   static constexpr std::size_t kMaxPeopleHere = 2 * kMaxRoomSize;
 
@@ -146,6 +171,9 @@ class QuovTOCSock : private TocSocketListener {
   void Sock_Error(const std::string& description) override;
   // Closes the connection as lost and tells the holder why.
   void DropConnection(const std::string& why);
+  // Moves to the phase step leads to; false, with the phase unchanged, when
+  // the phase does not allow step.
+  bool Advance(Step step);
   void AnswerKeepAlive();
   // Raises Error when command is over kMaxCommandBytes: the server would close the connection over it.
   bool RefuseOverLimit(std::string_view command);
@@ -158,7 +186,8 @@ class QuovTOCSock : private TocSocketListener {
   static MessageHandler FindHandler(std::string_view name);
   void HandleNick(std::string_view message);
   void HandleConfig2(std::string_view message);
-  void ReadConfiguration(std::string_view text);
+  // Reads a whole configuration into LastConfiguration; false when no line is its end.
+  bool ReadConfiguration(std::string_view text);
 
   // Chat room messages.
   void HandleChatJoin(std::string_view message);
@@ -166,6 +195,8 @@ class QuovTOCSock : private TocSocketListener {
   void HandleChatInEnc(std::string_view message);
   void HandleChatLeft(std::string_view message);
   void HandleChatInvite(std::string_view message);
+  // Makes room in UsersHere for one more room.
+  void EvictRoom();
   // The people recorded in all rooms together.
   [[nodiscard]] std::size_t PeopleHere() const;
 
@@ -201,6 +232,7 @@ class QuovTOCSock : private TocSocketListener {
   // From Login until LogOff: a close by the server in that time is reported,
   // also before the server has named the user.
   bool LoginOpen = false;
+  Phase phase_ = Phase::Offline;
   std::array<ChatRoom, 11> ChatRooms{};
   std::int32_t FlapSequence = 0;
   flap::Reader PendingData;

@@ -58,6 +58,11 @@ class QuovTOCSockEvents {
                               std::string& /*strUserClass*/) {}
   virtual void UserProfile(std::string& /*strURL*/) {}
   virtual void Error(std::int16_t& /*intErrorCode*/, std::string& /*strError*/) {}
+  // The server refused the sign-on (ERROR 980, 983 or 989), raised after the
+  // Error it also raises, with strError as Error was given it. lngSubCode is
+  // 989's sub-code, 0 for the other codes and for one that is not a number.
+  virtual void SignOnRefused(std::int16_t /*intErrorCode*/, std::int32_t /*lngSubCode*/,
+                             const std::string& /*strError*/) {}
   virtual void Warned(std::string& /*intWarningLevel*/, std::string& /*strFromUser*/) {}
   virtual void TypingStatus(std::string& /*strUserName*/, std::int16_t& /*intTypingStatus*/) {}
   virtual void WinsockError(std::string& /*strError*/) {}

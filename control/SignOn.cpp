@@ -1,6 +1,7 @@
 // The sign-on exchange: the client's sign-on frame and "toc2_login "
 // command, the screen-name format, and the buddy-list configuration that
-// ends in LoggedIn and "toc_init_done".
+// ends in LoggedIn and "toc_init_done"; and the phases that let each answer
+// go once.
 #include <string>
 
 #include "MessageFields.h"
@@ -28,6 +29,28 @@ std::string CollapseFiveColons(std::string_view entry) {
   return collapsed;
 }
 }  // namespace
+
+std::optional<QuovTOCSock::Phase> QuovTOCSock::After(Phase phase, Step step) {
+  switch (step) {
+    case Step::Connected:
+      return Phase::AwaitingSignOnFrame;
+    case Step::SignOnFrame:
+      if (phase == Phase::AwaitingSignOnFrame) return Phase::AwaitingConfiguration;
+      return std::nullopt;
+    case Step::ConfigurationEnd:
+      if (phase == Phase::AwaitingConfiguration) return Phase::SignedOn;
+      return std::nullopt;
+    case Step::Closed:
+      return Phase::Offline;
+  }
+  return std::nullopt;
+}
+
+bool QuovTOCSock::Advance(Step step) {
+  const auto next = After(phase_, step);
+  if (next) phase_ = *next;
+  return next.has_value();
+}
 
 void QuovTOCSock::SendClientSignOn() {
   std::string signOn{'\0', '\0', '\0', '\x01', '\0', '\x01'};
@@ -61,19 +84,25 @@ void QuovTOCSock::HandleConfig2(std::string_view message) {
   std::string text = std::move(ConfigText);
   ConfigText.clear();
   text.append(received);
-  ReadConfiguration(text);
+  const bool ended = ReadConfiguration(text);
+  // Only the configuration that completes a sign-on is answered; one sent
+  // again later updates LastConfiguration and nothing else.
+  if (!Advance(Step::ConfigurationEnd)) return;
+  if (ended) {
+    // The handler's lists are its own: a configuration that arrives while it
+    // runs replaces LastConfiguration, not them.
+    Configuration given = LastConfiguration;
+    events_->LoggedIn(strUserName, given.BuddyList, given.BlockList, given.PrivateList, given.MiscData,
+                      given.strPreferences, given.PrivacyMode);
+  }
   SendPacket(flap::kData, "toc_init_done");
 }
 
 // Reads the configuration line by line; every line is consumed, the last one
 // even without its line feed, so the loop always ends.
-void QuovTOCSock::ReadConfiguration(std::string_view text) {
-  Collection<std::string> BuddyList;
-  Collection<std::string> BlockList;
-  Collection<std::string> PrivateList;
-  Collection<std::string> MiscData;
-  std::string strPreferences;
-  std::int16_t PrivacyMode = 0;
+bool QuovTOCSock::ReadConfiguration(std::string_view text) {
+  Configuration read;
+  auto& [BuddyList, BlockList, PrivateList, MiscData, strPreferences, PrivacyMode] = read;
 
   while (!text.empty()) {
     const std::size_t lineFeed = text.find('\n');
@@ -93,10 +122,11 @@ void QuovTOCSock::ReadConfiguration(std::string_view text) {
     } else if (StartsWith(line, "m:")) {
       if (line.size() > 2 && line[2] >= '0' && line[2] <= '9') PrivacyMode = static_cast<std::int16_t>(line[2] - '0');
     } else if (StartsWith(line, "done:")) {
-      events_->LoggedIn(strUserName, BuddyList, BlockList, PrivateList, MiscData, strPreferences, PrivacyMode);
-      return;
+      LastConfiguration = std::move(read);
+      return true;
     } else {
       MiscData.Add(std::string(line));
     }
   }
+  return false;
 }

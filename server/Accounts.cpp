@@ -1,11 +1,14 @@
 #include "Accounts.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <utility>
 
 #include "CommandArguments.h"
+#include "PasswordHash.h"
 #include "ServerLimits.h"
 #include "WireText.h"
 
@@ -35,6 +38,12 @@ std::size_t CommentStart(std::string_view line) {
     if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) return i;
   }
   return line.size();
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -137,15 +146,32 @@ bool Account::Allows(std::string_view key) const {
   return true;
 }
 
-bool Account::AcceptsRoasted(std::string_view roasted) const {
-  return !password_ || RoastPassword(*password_) == LowerAscii(roasted);
+ListChange Account::SetPrivacyMode(PrivacyMode mode) {
+  if (privacyMode_ == mode) return ListChange::Unchanged;
+  privacyMode_ = mode;
+  return ListChange::Done;
 }
 
-bool Account::ChangePassword(std::string_view current, std::string_view replacement) {
+bool Account::AcceptsRoasted(std::string_view roasted) const {
   if (!password_) return true;
-  if (*password_ != current) return false;
-  password_ = std::string(replacement);
-  return true;
+  if (!password_->hashed) return RoastPassword(password_->text) == LowerAscii(roasted);
+  const auto password = UnroastPassword(roasted);
+  return password && MatchesHash(*password, password_->text);
+}
+
+ListChange Account::ChangePassword(std::string_view current, std::string_view replacement) {
+  if (!password_) return ListChange::Done;
+  if (password_->hashed ? !MatchesHash(current, password_->text) : password_->text != current) {
+    return ListChange::Unchanged;
+  }
+  if (!password_->hashed) {
+    password_->text = replacement;
+    return ListChange::Done;
+  }
+  auto hash = HashPassword(replacement);
+  if (!hash) return ListChange::Unchanged;
+  password_->text = std::move(*hash);
+  return ListChange::Done;
 }
 
 std::string Account::ConfigurationText() const {
@@ -189,7 +215,7 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
     }
     if (line.find_first_not_of(" \t") == std::string::npos) continue;
     const std::size_t colon = line.find(':');
-    const std::string name(TrimSpaces(std::string_view(line).substr(0, colon)));
+    const std::string name(TrimBlanks(std::string_view(line).substr(0, colon)));
     const std::string key = NormalizeName(name);
     std::string where = "line ";
     where += std::to_string(number) + ": ";
@@ -199,10 +225,20 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
     }
     if (key.empty() || !IsPlainEntry(name, limits::kMaxScreenName)) {
       error = where + "the screen name must have 1 to " + std::to_string(limits::kMaxScreenName) +
-              " characters and no control characters";
+              " bytes and no control characters";
       return false;
     }
-    Account account(name, std::string(TrimSpaces(std::string_view(line).substr(colon + 1))));
+    Password password{std::string(TrimBlanks(std::string_view(line).substr(colon + 1)))};
+    if (password.text.empty()) {
+      error = where + "the password is empty";
+      return false;
+    }
+    password.hashed = password.text.starts_with('$');
+    if (password.hashed && !IsUsableHash(password.text)) {
+      error = where + "the password starts with \"$\" but is not a hash this system can check";
+      return false;
+    }
+    Account account(name, std::move(password));
     if (!loaded.emplace(key, std::move(account)).second) {
       error = where;
       error += "the screen name " + name + " is listed twice";
@@ -218,7 +254,7 @@ bool AccountStore::Load(std::istream& in, std::string& error) {
   return true;
 }
 
-bool AccountStore::LoadFile(const std::string& path, std::string& error) {
+bool AccountStore::LoadFile(const std::string& path, std::string& error, std::vector<std::string>& warnings) {
   std::error_code status;
   if (!std::filesystem::is_regular_file(path, status)) {
     error = std::filesystem::exists(path, status) ? "not a regular file" : "no such file";
@@ -229,16 +265,75 @@ bool AccountStore::LoadFile(const std::string& path, std::string& error) {
     error = "cannot be opened for reading";
     return false;
   }
-  return Load(file, error);
+  // As ssh does for its keys: whoever may write the file may make accounts.
+  // The root group counts as the owner, which lets a service manager grant
+  // a service user reading alone.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    error = "cannot be examined";
+    return false;
+  }
+  const mode_t others = info.st_gid == 0 ? S_IRWXO : (S_IRWXG | S_IRWXO);
+  if ((info.st_mode & others & (S_IWGRP | S_IWOTH)) != 0) {
+    error = "others may write it: make it writable by its owner alone (chmod go-w)";
+    return false;
+  }
+  if (!Load(file, error)) return false;
+  if ((info.st_mode & others & (S_IRGRP | S_IROTH)) != 0) {
+    warnings.emplace_back("others may read it: make it readable by its owner alone (chmod go-rw)");
+  }
+  const auto plain = std::count_if(accounts_.begin(), accounts_.end(), [](const auto& entry) {
+    return entry.second.password_ && !entry.second.password_->hashed;
+  });
+  if (plain > 0) {
+    warnings.push_back(std::to_string(plain) + " of its passwords " + (plain == 1 ? "is" : "are") +
+                       " not hashed: replace each with what klaxo-tocd --hash-password prints");
+  }
+  return true;
 }
 
-Account* AccountStore::Find(const std::string& key) {
+const Account* AccountStore::Find(const std::string& key) const {
   const auto it = accounts_.find(key);
   return it == accounts_.end() ? nullptr : &it->second;
 }
 
-Account* AccountStore::Open(const std::string& key, const std::string& displayName) {
-  if (Account* existing = Find(key)) return existing;
+const Account* AccountStore::Open(const std::string& key, const std::string& displayName) {
+  if (const Account* existing = Find(key)) return existing;
   if (accounts_.size() >= limits::kMaxStoredAccounts) return nullptr;
+  MarkChanged(key);
   return &accounts_.emplace(key, Account(displayName, std::nullopt)).first->second;
+}
+
+ListChange AccountStore::Change(const std::string& key, const std::function<ListChange(Account&)>& change) {
+  const ListChange result = change(accounts_.at(key));
+  if (result == ListChange::Done) MarkChanged(key);
+  return result;
+}
+
+void AccountStore::MarkChanged(const std::string& key) {
+  // Few accounts change between two takes: a scan costs less than a set.
+  if (std::find(changed_.begin(), changed_.end(), key) == changed_.end()) changed_.push_back(key);
+}
+
+std::vector<ChangedAccount> AccountStore::TakeChanged() {
+  std::vector<ChangedAccount> taken;
+  for (auto& key : std::exchange(changed_, {})) {
+    const Account& account = accounts_.at(key);
+    taken.push_back({std::move(key), account});
+  }
+  return taken;
+}
+
+bool AccountStore::Restore(ChangedAccount kept) {
+  if (NormalizeName(kept.account.DisplayName()) != kept.key) return false;
+  const auto it = accounts_.find(kept.key);
+  if (it != accounts_.end()) {
+    kept.account.password_ = std::move(it->second.password_);
+    it->second = std::move(kept.account);
+    return true;
+  }
+  if (closed_ || accounts_.size() >= limits::kMaxStoredAccounts) return false;
+  kept.account.password_.reset();
+  accounts_.emplace(std::move(kept.key), std::move(kept.account));
+  return true;
 }

@@ -1,7 +1,7 @@
 // Accounts and what the server stores for each: the buddy list by groups,
 // the permit and deny lists and the privacy mode. They reach the client at
-// sign-on as configuration lines and are kept across sign-ons while the
-// server runs.
+// sign-on as configuration lines and are kept across sign-ons; what the
+// store changes is taken from it to be kept across restarts too.
 //
 // With an accounts file only its accounts may sign on, each with its
 // password. Without one, any name signs on with any password and gets an
@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <istream>
 #include <optional>
 #include <string>
@@ -36,13 +37,21 @@ enum class ListChange { Done, Unchanged, Full };
 // Privacy modes, as toc2_set_pdmode numbers them.
 enum class PrivacyMode { PermitAll = 1, DenyAll, PermitListed, DenyListed, PermitBuddies };
 
+// A password as the accounts file gives it: the password itself, or a hash
+// of it in the form /etc/shadow uses.
+struct Password {
+  std::string text;
+  bool hashed = false;
+};
+
 // One account's name, password and lists. Every change goes through these
-// methods, so that what the privacy rules read is kept in one place.
+// methods, so that what the privacy rules read is kept in one place; an
+// account in an AccountStore is changed only through AccountStore::Change.
 class Account {
  public:
   Account() = default;
   // None: any password is accepted.
-  Account(std::string displayName, std::optional<std::string> password)
+  Account(std::string displayName, std::optional<Password> password)
       : displayName_(std::move(displayName)), password_(std::move(password)) {}
 
   // The screen name as it is shown: capitals and spaces as the user gave them.
@@ -50,8 +59,9 @@ class Account {
   void SetDisplayName(std::string_view name) { displayName_ = name; }
   // The roasted password the client sent, in either letter case, against the stored one.
   [[nodiscard]] bool AcceptsRoasted(std::string_view roasted) const;
-  // False, changing nothing, when the account has a password and it is not current.
-  bool ChangePassword(std::string_view current, std::string_view replacement);
+  // Unchanged when the account has a password and it is not current; a
+  // hashed password is replaced by a hash.
+  ListChange ChangePassword(std::string_view current, std::string_view replacement);
 
   // Groups are matched by normalized name, buddies within a group too.
   ListChange AddGroup(std::string_view group);
@@ -64,7 +74,7 @@ class Account {
   // The permit list, or the deny list; names are kept normalized.
   ListChange AddToList(bool permit, std::string_view key);
   ListChange RemoveFromList(bool permit, std::string_view key);
-  void SetPrivacyMode(PrivacyMode mode) { privacyMode_ = mode; }
+  ListChange SetPrivacyMode(PrivacyMode mode);
 
   // Whether the normalized name is one of the buddies, in any group.
   [[nodiscard]] bool Lists(std::string_view key) const;
@@ -79,9 +89,16 @@ class Account {
   // a line feed.
   [[nodiscard]] std::string ConfigurationText() const;
 
+  [[nodiscard]] const std::vector<BuddyGroup>& Groups() const { return groups_; }
+  [[nodiscard]] const std::vector<std::string>& Permitted() const { return permitted_; }
+  [[nodiscard]] const std::vector<std::string>& Denied() const { return denied_; }
+  [[nodiscard]] PrivacyMode Mode() const { return privacyMode_; }
+
  private:
+  friend class AccountStore;
+
   std::string displayName_;
-  std::optional<std::string> password_;
+  std::optional<Password> password_;
   std::vector<BuddyGroup> groups_;
   std::vector<std::string> permitted_;
   std::vector<std::string> denied_;
@@ -93,27 +110,51 @@ class Account {
 // holds the "done:" line.
 std::vector<std::string> SplitConfiguration(const std::string& text, std::size_t chunkSize);
 
+// An account as it is now, by its normalized name.
+struct ChangedAccount {
+  std::string key;
+  Account account;
+};
+
 class AccountStore {
  public:
   // Reads "screen name:password" lines. A "#" at the start of a line or
   // after a space or tab starts a comment that runs to the line's end; lines
   // with nothing but spaces, tabs and comments are skipped, and so is a UTF-8
-  // byte-order mark at the start. Spaces around the name and around the
-  // password are not part of them. On a fault, error names the line and
-  // nothing is kept.
+  // byte-order mark at the start. Spaces and tabs around the name and around
+  // the password are not part of them. A password that starts with "$" is a
+  // hash. On a fault, error names the line and nothing is kept.
   bool Load(std::istream& in, std::string& error);
-  // Load from the file at path, which must be a readable regular file.
-  bool LoadFile(const std::string& path, std::string& error);
+  // Load from the file at path, which must be a readable regular file that
+  // no one but its owner (and the root group) may write. What an operator
+  // should mend, but may run with, goes to warnings: a file others may read,
+  // and passwords not hashed.
+  bool LoadFile(const std::string& path, std::string& error, std::vector<std::string>& warnings);
 
   // True once an accounts file was loaded: unknown names may not sign on.
   [[nodiscard]] bool Closed() const { return closed_; }
-  [[nodiscard]] Account* Find(const std::string& key);
+  [[nodiscard]] const Account* Find(const std::string& key) const;
   // The account of key, created with displayName when missing; nothing when
   // it is missing and the store is full.
-  Account* Open(const std::string& key, const std::string& displayName);
+  const Account* Open(const std::string& key, const std::string& displayName);
   [[nodiscard]] std::size_t Count() const { return accounts_.size(); }
 
+  // The one way to change a stored account: change runs on the account of
+  // key, which must exist, and unless it answers Unchanged or Full the
+  // account is marked changed.
+  ListChange Change(const std::string& key, const std::function<ListChange(Account&)>& change);
+  // The accounts changed or created since the last call, each once, in the
+  // order they were first changed.
+  std::vector<ChangedAccount> TakeChanged();
+  // Takes the name and lists of an account kept from an earlier run, but
+  // never its password: for an account of the file, or, in an open store,
+  // for a new one while there is room. False when it is not taken.
+  bool Restore(ChangedAccount kept);
+
  private:
+  void MarkChanged(const std::string& key);
+
   std::unordered_map<std::string, Account> accounts_;
   bool closed_ = false;
+  std::vector<std::string> changed_;
 };

@@ -35,3 +35,7 @@ bool IsPlainEntry(std::string_view text, std::size_t maxLength) {
   }
   return true;
 }
+
+bool IsListName(std::string_view text, std::size_t maxLength) {
+  return IsPlainEntry(text, maxLength) && text.find_first_not_of(' ') != std::string_view::npos;
+}

@@ -23,3 +23,6 @@ std::optional<ClientCommand> ParseClientCommand(std::string_view line);
 // True when the text can stand as a field of a server message and a line of
 // a configuration: 1 to maxLength bytes, no colon and no control character.
 bool IsPlainEntry(std::string_view text, std::size_t maxLength);
+// A plain entry that is not empty once normalized, as a group or a screen
+// name in a list must be to be found again.
+bool IsListName(std::string_view text, std::size_t maxLength);

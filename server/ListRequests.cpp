@@ -1,7 +1,8 @@
 // The stored lists: buddies in groups, the permit and deny lists and the
 // privacy mode. Each change that is made is confirmed with INSERTED2 or
 // DELETED2 and kept in the account for its next sign-on; a change that
-// would not change anything gets no answer, one over a limit gets an ERROR.
+// would not change anything gets no answer, one over a limit or naming no
+// one (a name of nothing but spaces) gets an ERROR.
 // Each buddy of toc2_new_buddies is answered with NEW_BUDDY_REPLY2 as well.
 // After a change, presence is brought up to date both ways (Presence.cpp):
 // a buddy added who is online is told at once, and the privacy rules may
@@ -20,6 +21,11 @@ constexpr std::string_view kDefaultGroup = "Buddies";
 
 }  // namespace
 
+ListChange ServerCore::ChangeAccount(ClientSession& session, const std::function<ListChange(Account&)>& change) {
+  if (session.unsavedAccount) return change(*session.unsavedAccount);
+  return accounts_.Change(session.key, change);
+}
+
 bool ServerCore::Confirm(ConnectionId id, ClientSession& session, ListChange change) {
   if (change == ListChange::Full) Send(id, session, to_client::Error(toc_error::kBadInput));
   return change == ListChange::Done;
@@ -29,7 +35,9 @@ bool ServerCore::Confirm(ConnectionId id, ClientSession& session, ListChange cha
 // configuration lines, each buddy line adding to the group of the group line
 // before it.
 void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account& account = AccountOf(session);
+  const auto addGroup = [&](const std::string& group) {
+    return ChangeAccount(session, [&](Account& account) { return account.AddGroup(group); });
+  };
   std::string_view lines = command.args[0];
   std::string group(kDefaultGroup);
   while (!lines.empty()) {
@@ -38,11 +46,11 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
     lines = end == std::string_view::npos ? std::string_view{} : lines.substr(end + 1);
     if (line.starts_with("g:")) {
       group = std::string(line.substr(2));
-      if (!IsPlainEntry(group, limits::kMaxEntry)) {
+      if (!IsListName(group, limits::kMaxEntry)) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
         break;
       }
-      const ListChange change = account.AddGroup(group);
+      const ListChange change = addGroup(group);
       if (change == ListChange::Full) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
         break;
@@ -53,12 +61,13 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
       const std::size_t colon = entry.find(':');
       const std::string_view name = entry.substr(0, colon);
       const std::string_view alias = colon == std::string_view::npos ? std::string_view{} : entry.substr(colon + 1);
-      if (!IsPlainEntry(name, limits::kMaxEntry) || (!alias.empty() && !IsPlainEntry(alias, limits::kMaxEntry))) {
+      if (!IsListName(name, limits::kMaxEntry) || (!alias.empty() && !IsPlainEntry(alias, limits::kMaxEntry))) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
         break;
       }
-      if (account.AddGroup(group) == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
-      const ListChange change = account.AddBuddy(group, name, alias);
+      if (addGroup(group) == ListChange::Done) Send(id, session, to_client::Inserted("g", group));
+      const ListChange change =
+          ChangeAccount(session, [&](Account& account) { return account.AddBuddy(group, name, alias); });
       if (change == ListChange::Full) {
         Send(id, session, to_client::Error(toc_error::kBadInput));
         break;
@@ -74,12 +83,17 @@ void ServerCore::NewBuddies(ConnectionId id, ClientSession& session, const Clien
 
 // toc2_remove_buddy "name" ... "group"
 void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const ClientCommand& command) {
-  Account& account = AccountOf(session);
   const std::string& group = command.args.back();
   for (std::size_t i = 0; i + 1 < command.args.size(); ++i) {
+    if (!IsListName(command.args[i], limits::kMaxEntry) || !IsListName(group, limits::kMaxEntry)) {
+      Send(id, session, to_client::Error(toc_error::kBadInput));
+      break;
+    }
     Buddy removed;
     std::string fromGroup;
-    if (account.RemoveBuddy(group, command.args[i], removed, fromGroup) == ListChange::Done) {
+    if (ChangeAccount(session, [&](Account& account) {
+          return account.RemoveBuddy(group, command.args[i], removed, fromGroup);
+        }) == ListChange::Done) {
       Send(id, session, to_client::Deleted("b", removed.name + ":" + fromGroup));
     }
   }
@@ -89,17 +103,25 @@ void ServerCore::RemoveBuddy(ConnectionId id, ClientSession& session, const Clie
 // toc2_new_group "group"
 void ServerCore::NewGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& group = command.args[0];
-  if (!IsPlainEntry(group, limits::kMaxEntry)) {
+  if (!IsListName(group, limits::kMaxEntry)) {
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  if (Confirm(id, session, AccountOf(session).AddGroup(group))) Send(id, session, to_client::Inserted("g", group));
+  if (Confirm(id, session, ChangeAccount(session, [&](Account& account) { return account.AddGroup(group); }))) {
+    Send(id, session, to_client::Inserted("g", group));
+  }
 }
 
 // toc2_del_group "group": the group goes with its buddies, and is confirmed by its name as stored.
 void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const ClientCommand& command) {
+  const std::string& group = command.args[0];
+  if (!IsListName(group, limits::kMaxEntry)) {
+    Send(id, session, to_client::Error(toc_error::kBadInput));
+    return;
+  }
   std::string removed;
-  if (Confirm(id, session, AccountOf(session).RemoveGroup(command.args[0], removed))) {
+  if (Confirm(id, session,
+              ChangeAccount(session, [&](Account& account) { return account.RemoveGroup(group, removed); }))) {
     Send(id, session, to_client::Deleted("g", removed));
     ListsChanged(id, session);
   }
@@ -108,14 +130,15 @@ void ServerCore::DeleteGroup(ConnectionId id, ClientSession& session, const Clie
 // The permit ("p") and deny ("d") lists: one or more screen names, kept normalized.
 void ServerCore::ChangeNames(ConnectionId id, ClientSession& session, const ClientCommand& command, char kind,
                              bool add) {
-  Account& account = AccountOf(session);
   for (const auto& arg : command.args) {
     const std::string name = NormalizeName(arg);
-    if (!IsPlainEntry(name, limits::kMaxScreenName)) {
+    if (!IsListName(name, limits::kMaxScreenName)) {
       Send(id, session, to_client::Error(toc_error::kBadInput));
       break;
     }
-    const ListChange change = add ? account.AddToList(kind == 'p', name) : account.RemoveFromList(kind == 'p', name);
+    const ListChange change = ChangeAccount(session, [&](Account& account) {
+      return add ? account.AddToList(kind == 'p', name) : account.RemoveFromList(kind == 'p', name);
+    });
     if (Confirm(id, session, change))
       Send(id, session,
            add ? to_client::Inserted(std::string(1, kind), name) : to_client::Deleted(std::string(1, kind), name));
@@ -146,6 +169,6 @@ void ServerCore::SetPdMode(ConnectionId id, ClientSession& session, const Client
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  AccountOf(session).SetPrivacyMode(static_cast<PrivacyMode>(*mode));
+  ChangeAccount(session, [&](Account& account) { return account.SetPrivacyMode(static_cast<PrivacyMode>(*mode)); });
   ListsChanged(id, session);
 }

@@ -1,10 +1,10 @@
 // Chat rooms: joining, speaking, leaving, invitations, and the people the
 // server plays itself.
 //
-// The joiner gets CHAT_JOIN and then one arrival update that lists everyone
-// present, the joiner last; the others get the joiner's arrival. What is
-// said goes to everyone in the room, the speaker included. The leaver gets
-// CHAT_LEFT and the others the departure.
+// The joiner gets CHAT_JOIN and then arrival updates that list everyone
+// present, the joiner last, in as few as fit the frame bound; the others get
+// the joiner's arrival. What is said goes to everyone in the room, the
+// speaker included. The leaver gets CHAT_LEFT and the others the departure.
 //
 // A user may be in limits::kMaxRoomsPerUser rooms, and the rooms opened from
 // one address that are still open are limited too, so that no one takes
@@ -95,7 +95,9 @@ void ServerCore::EnterRoom(ConnectionId id, ClientSession& session, Room& room) 
   }
   // A second join of the same room shows the joiner the room again and tells the others nothing.
   Send(id, session, to_client::ChatJoin(room.id, room.name));
-  Send(id, session, Arrival(room.id, room.NameList()));
+  // A full room's names fill more than one frame.
+  const std::size_t listBytes = limits::kMaxServerPayload - Arrival(room.id, "").size();
+  for (const auto& names : room.NameLists(listBytes)) Send(id, session, Arrival(room.id, names));
 }
 
 void ServerCore::LeaveRoom(ConnectionId id, ClientSession& session, std::int32_t roomId) {

@@ -17,13 +17,14 @@ bool Room::Remove(const std::string& key) {
   return true;
 }
 
-std::string Room::NameList() const {
-  std::string list;
+std::vector<std::string> Room::NameLists(std::size_t maxBytes) const {
+  std::vector<std::string> lists(1);
   for (const auto& member : members) {
-    if (!list.empty()) list += ':';
-    list += member.name;
+    if (!lists.back().empty() && lists.back().size() + 1 + member.name.size() > maxBytes) lists.emplace_back();
+    if (!lists.back().empty()) lists.back() += ':';
+    lists.back() += member.name;
   }
-  return list;
+  return lists;
 }
 
 Room* RoomTable::Find(std::int32_t id) {

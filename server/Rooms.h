@@ -38,8 +38,9 @@ struct Room {
   [[nodiscard]] const RoomMember* Find(const std::string& key) const;
   // False when key is not present.
   bool Remove(const std::string& key);
-  // The names of everyone present, joined by colons.
-  [[nodiscard]] std::string NameList() const;
+  // The names of everyone present in order, joined by colons into lists of
+  // at most maxBytes each (a single longer name stands alone).
+  [[nodiscard]] std::vector<std::string> NameLists(std::size_t maxBytes) const;
 };
 
 class RoomTable {

@@ -47,7 +47,7 @@ ClientSession* ServerCore::FindOnline(std::string_view name) {
 
 RateLimits& ServerCore::RatesOf(const ClientSession& session) { return rates_[session.key]; }
 
-Account& ServerCore::AccountOf(ClientSession& session) {
+const Account& ServerCore::AccountOf(ClientSession& session) {
   if (session.unsavedAccount) return *session.unsavedAccount;
   return *accounts_.Find(session.key);
 }
@@ -220,7 +220,7 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
     Close(id, "sign-on refused for " + name + ": too soon");
     return;
   }
-  Account* account = accounts_.Find(key);
+  const Account* account = accounts_.Find(key);
   const bool validName = !key.empty() && IsPlainEntry(name, limits::kMaxScreenName);
   const bool refused = account != nullptr ? !account->AcceptsRoasted(command->args[3]) : accounts_.Closed();
   if (!validName || key != NormalizeName(session.frameName) || refused) {
@@ -238,7 +238,8 @@ void ServerCore::HandleLogin(ConnectionId id, ClientSession& session, std::strin
   CompleteSignOn(id, session, key, account != nullptr ? *account : *session.unsavedAccount);
 }
 
-void ServerCore::CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key, Account& account) {
+void ServerCore::CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key,
+                                const Account& account) {
   if (const auto earlier = online_.find(key); earlier != online_.end()) {
     Close(earlier->second, "signed on again elsewhere");
   }

@@ -95,6 +95,9 @@ class ServerCore {
 
   // What the network layer is to do, in order; the queue is emptied.
   std::vector<ServerOutput> TakeOutput();
+  // The accounts changed since the last call, to be kept before the output
+  // that confirms their changes is sent.
+  std::vector<ChangedAccount> TakeAccountChanges() { return accounts_.TakeChanged(); }
 
   [[nodiscard]] std::size_t ConnectionCount() const { return sessions_.size(); }
   [[nodiscard]] std::size_t RoomCount() const { return rooms_.Count(); }
@@ -118,7 +121,7 @@ class ServerCore {
   void HandleFrame(ConnectionId id, ClientSession& session, const std::string& frame);
   void ReadSignOnFrame(ConnectionId id, ClientSession& session, std::string_view payload);
   void HandleLogin(ConnectionId id, ClientSession& session, std::string_view line);
-  void CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key, Account& account);
+  void CompleteSignOn(ConnectionId id, ClientSession& session, const std::string& key, const Account& account);
   void HandleCommand(ConnectionId id, ClientSession& session, std::string_view line);
   void Close(ConnectionId id, std::string_view reason, ServerOutput::Kind kind = ServerOutput::Kind::Close);
   void EndSession(ConnectionId id);
@@ -139,7 +142,9 @@ class ServerCore {
   ClientSession* FindOnline(std::string_view name);
   RateLimits& RatesOf(const ClientSession& session);
   // The session's stored account, or the lists it keeps for itself.
-  Account& AccountOf(ClientSession& session);
+  const Account& AccountOf(ClientSession& session);
+  // Every change to a session's account goes through here, so that a stored one is kept.
+  ListChange ChangeAccount(ClientSession& session, const std::function<ListChange(Account&)>& change);
 
   // Chat rooms.
   void ChatJoin(ConnectionId id, ClientSession& session, const ClientCommand& command);

@@ -154,7 +154,8 @@ void ServerCore::Evil(ConnectionId id, ClientSession& session, const ClientComma
 // only an account from the accounts file has one to change.
 void ServerCore::ChangePassword(ConnectionId id, ClientSession& session, const ClientCommand& command) {
   const std::string& newPassword = command.args[1];
-  if (newPassword.empty() || !AccountOf(session).ChangePassword(command.args[0], newPassword)) {
+  const auto change = [&](Account& account) { return account.ChangePassword(command.args[0], newPassword); };
+  if (newPassword.empty() || ChangeAccount(session, change) != ListChange::Done) {
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
@@ -169,7 +170,10 @@ void ServerCore::FormatNickname(ConnectionId id, ClientSession& session, const C
     Send(id, session, to_client::Error(toc_error::kBadInput));
     return;
   }
-  AccountOf(session).SetDisplayName(formatted);
+  ChangeAccount(session, [&](Account& account) {
+    account.SetDisplayName(formatted);
+    return ListChange::Done;
+  });
   session.displayName = formatted;
   Send(id, session, to_client::NicknameFormatted());
   Send(id, session, to_client::Nick(formatted));

@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 long_watch=""
 if [ "${1:-}" = "--long-watch" ]; then long_watch="${2:-3600}"; fi
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libbenchmark-dev python3 xvfb trayer
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev libbenchmark-dev python3 xvfb trayer
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 out=build/bench/results.json

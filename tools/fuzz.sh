@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-tools/deps.sh cmake make clang-14 libclang-rt-14-dev qt6-base-dev
+tools/deps.sh cmake make clang-14 libclang-rt-14-dev qt6-base-dev libsqlite3-dev libcrypt-dev
 cmake --preset fuzz >/dev/null
 targets=(receive_path text_helpers server_commands room_feed)
 cmake --build --preset fuzz --target "${targets[@]/#/fuzz_}"

@@ -12,7 +12,7 @@
 # do that where klaxo is installed already, which it would replace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
 
 fail() {
   echo "package.sh: $*" >&2
@@ -89,6 +89,7 @@ unpacked="$work/unpacked"
 {
   echo ./usr/bin/klaxo
   echo ./usr/bin/klaxo-tocd
+  echo ./usr/lib/systemd/system/klaxo-tocd.service
   echo ./usr/libexec/klaxo/klaxo-network.so
   echo ./usr/share/applications/org.klaxo.Klaxo.desktop
   echo ./usr/share/doc/klaxo/changelog.gz

@@ -12,7 +12,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   exit 1
 fi
 
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev qt6-qpa-plugins
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev qt6-qpa-plugins
 cmake -S . -B build/run -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKLAXO_BUILD_TESTS=OFF >/dev/null
 cmake --build build/run -j2 --target klaxo klaxo-tocd
 

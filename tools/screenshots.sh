@@ -10,7 +10,7 @@
 # what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb openbox x11-utils x11-xserver-utils \
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb openbox x11-utils x11-xserver-utils \
   xdotool imagemagick fonts-dejavu-core
 cmake --preset default >/dev/null
 cmake --build build/default -j2 --target klaxo klaxo-tocd

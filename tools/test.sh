@@ -4,7 +4,7 @@
 # first, and changes nothing else on the system.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/deps.sh cmake make g++ qt6-base-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb trayer dbus gnome-keyring libsecret-1-0
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev libgtest-dev libgmock-dev xvfb trayer dbus gnome-keyring libsecret-1-0
 cmake --preset default
 cmake --build --preset default
 tools/with-tray.sh ctest --preset default

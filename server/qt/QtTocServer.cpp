@@ -83,6 +83,9 @@ void QtTocServer::Lost(ConnectionId id) {
 }
 
 void QtTocServer::Flush() {
+  for (const auto& changed : core_.TakeAccountChanges()) {
+    if (keeper_) keeper_(changed);
+  }
   for (auto output = core_.TakeOutput(); !output.empty(); output = core_.TakeOutput()) {
     for (const auto& item : output) {
       switch (item.kind) {

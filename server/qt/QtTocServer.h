@@ -15,6 +15,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "ServerCore.h"
 
@@ -39,6 +40,10 @@ class QtTocServer : public QObject {
   // Carries out everything the core has asked for; call after driving the core directly.
   void Flush();
 
+  // Receives each account the core changed, before the frames that confirm the change are written.
+  using AccountKeeper = std::function<void(const ChangedAccount&)>;
+  void SetAccountKeeper(AccountKeeper keeper) { keeper_ = std::move(keeper); }
+
  private:
   void Accept();
   void Read(ConnectionId id);
@@ -52,6 +57,7 @@ class QtTocServer : public QObject {
 
   ServerCore& core_;
   LogSink log_;
+  AccountKeeper keeper_;
   QTcpServer server_;
   std::unordered_map<ConnectionId, QTcpSocket*> sockets_;
   // Connections whose sockets are not read until the core resumes them.

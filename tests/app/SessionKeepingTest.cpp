@@ -242,6 +242,51 @@ TEST_F(SessionKeepingTest, ARefusedSignOnStopsTheRetriesAndSaysWhy) {
   EXPECT_EQ(sock->connects.size(), 2u);
 }
 
+// A room where nobody speaks on a server without keep-alives is kept: the
+// server is asked about the name signed on, and only a question left
+// unanswered for 60 s ends the session, with a line on standard error.
+TEST_F(SessionKeepingTest, AQuietRoomIsKeptWhileTheServerAnswersWhenAsked) {
+  SignOn();
+  clock->Advance(minutes(3));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand(R"(toc_get_status "myname")", 3));
+  Deliver("ERROR:901:myname");
+  clock->Advance(minutes(3));
+  EXPECT_EQ(Status(), QStringLiteral("Logged on 'myname'")) << "the answer is not news for the status line";
+  EXPECT_EQ(sock->State(), SocketState::Connected);
+  testing::internal::CaptureStderr();
+  clock->Advance(minutes(1));
+  const std::string reason = "No answer from the server within 60 s of asking, after 120 s without a byte";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "klaxo: Disconnected: " + reason + "\n");
+  EXPECT_EQ(Status(), QStringLiteral("Disconnected: ") + QString::fromStdString(reason));
+  EXPECT_EQ(sock->State(), SocketState::Closed);
+}
+
+// A server that repeats its session frames behind an open alert box gets no
+// answer to them: the session stays, the next keep-alive is answered, and
+// the alert said after the repeats is shown.
+TEST_F(SessionKeepingTest, RepeatedSessionFramesBehindAnAlertAreNotAnswered) {
+  SignOnAndJoin();
+  AddWord(QStringLiteral("cat"));
+  alerts->whileShowing = [&](std::size_t count) {
+    if (count != 1) return;
+    for (int i = 0; i < 300; ++i) {
+      sock->Deliver(SignOnFrame());
+      Deliver("CONFIG2:m:1\ndone:\n");
+      Deliver("CHAT_JOIN:42:thelobby");
+      Deliver("CHAT_LEFT:42");
+    }
+    Deliver("CHAT_JOIN:42:thelobby");
+    EXPECT_EQ(sock->TakeSent(), "") << "no repeat is answered";
+    sock->Deliver(flap::BuildFrame(flap::kKeepAlive, 0, ""));
+    EXPECT_EQ(sock->TakeSent(), flap::BuildFrame(flap::kKeepAlive, 4, ""));
+    Say("carol", "another cat");
+  };
+  Say("bob", "a cat");
+  EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: a cat", "carol: another cat"}));
+  EXPECT_EQ(sock->State(), SocketState::Connected);
+  EXPECT_EQ(Status(), QStringLiteral("Logged on, joined chat 'thelobby'"));
+}
+
 TEST_F(SessionKeepingTest, WordsFileKeepsTheListAcrossRuns) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("new/folders/words.txt"));

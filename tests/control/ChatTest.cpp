@@ -120,14 +120,16 @@ TEST_F(ControlChat, JoinedChatHandlerWritesLastChatIDItself) {
   EXPECT_EQ(other.LastChatID, 1234);
 }
 
-TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
+// A room no event could name by number is not recorded at all: announced,
+// it would leave LastChatID on another room.
+TEST_F(ControlChat, UnreadableRoomIdIsIgnored) {
   Say("CHAT_JOIN:5:Five");
   Say("CHAT_JOIN:abc:Bad");
   Say("CHAT_JOIN:99999999999:Huge");
   EXPECT_EQ(toc->LastChatID, 5);
-  EXPECT_THAT(events.lines, ElementsAre("JoinedChat(Five,5)", "JoinedChat(Bad,5)", "JoinedChat(Huge,5)"));
-  EXPECT_EQ(toc->GetChatName(0), "Huge") << "slot 1 was named Bad, then Huge, and is still free";
-  EXPECT_THAT(Occupants(*toc, "abc"), IsEmpty()) << "the text key is still used";
+  EXPECT_THAT(events.lines, ElementsAre("JoinedChat(Five,5)"));
+  EXPECT_EQ(toc->GetChatName(0), "") << "no slot is named";
+  EXPECT_EQ(toc->UsersHere.Count(), 1u);
 
   events.lines.clear();
   Say("CHAT_IN_ENC:abc:bob:F:A:en:lost");
@@ -136,7 +138,6 @@ TEST_F(ControlChat, UnreadableRoomIdFillsASlotButKeepsItFree) {
   Say("CHAT_JOIN");
   Say("CHAT_IN_ENC:5:bob:F:A");
   EXPECT_THAT(events.lines, IsEmpty());
-  EXPECT_THAT(Occupants(*toc, "abc"), ElementsAre("<no entry>"));
   Say("CHAT_JOIN:9");
   EXPECT_EQ(toc->LastChatID, 9) << "a join without a name is recorded, unannounced";
 }
@@ -158,13 +159,15 @@ TEST_F(ControlChat, ElevenSlotsAreNeverFreed) {
   EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_send \"500\" \"hi\"", 3));
 }
 
-// Every ID text opens a room; the room last joined is always kept, and the
-// people of all rooms together are bounded as well as each room's.
+// The room the holder watches (LastChatID) and the room last joined are
+// always kept, and the people of all rooms together are bounded as well as
+// each room's.
 TEST_F(ControlChat, RoomsAndThePeopleOfAllRoomsTogetherAreBounded) {
-  for (const char* id : {"1", "01", "x7"}) Say(std::string("CHAT_JOIN:") + id + ":r");
-  JoinRooms(QuovTOCSock::kMaxRooms - 1, 100);
-  EXPECT_TRUE(toc->UsersHere.Contains("x7"));
-  EXPECT_FALSE(toc->UsersHere.Contains("01"));
+  Say("CHAT_JOIN:7:Watched");
+  events.onEvent = [&](const std::string&) { toc->LastChatID = 7; };
+  JoinRooms(QuovTOCSock::kMaxRooms + 1, 98);
+  EXPECT_FALSE(toc->UsersHere.Contains("99")) << "the earliest rooms gave way";
+  EXPECT_TRUE(toc->UsersHere.Contains("7") && toc->UsersHere.Contains("114"));
   EXPECT_EQ(toc->UsersHere.Count(), QuovTOCSock::kMaxRooms);
   for (const char* room : {"100", "101", "102"}) {
     for (std::size_t first = 0; first < kMaxRoomSize; first += 5000) {
@@ -254,11 +257,12 @@ TEST_F(ControlChat, CommandsWhileDisconnectedSendNothing) {
   EXPECT_THAT(sock->sent, IsEmpty());
 }
 
+// A room is one room however its number is written.
 TEST_F(ControlChat, SetUsersReplacesTheListWithTheStoredNames) {
-  Say("CHAT_JOIN:42:Lobby");
-  Say("CHAT_UPDATE_BUDDY:42:T:Alice B:bob:Carol");
+  Say("CHAT_JOIN:042:Lobby");
+  Say("CHAT_UPDATE_BUDDY:0042:T:Alice B:bob:Carol");
   ListRecorder list;
-  toc->SetUsers(list, "42");
+  toc->SetUsers(list, "042");
   EXPECT_THAT(list.people, ElementsAre("Alice B", "bob", "Carol"));
   toc->SetUsers(list, "43");
   EXPECT_THAT(list.people, IsEmpty());

@@ -185,7 +185,7 @@ TEST_F(ControlConnection, CorruptStreamClosesWithAReport) {
 TEST_F(ControlConnection, PartialFrameAndConfigurationFromAnEarlierConnectionAreDropped) {
   Connect();
   sock->Deliver(ServerMessage("CONFIG2:g:Old\nb:stale\n") + ServerMessage("NICK:cut off").substr(0, 8));
-  Connect();
+  AwaitConfiguration();
   sock->Deliver(ServerMessage("NICK:fresh") + ServerMessage("CONFIG2:g:New\ndone:\n"));
   EXPECT_THAT(events.lines, ElementsAre("ScreennameFormat(fresh)", "LoggedIn(abc,[[group]New],[],[],[],,0)"));
 }
@@ -259,7 +259,7 @@ TEST(ControlSessionEvents, HandlersGetTheirOwnCopyOfTheName) {
   holder.toc = &toc;
   toc.Login("abc", "", "h", 5190);
   fake->Open();
-  fake->Deliver(ServerMessage("CONFIG2:done:\n"));
+  fake->Deliver(SignOnFrame() + ServerMessage("CONFIG2:done:\n"));
   toc.LogOff();
   EXPECT_THAT(holder.seen, ElementsAre("abc", "renamed"));
 }

@@ -47,7 +47,7 @@ TEST_F(ControlSignOn, OtherFrameTypes) {
 }
 
 TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
-  Connect("Ab C");
+  AwaitConfiguration("Ab C");
   sock->Deliver(ServerMessage("CONFIG2:g:Friends\nb:alice\nk:done:"));
   sock->Deliver(ServerMessage("CONFIG2:"));
   sock->Deliver(ServerMessage("CONFIG2:\nb:bob\nd:eve\np:carol\n"));
@@ -55,34 +55,34 @@ TEST_F(ControlSignOn, ConfigurationAcrossMessagesGivesOneLoggedIn) {
   EXPECT_THAT(sock->sent, IsEmpty());
   sock->Deliver(ServerMessage("CONFIG2:m:3\npref:x\nk:1\ndone:\n"));
   EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]Friends|alice|bob],[eve],[carol],[k:done:|k:1],x,3)"));
-  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 2));
 }
 
 TEST_F(ControlSignOn, ConfigurationLineRules) {
-  Connect();
+  AwaitConfiguration();
   sock->Deliver(
       ServerMessage("CONFIG2:b:a:::::b::::c::::::::::d\npref:first\npref:second\nm:7x\nm:x\nm:\nd:\n\nmx:1\ndone:\ng:"
                     "after\ndone:\n"));
   EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[a:b::::c::d],[\"\"],[],[\"\"|mx:1],second,7)"));
-  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0)) << "exactly once";
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 2)) << "exactly once";
 }
 
 TEST_F(ControlSignOn, CommandsSentWhileLoggingInGoBeforeInitDone) {
-  Connect();
+  AwaitConfiguration();
   events.onEvent = [&](const std::string&) { toc->SendPacket(2, "toc_chat_join \"4\" \"lobby\""); };
   sock->Deliver(ServerMessage("CONFIG2:done:\n"));
-  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_join \"4\" \"lobby\"", 0) + ClientCommand("toc_init_done", 1));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_chat_join \"4\" \"lobby\"", 2) + ClientCommand("toc_init_done", 3));
 }
 
 TEST_F(ControlSignOn, ConfigurationEndInsideALineStillEnds) {
-  Connect();
+  AwaitConfiguration();
   sock->Deliver(ServerMessage("CONFIG2:b:xdone:\nrest without line feed"));
   EXPECT_THAT(events.lines, IsEmpty()) << "no line is the done: line";
-  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 0));
+  EXPECT_EQ(sock->TakeSent(), ClientCommand("toc_init_done", 2));
 }
 
 TEST_F(ControlSignOn, EndlessConfigurationIsBounded) {
-  Connect();
+  AwaitConfiguration();
   const std::string chunk = "CONFIG2:" + std::string(60000, 'b') + "\n";
   for (int i = 0; i < 18; ++i) sock->Deliver(ServerMessage(chunk));
   ASSERT_EQ(events.lines.size(), 1u);
@@ -91,4 +91,47 @@ TEST_F(ControlSignOn, EndlessConfigurationIsBounded) {
   sock->Deliver(ServerMessage("CONFIG2:g:G\ndone:\n"));
   EXPECT_THAT(events.lines, ElementsAre("LoggedIn(abc,[[group]G],[],[],[],,0)"))
       << "only what came after the discarded text";
+}
+
+// Each phase answers only its own frames, so a server that repeats itself
+// gets no second password, LoggedIn or toc_init_done; keep-alives are
+// answered in every phase. A configuration is kept in any phase.
+TEST(ControlPhase, EachPhaseAnswersOnlyItsOwnFrames) {
+  using P = QuovTOCSock::Phase;
+  const std::string signOn = SignOnFrame();
+  const std::string answer = SignOnFrameFor("abc") + ClientCommand(LoginLine("abc", "pw"), 1);
+  const std::string done = ServerMessage("CONFIG2:done:\n");
+  const std::string initDone = ClientCommand("toc_init_done", 2);
+  const std::vector<std::string> loggedIn{"LoggedIn(abc,[],[],[],[],,0)"};
+  const auto keepAlive = [](std::uint16_t sequence) { return flap::BuildFrame(flap::kKeepAlive, sequence, ""); };
+  const struct {
+    std::string frames, sent;
+    std::vector<std::string> raised;
+    P phase;
+    std::string buddies;
+  } rows[] = {
+      // clang-format off
+      {"", "", {}, P::AwaitingSignOnFrame, "[]"},
+      {signOn, answer, {}, P::AwaitingConfiguration, "[]"},
+      {signOn + signOn + done + signOn, answer + initDone, loggedIn, P::SignedOn, "[]"},
+      {ServerMessage("CONFIG2:g:Early\ndone:\n") + signOn, answer, {}, P::AwaitingConfiguration, "[[group]Early]"},
+      {signOn + done + done + ServerMessage("CONFIG2:g:Later\ndone:\n"), answer + initDone, loggedIn, P::SignedOn, "[[group]Later]"},
+      {keepAlive(7) + signOn + keepAlive(8) + done + keepAlive(9), keepAlive(0) + SignOnFrameFor("abc", 1) + ClientCommand(LoginLine("abc", "pw"), 2) + keepAlive(3) + ClientCommand("toc_init_done", 4) + keepAlive(5), loggedIn, P::SignedOn, "[]"},
+      // clang-format on
+  };
+  for (const auto& row : rows) {
+    RecordingEvents events;
+    auto socket = std::make_unique<FakeSocket>();
+    FakeSocket& sock = *socket;
+    QuovTOCSock toc(std::move(socket), &events);
+    toc.Login("abc", "pw", "toc.example", 5190);
+    sock.Open();
+    sock.TakeSent();
+    sock.Deliver(row.frames);
+    SCOPED_TRACE(&row - rows);
+    EXPECT_EQ(sock.TakeSent(), row.sent);
+    EXPECT_EQ(events.lines, row.raised);
+    EXPECT_EQ(toc.CurrentPhase(), row.phase);
+    EXPECT_EQ(RecordingEvents::Join(toc.LastConfiguration.BuddyList), row.buddies);
+  }
 }

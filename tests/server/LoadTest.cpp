@@ -126,22 +126,61 @@ TEST(ServerLoad, BurstFromTwoHundredClientsIsAllDeliveredOnceInOrderInBoundedMem
   EXPECT_LT(peakKb - baselineKb, kMaxGrowthKb);
 }
 
-TEST(ServerStart, AnAccountsPathThatIsNotARegularFileStopsTheServerWithAMessage) {
+TEST(ServerStart, AFaultyAccountsPathOrStateFileStopsTheServerWithAMessage) {
   QTemporaryDir directory;
   ASSERT_TRUE(directory.isValid());
-  const std::vector<std::pair<QString, QString>> cases{
-      {directory.path(), "not a regular file"},
-      {directory.filePath("missing"), "no such file"},
+  QFile junk(directory.filePath("junk"));
+  ASSERT_TRUE(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(4096, 'x')) == 4096);
+  junk.close();
+  const std::vector<std::pair<QStringList, QString>> cases{
+      {{"--accounts", directory.path()}, "accounts file " + directory.path() + ": not a regular file"},
+      {{"--accounts", directory.filePath("missing")},
+       "accounts file " + directory.filePath("missing") + ": no such file"},
+      {{"--state", junk.fileName()}, "state file " + junk.fileName() + ": not a database"},
   };
-  for (const auto& [path, reason] : cases) {
+  for (const auto& [arguments, message] : cases) {
     QProcess server;
-    server.start(QStringLiteral(KLAXO_TOCD), {"--port", "0", "--accounts", path});
-    ASSERT_TRUE(server.waitForFinished(10000)) << path.toStdString();
-    EXPECT_EQ(server.exitCode(), 1) << path.toStdString();
-    EXPECT_EQ(server.readAllStandardError().toStdString(),
-              ("klaxo-tocd: accounts file " + path + ": " + reason + "\n").toStdString());
-    EXPECT_TRUE(server.readAllStandardOutput().isEmpty()) << path.toStdString();
+    server.start(QStringLiteral(KLAXO_TOCD), QStringList{"--port", "0"} + arguments);
+    ASSERT_TRUE(server.waitForFinished(10000)) << message.toStdString();
+    EXPECT_EQ(server.exitCode(), 1) << message.toStdString();
+    EXPECT_EQ(server.readAllStandardError().toStdString(), ("klaxo-tocd: " + message + "\n").toStdString());
+    EXPECT_TRUE(server.readAllStandardOutput().isEmpty()) << message.toStdString();
   }
+}
+
+TEST(ServerStart, ListsAndANameFormattedBeforeTheServerIsKilledComeBackWithTheNextSignOn) {
+  QTemporaryDir directory;
+  ASSERT_TRUE(directory.isValid());
+  QProcess hasher;
+  hasher.start(QStringLiteral(KLAXO_TOCD), {"--hash-password"});
+  hasher.write("open sesame\n");
+  hasher.closeWriteChannel();
+  ASSERT_TRUE(hasher.waitForFinished(10000));
+  QFile accounts(directory.filePath("accounts"));
+  ASSERT_TRUE(accounts.open(QIODevice::WriteOnly));
+  accounts.write("pat:" + hasher.readAllStandardOutput());
+  accounts.close();
+  const QStringList arguments{
+      "--port", "0", "--accounts", accounts.fileName(), "--state", directory.filePath("lists.sqlite")};
+  {
+    BundledServer server(arguments);
+    ASSERT_NE(server.Port(), 0);
+    RawClient client(server.Port());
+    client.SignOn("pat", "open sesame");
+    ASSERT_EQ(client.NextStartingWith("CONFIG2:"), "CONFIG2:m:1\ndone:\n");
+    client.Command("toc2_new_buddies {g:Friends\nb:Lee L}");
+    client.Command("toc2_add_deny eve");
+    client.Command("toc2_set_pdmode 4");
+    client.Command(R"(toc_format_nickname "P A T")");
+    // Each change is kept before it is answered: once the last is, the server may die.
+    ASSERT_EQ(client.NextStartingWith("NICK:"), "NICK:P A T");
+  }
+  BundledServer server(arguments);
+  ASSERT_NE(server.Port(), 0);
+  RawClient client(server.Port());
+  client.SignOn("pat", "open sesame");
+  EXPECT_EQ(client.NextStartingWith("NICK:"), "NICK:P A T");
+  EXPECT_EQ(client.Next(), "CONFIG2:g:Friends\nb:Lee L\nd:eve\nm:4\ndone:\n");
 }
 
 int main(int argc, char** argv) {

@@ -15,6 +15,7 @@
 #include "DemoScript.h"
 #include "Frames.h"
 #include "LogText.h"
+#include "PasswordHash.h"
 #include "ServerCore.h"
 #include "ServerLimits.h"
 #include "WireText.h"
@@ -161,7 +162,11 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
   const std::vector<std::pair<std::string, std::string>> cases{
       {"# comment\n\nPat Smith:pw\nno colon here\n", "line 4: expected \"screen name:password\""},
       {"pat:a\nPA T:b\n", "line 2: the screen name PA T is listed twice"},
-      {"   :pw\n", "line 1: the screen name must have 1 to 32 characters and no control characters"},
+      {"   :pw\n", "line 1: the screen name must have 1 to 32 bytes and no control characters"},
+      {"pat:pw\nalice:\n", "line 2: the password is empty"},
+      {"alice: #secret\n", "line 1: the password is empty"},
+      {"alice:\t\n", "line 1: the password is empty"},
+      {"alice:$y$j9T$not a hash\n", "line 1: the password starts with \"$\" but is not a hash this system can check"},
   };
   for (const auto& [text, expected] : cases) {
     AccountStore store;
@@ -189,7 +194,10 @@ TEST(Accounts, FileFaultsNameTheLineAndDuplicatesAreRefused) {
 TEST(Accounts, AByteOrderMarkAndSpacesAroundNameAndPasswordAreNotPartOfThem) {
   Harness h(
       Accounts("\xEF\xBB\xBF"
-               "dave: lead # the lead\n  Pat Smith  :  two words  \r\n   \n\t\n  # a note\nlee:le#ad\t# and a tab\n"));
+               "dave: lead # the lead\n  Pat Smith  :  two words  \r\n   \n\t\n  # a note\nlee:le#ad\t# and a tab\n"
+               "\tTab Bee\t:\ttabbed\t\n"));
+  h.SignOn(5, "tabbee", "tabbed");
+  EXPECT_THAT(h.Take(5), testing::Contains("NICK:Tab Bee")) << "tabs around name and password are not part of them";
   h.SignOn(1, "dave", "lead");
   h.SignOn(2, "patsmith", "two words");
   h.SignOn(4, "lee", "le#ad");
@@ -213,11 +221,44 @@ TEST(Accounts, APathThatIsNotAReadableRegularFileIsAnError) {
   for (const auto& [path, expected] : cases) {
     AccountStore store;
     std::string error;
-    EXPECT_EQ(store.LoadFile(path.string(), error), expected.empty()) << path;
+    std::vector<std::string> warnings;
+    EXPECT_EQ(store.LoadFile(path.string(), error, warnings), expected.empty()) << path;
     EXPECT_EQ(error, expected) << path;
     EXPECT_EQ(store.Closed(), expected.empty()) << path;
   }
+  // As ssh does for keys: a file others may read is taken with a warning, one they may write is refused.
+  using std::filesystem::perms;
+  std::filesystem::permissions(file, perms::owner_read | perms::owner_write | perms::others_read);
+  AccountStore readable;
+  std::string error;
+  std::vector<std::string> warnings;
+  EXPECT_TRUE(readable.LoadFile(file.string(), error, warnings));
+  EXPECT_THAT(warnings, ElementsAre("others may read it: make it readable by its owner alone (chmod go-rw)",
+                                    "1 of its passwords is not hashed: replace each with what klaxo-tocd "
+                                    "--hash-password prints"));
+  std::filesystem::permissions(file, perms::others_write, std::filesystem::perm_options::add);
+  EXPECT_FALSE(AccountStore().LoadFile(file.string(), error, warnings));
+  EXPECT_EQ(error, "others may write it: make it writable by its owner alone (chmod go-w)");
   std::filesystem::remove_all(directory);
+}
+
+TEST(Accounts, AHashedPasswordIsCheckedAgainstTheUnroastedOneAndReplacedByAHash) {
+  const auto hash = HashPassword("Open: sesame");
+  ASSERT_TRUE(hash);
+  Harness h(Accounts("pat:" + *hash + "\n"));
+  h.SignOn(1, "pat", "open: sesame");
+  EXPECT_THAT(h.Take(1), ElementsAre("<type 1>", "ERROR:980"));
+  h.SignOn(2, "pat", "Open: sesame");
+  h.Command(2, R"(toc_change_passwd "Open: sesame" "Shut")");
+  EXPECT_THAT(h.Take(2), testing::Contains("ADMIN_PASSWD_STATUS:0"));
+  h.core.Gone(2);
+  h.SignOn(3, "pat", "Shut");
+  EXPECT_THAT(h.Take(3), testing::Contains("NICK:pat"));
+  std::string upper = RoastPassword("a:b");
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(UnroastPassword(upper), "a:b");
+  EXPECT_EQ(UnroastPassword("0x4"), std::nullopt);
+  EXPECT_EQ(UnroastPassword("4142"), std::nullopt);
 }
 
 TEST(Accounts, WrongPasswordsAreDelayedPerNameAndAddressAndUnknownNamesAreAnsweredAlike) {
@@ -257,7 +298,7 @@ TEST(Accounts, WrongPasswordsAreDelayedPerNameAndAddressAndUnknownNamesAreAnswer
 TEST(Accounts, AFullStoreKeepsEveryAccountAndANewNameSignsOnWithoutKeptLists) {
   AccountStore store;
   for (std::size_t i = 0; i < limits::kMaxStoredAccounts; ++i) store.Open("user" + std::to_string(i), "user");
-  store.Find("user0")->AddGroup("Kept");
+  store.Change("user0", [](Account& account) { return account.AddGroup("Kept"); });
   Harness h(std::move(store));
   h.SignOn(1, "newcomer");
   h.Command(1, R"(toc2_new_group "Lost")");
@@ -353,7 +394,10 @@ TEST(ServerCore, UnknownCommandsAndBadArgumentsGetAnErrorAndTheSessionGoesOn) {
   for (const std::string line :
        {"toc_bogus", "TOC_SEND_IM \"x\" \"y\"", "toc_send_im \"only one\"", "toc_chat_send \"77\" \"not in that room\"",
         "toc_chat_join \"x\" \"room\"", "toc_set_idle \"-5\"", "toc2_set_pdmode 9", "toc_evil \"abc\" \"loud\"",
-        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\"", "toc_chat_join \"4\" \"a\x7f\""}) {
+        "toc_format_nickname \"Someone Else\"", "toc2_new_group \"a:b\"", "toc_chat_join \"4\" \"a\x7f\"",
+        // Names of nothing but spaces name no one.
+        "toc2_new_group \"   \"", "toc2_new_buddies {b:   }", "toc2_new_buddies {g: \nb:x}", "toc2_del_group \" \"",
+        "toc2_remove_buddy \"  \" \"Buddies\"", "toc2_add_deny \" \""}) {
     h.Command(1, line);
     EXPECT_THAT(h.Take(1), ElementsAre("ERROR:911")) << line;
   }
@@ -378,6 +422,7 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
   Harness h;
   h.SignOn(1, "abc");
   h.Take(1);
+  h.core.TakeAccountChanges();
   h.Command(1, "toc2_new_buddies \"b:solo\ng:Friends\nb:Pat Smith\nb:lee:Lee L\nb:friends\n\"");
   h.Command(1, "toc2_new_buddies \"g:FRIENDS\nb:patsmith\n\"");
   h.Command(1, R"(toc2_new_group "Work")");
@@ -396,6 +441,13 @@ TEST(ServerCore, ListChangesAreConfirmedAndComeBackAtTheNextSignOn) {
                           "NEW_BUDDY_REPLY2:friends:added", "NEW_BUDDY_REPLY2:patsmith:added", "INSERTED2:g:Work",
                           "INSERTED2:d:eve", "INSERTED2:p:carol", "INSERTED2:p:dave", "DELETED2:p:dave",
                           "DELETED2:b:lee:Friends", "INSERTED2:g:Old", "DELETED2:g:Old"));
+  const auto changed = h.core.TakeAccountChanges();
+  ASSERT_EQ(changed.size(), 1u) << "each changed account once, to be kept";
+  EXPECT_EQ(changed[0].key, "abc");
+  EXPECT_EQ(changed[0].account.Mode(), PrivacyMode::PermitListed);
+  h.Command(1, R"(toc2_new_group "work")");
+  h.Command(1, "toc2_set_pdmode 3");
+  EXPECT_THAT(h.core.TakeAccountChanges(), IsEmpty()) << "nothing changed, nothing to keep";
   h.core.Gone(1);
   h.SignOn(2, "abc");
   EXPECT_THAT(h.Take(2).back(),
@@ -439,6 +491,29 @@ TEST(ServerCore, ChatRoomsAreFoundByNormalizedNameAndOnlyFreeIdsAreReused) {
   EXPECT_THAT(h.Take(2), ElementsAre("CHAT_JOIN:2:Annex", "CHAT_UPDATE_BUDDY:2:T:Bo B", "CHAT_LEFT:1",
                                      "CHAT_JOIN:1:Tea Room", "CHAT_UPDATE_BUDDY:1:T:Bo B"))
       << "the lowest free ID";
+}
+
+TEST(ServerCore, AFullRoomsMembersComeInFramesWithinTheBoundTheJoinerLast) {
+  Harness h;
+  const std::int32_t room = h.core.OpenKeptRoom(4, "Crowd");
+  for (std::size_t i = 1; i < limits::kMaxRoomOccupants; ++i) {
+    h.core.ScriptedArrival(room, std::string(limits::kMaxScreenName - 4, 'p') + std::to_string(1000 + i));
+  }
+  h.SignOn(1, "abc");
+  h.Take(1);
+  h.Command(1, R"(toc_chat_join "4" "Crowd")");
+  const std::string arrival = "CHAT_UPDATE_BUDDY:" + std::to_string(room) + ":T:";
+  std::string names;
+  std::size_t frames = 0;
+  for (const auto& message : h.Take(1)) {
+    if (!message.starts_with(arrival)) continue;
+    EXPECT_LE(message.size(), limits::kMaxServerPayload);
+    if (frames++ > 0) names += ':';
+    names += message.substr(arrival.size());
+  }
+  EXPECT_GT(frames, 1u);
+  EXPECT_EQ(static_cast<std::size_t>(std::count(names.begin(), names.end(), ':')), limits::kMaxRoomOccupants - 1);
+  EXPECT_TRUE(names.ends_with(":abc"));
 }
 
 TEST(ServerCore, RoomsPerUserAreBoundedAndAcceptNeedsAnInvitation) {

@@ -35,6 +35,13 @@ class ControlTest : public ::testing::Test {
     sock->TakeSent();
   }
 
+  // Connects and answers the server's sign-on frame: the configuration is due.
+  void AwaitConfiguration(const std::string& name = "abc") {
+    Connect(name);
+    sock->Deliver(SignOnFrame());
+    sock->TakeSent();
+  }
+
   // A whole sign-on: afterwards nothing sent or raised is kept.
   void SignOn(const std::string& name = "abc") {
     Connect(name);

@@ -21,9 +21,9 @@ inline std::string ClientCommand(std::string_view line, std::uint16_t sequence) 
 }
 
 // The sign-on frame a client sends for name.
-inline std::string SignOnFrameFor(const std::string& name) {
+inline std::string SignOnFrameFor(const std::string& name, std::uint16_t sequence = 0) {
   return flap::BuildFrame(
-      flap::kSignOn, 0,
+      flap::kSignOn, sequence,
       std::string("\0\0\0\x01\0\x01", 6) + flap::EncodeWord(static_cast<std::int32_t>(name.size())) + name);
 }
 

@@ -74,6 +74,10 @@ class RecordingEvents : public QuovTOCSockEvents {
   }
   void UserProfile(std::string& url) override { Record("UserProfile(" + url + ")"); }
   void Error(std::int16_t& code, std::string& text) override { Record("Error(" + N(code) + "," + text + ")"); }
+  // The text is Error's, raised just before.
+  void SignOnRefused(std::int16_t code, std::int32_t subCode, const std::string&) override {
+    Record("SignOnRefused(" + N(code) + "," + N(subCode) + ")");
+  }
   void Warned(std::string& level, std::string& from) override { Record("Warned(" + level + "," + from + ")"); }
   void TypingStatus(std::string& user, std::int16_t& status) override {
     Record("TypingStatus(" + user + "," + N(status) + ")");
