@@ -23,7 +23,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
 
 Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server,
              KlaxoOptions options)
-    : feed([this](const Session::Event& event) { Handle(event); }),
+    : feed([this](const Session::Event& event) { HandleFromFeed(event); }),
       alerts_(std::move(alerts)),
       server_(std::move(server)),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
@@ -34,7 +34,8 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       startName_(std::move(options.signOnName)),
       startRoom_(std::move(options.room)),
       startInTray_(options.startInTray),
-      rememberPassword_(options.rememberPassword) {
+      rememberPassword_(options.rememberPassword),
+      socketUnusable_(std::move(options.socketUnusable)) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());

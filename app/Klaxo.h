@@ -61,6 +61,9 @@ struct KlaxoOptions {
   bool startInTray = false;
   // The keyring; the desktop's when not given.
   std::unique_ptr<SecretStore> secrets;
+  // Whether the socket's failure is lasting, the program's installation at
+  // fault (LoadedSocket::Unusable): then it is not tried again.
+  std::function<bool()> socketUnusable;
 };
 
 class Klaxo : public QMainWindow, public FeedSink {
@@ -158,6 +161,8 @@ class Klaxo : public QMainWindow, public FeedSink {
   // The session: every button, control event and timer that concerns it goes
   // to session_, and the window carries out what it answers.
   void Handle(const Session::Event& event);
+  // The same for the control's events, as the feed hands them on.
+  void HandleFromFeed(const Session::Event& event);
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
   // Sets the status line once the work before it has run; only the latest
@@ -179,6 +184,7 @@ class Klaxo : public QMainWindow, public FeedSink {
   std::optional<RoomOption> startRoom_;
   bool startInTray_;
   bool rememberPassword_;
+  std::function<bool()> socketUnusable_;
 
   std::optional<WordsFile> wordsFile_;
 };

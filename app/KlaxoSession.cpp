@@ -45,6 +45,15 @@ void Klaxo::cmdJoin_Click() {
 
 void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
 
+void Klaxo::HandleFromFeed(const Session::Event& event) {
+  // A socket that cannot work, the installation at fault, is not tried again.
+  if (const auto* lost = std::get_if<Session::Lost>(&event); lost != nullptr && socketUnusable_ && socketUnusable_()) {
+    Handle(Session::Lost{lost->reason, true});
+    return;
+  }
+  Handle(event);
+}
+
 void Klaxo::Handle(const Session::Event& event) {
   // An action may raise control events that come back here: each is handled
   // in the state its predecessor left.

@@ -1,9 +1,13 @@
 #include "LoadedSocket.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstring>
 #include <utility>
 
 const char* const LoadedSocket::kModule = "klaxo-network.so";
+const char* const LoadedSocket::kInterface = KLAXO_MODULE_INTERFACE;
 
 LoadedSocket::LoadedSocket(QStringList folders) : folders_(std::move(folders)) {
   failure_.setSingleShot(true);
@@ -21,24 +25,50 @@ void LoadedSocket::Connect(const std::string& host, std::int32_t port) {
   if (socket_ || Load()) {
     socket_->Connect(host, port);
   } else {
+    std::fprintf(stderr, "klaxo: %s\n", qPrintable(loadError_));
     failure_.start(0);
   }
 }
 
 bool LoadedSocket::Load() {
-  QStringList tried;
+  QStringList refused;
+  QStringList looked;
   for (const QString& folder : folders_) {
-    library_.setFileName(QDir(folder).filePath(QString::fromLatin1(kModule)));
-    using Make = TocSocket* (*)();
-    if (const auto make = reinterpret_cast<Make>(library_.resolve("KlaxoNewSocket"))) {
-      socket_.reset(make());
-      socket_->SetListener(listener_);
+    const QString path = QDir(folder).filePath(QString::fromLatin1(kModule));
+    looked << QDir::cleanPath(folder);
+    if (!QFileInfo::exists(path)) continue;
+    const QString why = LoadFrom(path);
+    if (why.isEmpty()) {
+      loadError_.clear();
       return true;
     }
-    tried << library_.errorString();
+    refused << why;
   }
-  loadError_ = QStringLiteral("cannot load the network module: %1").arg(tried.join(QStringLiteral("; ")));
+  if (refused.isEmpty()) {
+    refused << QStringLiteral("its network module %1 is in none of %2")
+                   .arg(QString::fromLatin1(kModule), looked.join(QStringLiteral(", ")));
+  }
+  loadError_ = QStringLiteral("Klaxo is not installed correctly: %1").arg(refused.join(QStringLiteral("; ")));
   return false;
+}
+
+QString LoadedSocket::LoadFrom(const QString& path) {
+  library_.setFileName(path);
+  if (!library_.load()) return QStringLiteral("cannot load %1: %2").arg(path, library_.errorString());
+  using Interface = const char* (*)();
+  using Make = TocSocket* (*)();
+  const auto interface = reinterpret_cast<Interface>(library_.resolve("KlaxoNetworkInterface"));
+  const char* theirs = interface != nullptr ? interface() : nullptr;
+  const auto make = reinterpret_cast<Make>(library_.resolve("KlaxoNewSocket"));
+  if (theirs == nullptr || std::strcmp(theirs, kInterface) != 0 || make == nullptr) {
+    library_.unload();
+    return QStringLiteral("the network module %1 is from another build of Klaxo (%2, not %3)")
+        .arg(path, theirs != nullptr ? QString::fromLatin1(theirs) : QStringLiteral("no version"),
+             QString::fromLatin1(kInterface));
+  }
+  socket_.reset(make());
+  socket_->SetListener(listener_);
+  return {};
 }
 
 void LoadedSocket::Close() {

@@ -17,15 +17,19 @@ std::optional<std::int16_t> WholeExchange(const QString& text) {
 
 }  // namespace
 
-std::optional<RoomOption> ParseRoomOption(const QString& text) {
+std::variant<RoomOption, QString> ParseRoomOption(const QString& text) {
   RoomOption room;
   room.name = text;
   if (const qsizetype colon = text.lastIndexOf(QLatin1Char(':')); colon >= 0) {
     room.name = text.left(colon);
-    const auto exchange = WholeExchange(text.mid(colon + 1));
-    if (!exchange) return std::nullopt;
+    const QString given = text.mid(colon + 1);
+    const auto exchange = WholeExchange(given);
+    if (!exchange) {
+      return QStringLiteral("the exchange after the last colon must be a whole number from -32768 to 32767, not \"%1\"")
+          .arg(given);
+    }
     room.exchange = *exchange;
   }
-  if (room.name.trimmed().isEmpty()) return std::nullopt;
+  if (room.name.trimmed().isEmpty()) return QStringLiteral("the room's name is empty");
   return room;
 }

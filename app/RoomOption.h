@@ -4,13 +4,14 @@
 
 #include <QString>
 #include <cstdint>
-#include <optional>
+#include <variant>
 
 struct RoomOption {
   QString name;
   std::int16_t exchange = 4;
 };
 
-// Nothing when the room is empty, or the text after the last colon is not a
-// whole number from -32768 to 32767 (digits, after an optional minus).
-std::optional<RoomOption> ParseRoomOption(const QString& text);
+// The room, or what is wrong with the text as a sentence for the user: the
+// room is empty, or the text after the last colon is not a whole number from
+// -32768 to 32767 (digits, after an optional minus).
+std::variant<RoomOption, QString> ParseRoomOption(const QString& text);

@@ -166,7 +166,12 @@ Session::Actions Session::On(const LeftChat& event, Time) {
   return {Show{Show::Left}};
 }
 
-Session::Actions Session::On(const Lost& event, Time now) { return Dropped(event.reason, now); }
+Session::Actions Session::On(const Lost& event, Time now) {
+  if (!event.lasting) return Dropped(event.reason, now);
+  Forget();
+  state_ = Idle{};
+  return {Show{Show::Disconnected, event.reason}};
+}
 
 Session::Actions Session::On(const ServerError& event, Time) {
   const std::string code = std::to_string(event.code);

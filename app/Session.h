@@ -142,9 +142,11 @@ class Session {
   struct LeftChat {
     std::int32_t id = 0;
   };
-  // The connection failed or was lost.
+  // The connection failed or was lost. A lasting failure cannot be mended
+  // by trying again (the program's installation is at fault): no retry.
   struct Lost {
     std::string reason;
+    bool lasting = false;
   };
   // An error the control reported: the server's, or its own with code 0.
   struct ServerError {

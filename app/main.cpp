@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <variant>
 
 #include "KeychainSecretStore.h"
 #include "Klaxo.h"
@@ -59,6 +60,13 @@ std::optional<QString> ScreenNameOption(const QCommandLineParser& parser, const 
   return name;
 }
 
+// The word file's path with a leading "~/" read as the home folder, as a
+// shell would: a desktop's autostart entry runs Klaxo with no shell.
+QString WordsPath(const QString& given) {
+  if (!given.startsWith(QStringLiteral("~/"))) return given;
+  return QDir::home().filePath(given.mid(2));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -84,10 +92,11 @@ int main(int argc, char* argv[]) {
                      "first after 2 s, then after twice the delay before, up to 5 minutes (each shortened by up "
                      "to a fifth at random). Sign Off, Sign On and Exit cancel a pending try. A wrong account or "
                      "password (980, or 989 with sub-code 7) or a blocked name (989 with 17) stops the tries; "
-                     "\"too soon\" (983) waits 5 minutes."));
+                     "\"too soon\" (983) makes the next try wait 4 to 5 minutes."));
   const QCommandLineOption wordsOption(
       QStringLiteral("words"),
       QStringLiteral("Keep the word list in FILE (UTF-8, one word per line): read at start, saved at every change. "
+                     "A leading ~/ stands for the home folder. "
                      "A missing file, and missing folders on its path, are created at the first change."),
       QStringLiteral("FILE"));
   const QCommandLineOption signOnOption(
@@ -143,23 +152,23 @@ int main(int argc, char* argv[]) {
     options.signOnName = *name;
   }
   if (parser.isSet(joinOption)) {
-    options.room = ParseRoomOption(parser.value(joinOption));
-    if (!options.room) {
-      std::fprintf(stderr,
-                   "klaxo: --join wants ROOM or ROOM:EXCHANGE with a whole-number exchange from -32768 to 32767, "
-                   "not \"%s\"\n",
-                   qPrintable(parser.value(joinOption)));
+    auto room = ParseRoomOption(parser.value(joinOption));
+    if (const auto* why = std::get_if<QString>(&room)) {
+      std::fprintf(stderr, "klaxo: --join wants ROOM or ROOM:EXCHANGE, and in \"%s\" %s\n",
+                   qPrintable(parser.value(joinOption)), qPrintable(*why));
       return 2;
     }
+    options.room = std::get<RoomOption>(std::move(room));
   }
   options.reconnect = parser.isSet(reconnectOption);
-  options.wordsFile = parser.value(wordsOption);
+  options.wordsFile = WordsPath(parser.value(wordsOption));
   options.rememberPassword = parser.isSet(rememberOption);
   options.startInTray = parser.isSet(trayOption);
   // Beside the program in a build, in its folder of helpers once installed.
   const QDir programDir(QCoreApplication::applicationDirPath());
   auto socket = std::make_unique<LoadedSocket>(
       QStringList{programDir.path(), programDir.filePath(QStringLiteral(KLAXO_MODULE_FROM_PROGRAM))});
+  options.socketUnusable = [loaded = socket.get()] { return loaded->Unusable(); };
   Klaxo window(std::move(socket), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
   window.StartWatch();
   return QApplication::exec();

@@ -10,8 +10,17 @@
 # runs both programs from /usr/bin and removes the package again, with any
 # package the install brought in, whether the checks pass or fail. It does not
 # do that where klaxo is installed already, which it would replace.
+#
+# The package names the person who builds it as its maintainer, taken from
+# DEBFULLNAME and DEBEMAIL as Debian's own tools take it; without both it
+# builds nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -z "${DEBFULLNAME:-}" ] || [ -z "${DEBEMAIL:-}" ]; then
+  echo "package.sh: set DEBFULLNAME and DEBEMAIL to your name and e-mail address, as for dch and debuild:" >&2
+  echo "  the package names you as its maintainer, where its users send their bug reports" >&2
+  exit 1
+fi
 tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev dpkg-dev file lintian desktop-file-utils appstream man-db
 
 fail() {
@@ -73,6 +82,7 @@ deb="$build/klaxo_${version}_$(dpkg --print-architecture).deb"
 echo "== dpkg-deb --info"
 dpkg-deb --info "$deb"
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "the package's version is not $version"
+[ "$(dpkg-deb --field "$deb" Maintainer)" = "$DEBFULLNAME <$DEBEMAIL>" ] || fail "the package's maintainer is not $DEBFULLNAME <$DEBEMAIL>"
 
 echo "== lintian"
 lintian --display-info --pedantic --fail-on error "$deb" >"$work/lintian" || {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTextBlock>
@@ -55,6 +56,12 @@ class OtherClient {
     return QTest::qWaitFor([&] { return toc_.LastChatID != 0; }, kWaitMs);
   }
   void Say(const std::string& text) { toc_.SendChat(room_, text, toc_.LastChatID); }
+  // Whether name is in the room, as the server tells it to this client.
+  [[nodiscard]] bool SeesInside(const std::string& name) const {
+    return std::find(events_.lines.begin(), events_.lines.end(),
+                     "ChatUserUpdate(" + name + ",true," + std::to_string(toc_.LastChatID) + ")") !=
+           events_.lines.end();
+  }
 
  private:
   RecordingEvents events_;
@@ -177,8 +184,8 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged off"));
 }
 
-// Without its module the socket fails as a refused connection does: from
-// the event loop, and not after a Close.
+// Without a module to use the socket fails as a refused connection does:
+// from the event loop, and not after a Close; and the failure is lasting.
 TEST(EndToEnd, TheSocketWithoutItsModuleFailsFromTheEventLoop) {
   struct : TocSocketListener {
     void Sock_Connect() override {}
@@ -197,7 +204,27 @@ TEST(EndToEnd, TheSocketWithoutItsModuleFailsFromTheEventLoop) {
   EXPECT_TRUE(listener.errors.empty());
   EXPECT_EQ(socket.State(), SocketState::Closed);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !listener.errors.empty(); }, kWaitMs));
-  EXPECT_TRUE(listener.errors[0].starts_with("cannot load the network module: ")) << listener.errors[0];
+  EXPECT_EQ(listener.errors[0],
+            "Klaxo is not installed correctly: its network module klaxo-network.so is in none of /nonexistent");
+  EXPECT_TRUE(socket.Unusable());
+}
+
+// A module of another build is refused before anything in it is called, and
+// the window does not try it again.
+TEST(EndToEnd, AModuleOfAnotherBuildIsRefusedAndNotTriedAgain) {
+  auto socket = std::make_unique<LoadedSocket>(QStringList{QStringLiteral(OTHER_BUILD_MODULE_DIR)});
+  KlaxoOptions options;
+  options.reconnect = true;
+  options.socketUnusable = [loaded = socket.get()] { return loaded->Unusable(); };
+  Klaxo window(std::move(socket), std::make_unique<RecordingAlerts>(), ServerAddress{}, std::move(options));
+  window.cmdSignon->click();
+  const QString refused =
+      QStringLiteral(
+          "Disconnected: Klaxo is not installed correctly: the network module "
+          "%1/klaxo-network.so is from another build of Klaxo (0.9.0+other, not %2)")
+          .arg(QStringLiteral(OTHER_BUILD_MODULE_DIR), QString::fromLatin1(LoadedSocket::kInterface));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window.lblStat->text() == refused; }, kWaitMs))
+      << window.lblStat->text().toStdString();
 }
 
 TEST(EndToEnd, ReconnectBringsTheWatchBackToTheRoomAfterTheServerRestarts) {
@@ -320,4 +347,27 @@ TEST(KeyringEndToEnd, APasswordRememberedOnceSignsOnAndJoinsAtTheNextStartWithNo
   ASSERT_TRUE(forget.waitForFinished(kWaitMs));
   EXPECT_EQ(forget.exitCode(), 0) << forget.readAllStandardError().toStdString();
   EXPECT_EQ(stored(), QString());
+}
+
+// The program as installed (tests/app/installed.sh names it in
+// KLAXO_INSTALLED) finds its network module and signs on and joins by itself.
+TEST(KeyringEndToEnd, TheInstalledProgramSignsOnAndJoins) {
+  const QString program = qEnvironmentVariable("KLAXO_INSTALLED");
+  if (program.isEmpty()) GTEST_SKIP() << "runs in tests/app/installed.sh only";
+  BundledServer server(ServerArguments());
+  ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
+  std::optional<SecretStore::Result> written;
+  KeychainSecretStore keyring;
+  keyring.Write(SecretStore::Account(QStringLiteral("watcher"), {"127.0.0.1", server.Port()}), QStringLiteral("pw"),
+                [&written](const SecretStore::Result& result) { written = result; });
+  ASSERT_TRUE(QTest::qWaitFor([&written] { return written.has_value(); }, kWaitMs));
+  QProcess klaxo;
+  klaxo.start(program, {"-platform", "offscreen", "--server", QStringLiteral("127.0.0.1:%1").arg(server.Port()),
+                        "--sign-on", "watcher", "--join", "Test Room"});
+  OtherClient other(server.Port());
+  ASSERT_TRUE(other.Join("testroom"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return other.SeesInside("watcher"); }, kWaitMs))
+      << klaxo.readAllStandardError().toStdString();
+  klaxo.kill();
+  klaxo.waitForFinished();
 }

@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "ConsoleText.h"
@@ -174,11 +176,11 @@ TEST(ConsoleText, TagsGoBeforeEntitiesAndAmpersandIsDecodedLast) {
   for (const auto& c : cases) EXPECT_EQ(Print(DisplayText(FromWire(StripHtml(c.message)))), c.shown) << c.message;
 }
 
-TEST(ConsoleText, OutgoingMessageEscapesOnlyLessThanBehindThePrefix) {
-  const QString prefix = QStringLiteral("<body bgcolor=\"#FFFFFF\"><font face=\"Times New Roman\" color=\"#000000\">");
-  ASSERT_EQ(prefix.size(), 69);
-  EXPECT_EQ(OutgoingMessage(QStringLiteral("1<2")), prefix + QStringLiteral("1&lt;2"));
-  EXPECT_EQ(OutgoingMessage(QStringLiteral("a>b & \"c\"")), prefix + QStringLiteral("a>b & \"c\""));
+// A receiver that strips the markup and decodes entities, as Klaxo does, shows what was typed.
+TEST(ConsoleText, OutgoingMessageShowsWhatWasTypedOnceCleaned) {
+  for (const QString& typed : {QStringLiteral("1<2"), QStringLiteral("a <b>bold</b> > b & \"c\""), QString()}) {
+    EXPECT_EQ(DisplayText(FromWire(StripHtml(ToWire(OutgoingMessage(typed))))), typed) << Print(typed);
+  }
 }
 
 TEST(TextEdge, DecodesUtf8WhereValidAndLatin1Otherwise) {
@@ -225,14 +227,15 @@ TEST(ServerOption, ReadsHostAndOptionalPort) {
 }
 
 TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
-  EXPECT_EQ(ParseRoomOption(QStringLiteral("demo"))->exchange, 4);
-  const auto room = ParseRoomOption(QStringLiteral("a:b:-32768"));
-  ASSERT_TRUE(room.has_value());
-  EXPECT_EQ(Print(room->name), "a:b");
-  EXPECT_EQ(room->exchange, -32768);
-  for (const char* refused :
-       {"demo:", "demo: ", ":4", " ", "demo:32768", "demo:five", "demo:4x", "demo:&H10", "demo: 4"}) {
-    EXPECT_FALSE(ParseRoomOption(QString::fromUtf8(refused)).has_value()) << refused;
+  EXPECT_EQ(std::get<RoomOption>(ParseRoomOption(QStringLiteral("demo"))).exchange, 4);
+  const auto room = std::get<RoomOption>(ParseRoomOption(QStringLiteral("a:b:-32768")));
+  EXPECT_EQ(Print(room.name), "a:b");
+  EXPECT_EQ(room.exchange, -32768);
+  // Each refusal names what is wrong: the room or the exchange.
+  for (const char* text : {"", " ", ":4", "demo:", "demo: ", "demo:32768", "demo:five", "demo:4x", "demo: 4"}) {
+    const auto parsed = ParseRoomOption(QString::fromUtf8(text));
+    ASSERT_TRUE(std::holds_alternative<QString>(parsed)) << text;
+    EXPECT_TRUE(std::get<QString>(parsed).contains(text[0] == 'd' ? "exchange" : "room")) << text;
   }
   EXPECT_EQ(SecretStore::Account(QStringLiteral("My Name"), ServerAddress{"::1", 5191}),
             QStringLiteral("myname@[::1]:5191"));

@@ -117,6 +117,8 @@ TEST(Session, Transitions) {
        {S::Lost{"down"}}, "Idle", {"Show Disconnected down", "Report Disconnected: down"}},
       {"a lost connection with retries", {true}, InLobbyPath(),
        {S::Lost{"down"}, seconds(1)}, "WaitingToRetry(3000)", {"Show Disconnected down retry 2000", "Report Disconnected: down; signing on again in 2 s"}},
+      {"a connection the installation cannot make is not tried again", {true}, {{S::SignOnPressed{"me", "pw"}}},
+       {S::Lost{"no module", true}}, "Idle", {"Show Disconnected no module"}},
       {"the try is due", {true}, Then(InLobbyPath(), Step{S::Lost{"down"}, seconds(1)}),
        {S::TimerFired{}, seconds(3)}, "SigningOn(63000, join thelobby)", {"Show SigningOnAgain me", "Login(me pw)"}},
       {"a retry rejoins the room", {true}, Then(RetriedPath(), Step{S::LoggedIn{"me"}, seconds(4)}),

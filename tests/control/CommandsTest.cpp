@@ -69,14 +69,6 @@ TEST_F(ControlCommands, EachMethodSendsItsExactLine) {
   EXPECT_THAT(events.lines, IsEmpty());
 }
 
-TEST_F(ControlCommands, AddBuddyFriendsPatIs35CharactersBeforeTheNul) {
-  toc->AddBuddy("Friends", "Pat");
-  const std::string frame = sock->TakeSent();
-  ASSERT_EQ(frame.size(), 6u + 35u + 1u);
-  EXPECT_EQ(frame.back(), '\0');
-  EXPECT_EQ(frame.substr(6, 35), "toc2_new_buddies \"g:Friends\nb:Pat\n\"");
-}
-
 TEST_F(ControlCommands, IdleTimeBeyondThe32BitRangeThrowsAndSendsNothing) {
   for (const std::int32_t minutes :
        {35791395, -35791395, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {

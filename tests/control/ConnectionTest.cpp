@@ -264,15 +264,6 @@ TEST(ControlSessionEvents, HandlersGetTheirOwnCopyOfTheName) {
   EXPECT_THAT(holder.seen, ElementsAre("abc", "renamed"));
 }
 
-TEST_F(ControlConnection, SizeIsAlwaysTheLogos) {
-  EXPECT_EQ(toc->Width(), 125);
-  EXPECT_EQ(toc->Height(), 37);
-  toc->SetWidth(500);
-  toc->SetHeight(1);
-  EXPECT_EQ(toc->Width(), 125);
-  EXPECT_EQ(toc->Height(), 37);
-}
-
 TEST(ControlLogo, ShippedImageHasTheLogosSize) {
   std::ifstream png(std::string(KLAXO_SOURCE_DIR) + "/control/" + QuovTOCSock::imgSockLogo.file, std::ios::binary);
   ASSERT_TRUE(png.good());

@@ -3,7 +3,6 @@
 #include "FakeSocket.h"
 #include "Functions.h"
 #include "QuovTOCSock.h"
-#include "WireText.h"
 
 TEST(RemoveHtml, RemovesTagsLeftToRightLikeStripHtml) {
   const QuovTOCSock toc(std::make_unique<FakeSocket>());
@@ -15,8 +14,4 @@ TEST(RemoveHtml, RemovesTagsLeftToRightLikeStripHtml) {
     EXPECT_EQ(toc.RemoveHtml(input), cleaned) << input;
     EXPECT_EQ(StripHtml(input), cleaned) << input;
   }
-}
-
-TEST(Normalize, IsTheWireNormalization) {
-  for (const char* name : {"  A B  ", "My Name 2", "", "X\xC0Y Z"}) EXPECT_EQ(Normalize(name), NormalizeName(name));
 }
