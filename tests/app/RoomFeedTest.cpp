@@ -37,33 +37,23 @@ struct LogSink : FeedSink {
 
 using Step = std::function<void(RoomFeed&)>;
 Step SignOn(const std::string& name) {
-  return [=](RoomFeed& feed) {
-    Collection<std::string> none;
+  return [=, none = Collection<std::string>()](RoomFeed& feed) mutable {
     feed.LoggedIn(name, none, none, none, none, "", 0);
   };
 }
+// The control's events take references; each step keeps its own arguments.
 Step Join(std::int32_t id) {
-  return [=](RoomFeed& feed) {
-    std::string name = "room" + std::to_string(id);
-    std::int32_t room = id;
-    feed.JoinedChat(name, room);
-  };
+  return [name = "room" + std::to_string(id), id](RoomFeed& feed) mutable { feed.JoinedChat(name, id); };
 }
 Step Leave(std::int32_t id) {
-  return [=](RoomFeed& feed) {
-    std::int32_t room = id;
-    feed.LeftChat(room);
-  };
+  return [id](RoomFeed& feed) mutable { feed.LeftChat(id); };
 }
 Step Person(std::int32_t id, const std::string& name, bool inside) {
   return [=](RoomFeed& feed) { feed.ChatUserUpdate(name, inside, id); };
 }
-Step Say(const std::string& from, const std::string& text) {
-  return [=](RoomFeed& feed) {
-    std::int32_t room = 42;
-    std::string sender = from;
-    std::string message = text;
-    feed.ChatMessage(room, sender, message);
+Step Say(std::string from, std::string text) {
+  return [from = std::move(from), text = std::move(text), room = 42](RoomFeed& feed) mutable {
+    feed.ChatMessage(room, from, text);
   };
 }
 
