@@ -100,7 +100,7 @@ void EventQueue::Drain() {
     if (linesNotShown_ > 0) {
       presenter_.linesNotShown(std::exchange(linesNotShown_, 0));
     } else if (alertsDropped_ > 0) {
-      presenter_.alertsDropped(std::exchange(alertsDropped_, 0));
+      if (presenter_.alertsDropped(std::exchange(alertsDropped_, 0))) DismissWaitingAlerts();
     } else {
       break;
     }
@@ -111,12 +111,15 @@ void EventQueue::Drain() {
 void EventQueue::Execute(Entry& entry) {
   for (std::size_t i = 0; i < entry.alerts && !stopped_; ++i) {
     if (!presenter_.showAlert(entry.alert)) continue;
-    // The user closed the box: the alerts behind it go, those counted too.
-    pending_.DropAlerts();
-    alertsDropped_ = 0;
+    DismissWaitingAlerts();
     break;
   }
   if (entry.work && !stopped_) entry.work();
+}
+
+void EventQueue::DismissWaitingAlerts() {
+  pending_.DropAlerts();
+  alertsDropped_ = 0;
 }
 
 std::size_t EventQueue::Pending::Cost(const Entry& entry) {

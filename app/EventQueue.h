@@ -11,8 +11,8 @@
 // - Alert: a chat message's alerts, then its console line. The waiting
 //   alerts are bounded by count and by bytes; those past either bound are
 //   counted, and one more alert says how many once everything has run.
-//   Closing a box with its close box instead of OK dismisses the alerts
-//   that wait behind it too.
+//   Closing a box, that notice's too, with its close box instead of OK
+//   dismisses the alerts that wait behind it.
 // - Line: a console line. Lines give way, oldest first, those of messages
 //   that raise no alert before those that do, when their bytes pass the
 //   bound or there are more of them than the transcript keeps; one line
@@ -66,12 +66,13 @@ class EventQueue {
   };
   using Work = std::variant<Alert, Line, State>;
 
-  // How the queue shows alerts and its two notices.
+  // How the queue shows alerts and its two notices. An alert and the notice
+  // of alerts dropped answer true when the user closed the box to dismiss
+  // the waiting alerts too.
   struct Presenter {
-    // True when the user closed the box to dismiss the waiting alerts too.
     std::function<bool(const QString& alert)> showAlert;
     std::function<void(std::size_t lines)> linesNotShown;
-    std::function<void(std::size_t alerts)> alertsDropped;
+    std::function<bool(std::size_t alerts)> alertsDropped;
   };
 
   explicit EventQueue(Presenter presenter, std::size_t maxWaitingBytes = kMaxWaitingBytes,
@@ -141,6 +142,8 @@ class EventQueue {
   bool MakeRoom(std::size_t need, std::size_t lines);
   void Drain();
   void Execute(Entry& entry);
+  // The user closed a box to dismiss the alerts behind it, those counted too.
+  void DismissWaitingAlerts();
 
   Presenter presenter_;
   std::size_t maxBytes_;

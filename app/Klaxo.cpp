@@ -2,27 +2,13 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QKeyEvent>
 #include <QMenuBar>
 #include <QRandomGenerator>
-#include <QSystemTrayIcon>
-#include <QTextDocument>
-#include <QTimer>
-#include <QToolTip>
-#include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <string>
 #include <utility>
 
-#include "ExchangeReader.h"
-#include "Functions.h"
 #include "KeychainSecretStore.h"
-#include "ShownLine.h"
-#include "TextEdge.h"
 #include "Twips.h"
-#include "WordList.h"
 #include "mdlTray.h"
 
 namespace {
@@ -33,34 +19,13 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int left,
   return label;
 }
 
-// Keys that produce a character: printable ones, space, Backspace, Enter and
-// Escape, but not Delete or the focus keys.
-bool ProducesCharacter(int key, const QString& text) {
-  if (text.isEmpty()) return false;
-  return key != Qt::Key_Delete && key != Qt::Key_Tab && key != Qt::Key_Backtab;
-}
-
-// How long --tray waits for a tray that is not there at start: a desktop's
-// tray often appears a little after the programs it starts.
-constexpr int kTrayChecks = 120;
-constexpr std::chrono::seconds kTrayCheckInterval(1);
-
-void Report(const QString& message) { std::fprintf(stderr, "klaxo: %s\n", qPrintable(message)); }
-
 }  // namespace
 
 Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> alerts, ServerAddress server,
              KlaxoOptions options)
-    : alerts_(std::move(alerts)),
+    : feed([this](const Session::Event& event) { HandleFromFeed(event); }),
+      alerts_(std::move(alerts)),
       server_(std::move(server)),
-      events_({[this](const QString& alert) { return alerts_->ShowAlert(alert) == AlertPresenter::Closed::AllWaiting; },
-               [this](std::size_t lines) {
-                 if (console) console->WriteLinesNotShown(lines);
-               },
-               [this](std::size_t dropped) {
-                 alerts_->ShowAlert(
-                     QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
-               }}),
       clock_(options.clock ? std::move(options.clock) : std::make_unique<QtSessionClock>()),
       session_({options.reconnect, options.rememberPassword},
                options.random ? std::move(options.random)
@@ -77,7 +42,10 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
   setWindowIcon(QIcon(QStringLiteral(":/klaxo.png")));
   BuildControls();
   BuildMenus();
-  toc = std::make_unique<QuovTOCSock>(std::move(socket), this);
+  FollowWords();
+  feed.AddSink(*this);
+  feed.AddSink(alerts_);
+  toc = std::make_unique<QuovTOCSock>(std::move(socket), &feed);
   if (!options.wordsFile.isEmpty()) {
     wordsFile_.emplace(options.wordsFile);
     LoadWords();
@@ -85,7 +53,10 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
 }
 
 Klaxo::~Klaxo() {
-  // The console and the control go before the boxes they refer to.
+  // The console and the control go before the boxes they refer to, and the
+  // word list, emptied as the window's widgets go, no longer tells the feed.
+  lstNotify->model()->disconnect(this);
+  if (console) feed.RemoveSink(*console);
   console.reset();
   toc.reset();
 }
@@ -180,414 +151,11 @@ void Klaxo::BuildMenus() {
   mnuTray->setObjectName(QStringLiteral("mnuTray"));
 }
 
-// Session.
-
-void Klaxo::cmdSignon_Click() {
-  txtSn->setText(NormalizeText(txtSn->text()));
-  Handle(Session::SignOnPressed{ToWire(txtSn->text()), ToWire(txtPw->text())});
-}
-
-void Klaxo::cmdSignoff_Click() { Handle(Session::SignOffPressed{}); }
-
-void Klaxo::cmdJoin_Click() {
-  txtCr->setText(NormalizeText(txtCr->text()));
-  const auto exchange = ReadExchange(txtEx->text().toStdU16String());
-  if (!exchange) return;
-  Handle(Session::JoinPressed{{ToWire(txtCr->text()), *exchange}});
-}
-
-void Klaxo::cmdLeave_Click() { toc->LeaveChat(ToWire(txtCr->text()), toc->LastChatID); }
-
-void Klaxo::LoggedIn(std::string strUserName, Collection<std::string>&, Collection<std::string>&,
-                     Collection<std::string>&, Collection<std::string>&, const std::string&, std::int16_t) {
-  Handle(Session::LoggedIn{std::move(strUserName)});
-}
-
-void Klaxo::LoggedOut(std::string) { Handle(Session::LoggedOut{}); }
-
-void Klaxo::JoinedChat(std::string& strChatName, std::int32_t& lngChatID) {
-  Handle(Session::JoinedChat{strChatName, lngChatID});
-}
-
-void Klaxo::LeftChat(std::int32_t& lngChatID) { Handle(Session::LeftChat{lngChatID}); }
-
-void Klaxo::WinsockError(std::string& strError) {
-  Handle(Session::Lost{strError, socketUnusable_ && socketUnusable_()});
-}
-
-void Klaxo::Error(std::int16_t& intErrorCode, std::string& strError) {
-  // Raised while a command is handed over, it is the control's refusal of that command.
-  if (sending_) {
-    refused_ = true;
-    return;
-  }
-  Handle(Session::ServerError{intErrorCode, strError});
-}
-
-void Klaxo::SignOnRefused(std::int16_t intErrorCode, std::int32_t lngSubCode, const std::string& strError) {
-  Handle(Session::Refused{intErrorCode, lngSubCode, strError});
-}
-
-bool Klaxo::Sent(const std::function<void()>& send) {
-  refused_ = false;
-  sending_ = true;
-  send();
-  sending_ = false;
-  return !refused_;
-}
-
-void Klaxo::Handle(const Session::Event& event) {
-  // An action may raise control events that come back here: each is handled
-  // in the state its predecessor left.
-  for (const Session::Action& action : session_.Handle(event, clock_->Now())) Carry(action);
-  ScheduleWake();
-}
-
-void Klaxo::Carry(const Session::Action& action) {
-  if (const auto* login = std::get_if<Session::Login>(&action)) {
-    if (!Sent([&] { toc->Login(login->name, login->password, ToWire(server_.host), server_.port); })) {
-      Handle(Session::TooLong{true});
-    }
-  } else if (const auto* join = std::get_if<Session::Join>(&action)) {
-    if (!Sent([&] { toc->JoinChat(join->room.name, join->room.exchange); })) Handle(Session::TooLong{false});
-  } else if (std::holds_alternative<Session::LogOff>(action)) {
-    toc->LogOff();
-  } else if (const auto* read = std::get_if<Session::ReadPassword>(&action)) {
-    ReadPassword(read->name);
-  } else if (const auto* store = std::get_if<Session::StorePassword>(&action)) {
-    RememberPassword(store->name, store->password);
-  } else if (std::holds_alternative<Session::Probe>(action)) {
-    toc->GetStatus(toc->strUserName);
-  } else if (const auto* report = std::get_if<Session::Report>(&action)) {
-    Report(ShownLine(FromWire(report->line)));
-  } else if (std::holds_alternative<Session::Defer>(action)) {
-    QTimer::singleShot(0, this, [this] { Handle(Session::SignOnStepsDone{}); });
-  } else if (const auto* show = std::get_if<Session::Show>(&action)) {
-    ShowSession(*show);
-  }
-}
-
-// What the session shows waits behind an open alert box like everything else.
-void Klaxo::ShowSession(const Session::Show& show) {
-  const QString text = ShownLine(FromWire(show.text));
-  const QString detail = ShownLine(FromWire(show.detail));
-  QString line;
-  switch (show.what) {
-    case Session::Show::AskingKeyring:
-      line = QStringLiteral("Asking the keyring for the password of '%1'").arg(text);
-      break;
-    case Session::Show::NoPassword:
-      if (!detail.isEmpty()) {
-        line =
-            QStringLiteral("The keyring gave no password for '%1' (%2): type it and press Sign On").arg(text, detail);
-      } else if (rememberPassword_) {
-        line =
-            QStringLiteral("No password stored for '%1': type it and press Sign On to sign on and keep it").arg(text);
-      } else {
-        line = QStringLiteral(
-                   "No password stored for '%1': type it and press Sign On (start with --remember-password to keep "
-                   "it)")
-                   .arg(text);
-      }
-      Report(line);
-      break;
-    case Session::Show::SigningOn:
-      line = QStringLiteral("Signing on as '%1'").arg(text);
-      break;
-    case Session::Show::SignedOn:
-      line = QStringLiteral("Logged on '%1'").arg(text);
-      break;
-    case Session::Show::Joined:
-      InChat = true;
-      // The room box as it reads when the line is shown.
-      ShowStatus([this] { return QStringLiteral("Logged on, joined chat '%1'").arg(txtCr->text()); });
-      return;
-    case Session::Show::Rejoined:
-      InChat = true;
-      RestartConsole(text);
-      line = QStringLiteral("Logged on, joined chat '%1'").arg(text);
-      break;
-    case Session::Show::Left:
-      InChat = false;
-      RestartConsole(std::nullopt);
-      line = QStringLiteral("Logged in, left chat");
-      break;
-    case Session::Show::LoggedOff:
-      line = QStringLiteral("Logged off");
-      break;
-    case Session::Show::Disconnected:
-      line = QStringLiteral("Disconnected: ") + text;
-      if (show.retryIn) {
-        if (!line.endsWith(QLatin1Char('.'))) line += QLatin1Char('.');
-        line += QStringLiteral(" Signing on again in %1 s")
-                    .arg(std::chrono::ceil<std::chrono::seconds>(*show.retryIn).count());
-      }
-      InChat = false;
-      break;
-    case Session::Show::SigningOnAgain:
-      line = QStringLiteral("Signing on again as '%1'").arg(text);
-      break;
-    case Session::Show::Refused:
-      line = text;
-      if (!detail.isEmpty()) line += QStringLiteral(" (%1)").arg(detail);
-      break;
-    case Session::Show::SignOnTooLong:
-      line = QStringLiteral("Not signed on: the screen name and password are too long for the server");
-      break;
-    case Session::Show::JoinTooLong:
-      line = QStringLiteral("Not joined: the room name is too long for the server");
-      break;
-    case Session::Show::Error:
-      line = text;
-      break;
-    case Session::Show::LineRefused:
-      // Said beside the lines the user sent; a hidden console records nothing.
-      if (Console) {
-        events_.Run(EventQueue::Line{[this, text] { console->WriteServerNote(text); },
-                                     static_cast<std::size_t>(text.size()) * sizeof(QChar)});
-        return;
-      }
-      line = text;
-      break;
-  }
-  ShowStatus(line);
-}
-
-void Klaxo::ShowStatus(std::function<QString()> line) {
-  events_.Run(
-      EventQueue::State{EventQueue::Shown::StatusLine, [this, line = std::move(line)] { lblStat->setText(line()); }});
-}
-
-void Klaxo::ShowStatus(const QString& line) {
-  events_.Run(EventQueue::State{EventQueue::Shown::StatusLine, [this, line] { lblStat->setText(line); },
-                                static_cast<std::size_t>(line.size()) * sizeof(QChar)});
-}
-
-void Klaxo::ScheduleWake() {
-  if (const auto when = session_.NextWake()) {
-    clock_->WakeAt(*when, [this] { Handle(Session::TimerFired{toc->BytesReceived()}); });
-  } else {
-    clock_->CancelWake();
-  }
-}
-
-// The watch started by the options.
-
-void Klaxo::StartWatch() {
-  if (startInTray_) {
-    mnuTray_Click();
-    if (!mdlTray::TrayIconShown()) {
-      show();
-      WaitForTray();
-    }
-  } else {
-    show();
-  }
-  std::optional<Session::Room> room;
-  if (startRoom_) {
-    txtCr->setText(NormalizeText(startRoom_->name));
-    txtEx->setText(QString::number(startRoom_->exchange));
-    room = Session::Room{ToWire(txtCr->text()), startRoom_->exchange};
-  }
-  if (!startName_.isEmpty()) txtSn->setText(NormalizeText(startName_));
-  Handle(Session::Started{startName_.isEmpty() ? std::string() : ToWire(txtSn->text()), room});
-}
-
-void Klaxo::WaitForTray() {
-  auto* wait = new QTimer(this);
-  connect(wait, &QTimer::timeout, this, [this, wait, checksLeft = kTrayChecks]() mutable {
-    const bool appeared = QSystemTrayIcon::isSystemTrayAvailable();
-    if (appeared) mnuTray_Click();
-    if (appeared || --checksLeft == 0) {
-      wait->stop();
-      wait->deleteLater();
-    }
-  });
-  wait->start(kTrayCheckInterval);
-}
-
-void Klaxo::ReadPassword(const std::string& name) {
-  secrets_->Read(SecretStore::Account(FromWire(name), server_), [this](const SecretStore::Result& result) {
-    switch (result.status) {
-      case SecretStore::Result::Status::Done:
-        Handle(Session::PasswordFound{ToWire(result.password)});
-        break;
-      case SecretStore::Result::Status::NotStored:
-        Handle(Session::NoPassword{});
-        break;
-      case SecretStore::Result::Status::Failed:
-        Handle(Session::NoPassword{ToWire(result.error)});
-        break;
-    }
-  });
-}
-
-void Klaxo::RememberPassword(const std::string& name, const std::string& password) {
-  const QString account = SecretStore::Account(FromWire(name), server_);
-  secrets_->Write(account, FromWire(password), [this, account](const SecretStore::Result& result) {
-    if (result.status == SecretStore::Result::Status::Done) {
-      std::printf("klaxo: the password for %s is kept in the keyring\n", qPrintable(account));
-      std::fflush(stdout);
-      return;
-    }
-    const QString message = QStringLiteral("The password for %1 could not be kept in the keyring: %2")
-                                .arg(account, ShownLine(result.error));
-    Report(message);
-    ShowStatus(message);
-  });
-}
-
-void Klaxo::RestartConsole(const std::optional<QString>& header) {
-  // A console never opened has nothing to empty.
-  if (!console) return;
-  console->ClearPeople();
-  events_.Run(EventQueue::State{EventQueue::Shown::TranscriptStart, [this, header] {
-                                  console->ClearTranscript();
-                                  if (header && Console) console->ShowRoom(*header, toc->strUserName);
-                                }});
-}
-
-// Word list and alerts.
-
-QStringList Klaxo::WordList() const {
-  QStringList words;
-  for (int i = 0; i < lstNotify->count(); ++i) words.append(lstNotify->item(i)->text());
-  return words;
-}
-
-bool Klaxo::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == lblStat && event->type() == QEvent::ToolTip) {
-    // Escaped: the status line quotes what the server and the user sent.
-    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
-                       Qt::convertFromPlainText(lblStat->text(), Qt::WhiteSpaceNormal), lblStat);
-    return true;
-  }
-  if (watched == txtNotify && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (ProducesCharacter(key->key(), key->text())) return txtNotify_KeyPress(key->key(), key->text());
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
-
-bool Klaxo::txtNotify_KeyPress(int key, const QString&) {
-  const WordBoxStep step = WordBoxKey(WordList(), txtNotify->text(), key == Qt::Key_Return || key == Qt::Key_Enter);
-  switch (step.kind) {
-    case WordBoxStep::KeyAsUsual:
-      return false;
-    case WordBoxStep::EmptyThenKey:
-      txtNotify->clear();
-      return false;
-    case WordBoxStep::AddWord:
-      lstNotify->addItem(step.word);
-      txtNotify->clear();
-      SaveWords();
-      return true;
-  }
-  return false;
-}
-
-void Klaxo::lstNotify_DblClick(QListWidgetItem* item) {
-  if (item == nullptr) return;
-  delete lstNotify->takeItem(lstNotify->row(item));
-  SaveWords();
-}
-
-void Klaxo::LoadWords() {
-  QString error;
-  if (const auto words = wordsFile_->Load(error)) {
-    lstNotify->addItems(*words);
-    return;
-  }
-  // The list on disk is kept as it is; nothing this run does replaces it.
-  const QString message = QStringLiteral("Cannot read the word list %1: %2. Changes will not be saved to it.")
-                              .arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
-  wordsFile_.reset();
-  Report(message);
-  lblStat->setText(message);
-}
-
-void Klaxo::SaveWords() {
-  if (!wordsFile_) return;
-  QString error;
-  if (wordsFile_->Save(WordList(), error)) return;
-  const QString message =
-      QStringLiteral("Cannot save the word list to %1: %2").arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
-  Report(message);
-  lblStat->setText(message);
-}
-
-void Klaxo::ChatMessage(std::int32_t&, std::string& strUserName, std::string& strMessage) {
-  toc_ChatMessage(FromWire(strUserName), strMessage);
-}
-
-// The message is matched as it arrives: while an alert box is open the word
-// list cannot change, so the result is the one it would have had later.
-// Its tags go from the wire bytes and the rest is decoded once: the alerts
-// show that text, the console decodes its entities too.
-void Klaxo::toc_ChatMessage(const QString& sender, const std::string& strMessage) {
-  const QString cleaned = FromWire(toc->RemoveHtml(strMessage));
-  EventQueue::Alert waiting;
-  waiting.times = static_cast<std::size_t>(MatchingWords(WordList(), cleaned).size());
-  if (waiting.times > 0) waiting.text = AlertText(sender, cleaned);
-  // A hidden console records nothing, so its line need not wait.
-  if (Console) {
-    waiting.line = [this, sender, cleaned] { console->WriteMessage(sender, cleaned); };
-    waiting.lineBytes = static_cast<std::size_t>(sender.size() + cleaned.size()) * sizeof(QChar);
-  }
-  events_.Run(std::move(waiting));
-}
-
-// Chat console.
-
-void Klaxo::ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t) {
-  // As with messages: a hidden console records nothing, so nothing need wait.
-  if (!Console) return;
-  const QString name = FromWire(strUserName);
-  events_.Run(EventQueue::Line{[this, name, blnInside] { console->WritePersonLine(name, blnInside); },
-                               static_cast<std::size_t>(name.size()) * sizeof(QChar)});
-  // The list changes at once, so what waits follows the room's size, not its churn.
-  console->ChangePeople(name, blnInside);
-}
-
-void Klaxo::chkConsole_Click(bool ticked) {
-  if (ticked) {
-    LoadConsole();
-  } else {
-    UnLoadConsole();
-  }
-}
-
-frmConsole& Klaxo::ConsoleWindow() {
-  if (!console) {
-    console = std::make_unique<frmConsole>(*toc, *txtSn, *txtCr, *chkConsole);
-    console->setWindowIcon(windowIcon());
-    console->setFont(centralWidget()->font());
-  }
-  return *console;
-}
-
-void Klaxo::LoadConsole() {
-  ConsoleWindow();
-  Clear();
-  console->show();
-  Console = true;
-  toc->SetUsers(*console, std::to_string(toc->LastChatID));
-  console->ShowRoom(txtCr->text(), toc->strUserName);
-}
-
-void Klaxo::UnLoadConsole() {
-  console->hide();
-  Console = false;
-  Clear();
-}
-
-void Klaxo::Clear() {
-  if (console) console->Clear();
-}
+void Klaxo::Status(const QString& line) { lblStat->setText(line); }
 
 // Menus and the tray.
 
-void Klaxo::mnuAbout_Click() { alerts_->ShowAbout(Caption()); }
+void Klaxo::mnuAbout_Click() { alerts_.Presenter().ShowAbout(Caption()); }
 
 void Klaxo::mnuTray_Click() {
   // With no tray there would be nothing to restore the window from.
@@ -615,7 +183,7 @@ void Klaxo::mnuShow_Click() {
 
 void Klaxo::EndProgram() {
   Handle(Session::ExitPressed{});
-  events_.Discard();
+  feed.Discard();
   QCoreApplication::exit(0);
 }
 

@@ -1,12 +1,13 @@
 // The main window: signs on and off, joins and leaves one room, keeps the
-// word list and raises its alerts, opens the chat console, and goes to the
-// system tray. It holds the one TOC control, toc, for its whole life and
-// handles the control's events.
+// word list, opens the chat console, and goes to the system tray. It holds
+// the one TOC control, toc, for its whole life, and the room feed that is
+// the control's only listener (RoomFeed.h). The window, the console and the
+// alert boxes are sinks of that feed: the window shows its status lines.
 //
-// Alerts are modal: while one is open the control keeps running inside the
-// box's event loop. What the window shows of the events that arrive then
-// waits in an EventQueue, each kind under its policy, until the box is
-// dismissed; the console's people list alone changes at once.
+// The window's work is split by what it concerns: Klaxo.cpp builds it and
+// handles its menus and the tray, KlaxoSession.cpp the session, its buttons
+// and what the command line starts, KlaxoWords.cpp the word list and
+// KlaxoConsole.cpp the console.
 //
 // Options go beyond the plain program: signing on again after a lost
 // connection, keeping the word list in a file between runs, and a watch that
@@ -27,9 +28,11 @@
 #include <optional>
 #include <string>
 
-#include "AlertPresenter.h"
+#include "AlertBoxSink.h"
 #include "EventQueue.h"
+#include "FeedSink.h"
 #include "QuovTOCSock.h"
+#include "RoomFeed.h"
 #include "RoomOption.h"
 #include "SecretStore.h"
 #include "ServerAddress.h"
@@ -63,7 +66,7 @@ struct KlaxoOptions {
   std::function<bool()> socketUnusable;
 };
 
-class Klaxo : public QMainWindow, public QuovTOCSockEvents {
+class Klaxo : public QMainWindow, public FeedSink {
   Q_OBJECT
 
  public:
@@ -113,25 +116,17 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   QAction* mnuAbout;
   QAction* mnuTray;
 
+  // Declared before the control, which reports to it, and gone after it.
+  RoomFeed feed;
   std::unique_ptr<QuovTOCSock> toc;
   // Empty until the console is first needed.
   std::unique_ptr<frmConsole> console;
 
-  // The events the window handles.
-  void LoggedIn(std::string strUserName, Collection<std::string>& BuddyList, Collection<std::string>& BlockList,
-                Collection<std::string>& PrivateList, Collection<std::string>& MiscData,
-                const std::string& strPreferences, std::int16_t PrivacyMode) override;
-  void LoggedOut(std::string strUserName) override;
-  void JoinedChat(std::string& strChatName, std::int32_t& lngChatID) override;
-  void LeftChat(std::int32_t& lngChatID) override;
-  void ChatMessage(std::int32_t& lngChatID, std::string& strUserName, std::string& strMessage) override;
-  void ChatUserUpdate(const std::string& strUserName, bool blnInside, std::int32_t lngChatID) override;
-  void WinsockError(std::string& strError) override;
-  void Error(std::int16_t& intErrorCode, std::string& strError) override;
-  void SignOnRefused(std::int16_t intErrorCode, std::int32_t lngSubCode, const std::string& strError) override;
+  // The window as a sink of the feed: the status line.
+  void Status(const QString& line) override;
 
   // The work waiting behind an open alert box, for measuring it.
-  [[nodiscard]] const EventQueue& Waiting() const { return events_; }
+  [[nodiscard]] const EventQueue& Waiting() const { return feed.Waiting(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -149,7 +144,6 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void lstNotify_DblClick(QListWidgetItem* item);
   // The word box's key rule; true when the key is consumed.
   bool txtNotify_KeyPress(int key, const QString& text);
-  void toc_ChatMessage(const QString& sender, const std::string& strMessage);
 
   void mnuAbout_Click();
   void mnuTray_Click();
@@ -159,33 +153,29 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   void EndProgram();
 
   QStringList WordList() const;
+  // The feed searches messages for the list as it reads now.
+  void FollowWords();
   void LoadWords();
   void SaveWords();
 
   // The session: every button, control event and timer that concerns it goes
   // to session_, and the window carries out what it answers.
   void Handle(const Session::Event& event);
+  // The same for the control's events, as the feed hands them on.
+  void HandleFromFeed(const Session::Event& event);
   void Carry(const Session::Action& action);
   void ShowSession(const Session::Show& show);
-  // Hands the control a command; false when it refused to send it.
-  bool Sent(const std::function<void()>& send);
   // Sets the status line once the work before it has run; only the latest
   // line waits.
-  void ShowStatus(std::function<QString()> line);
   void ShowStatus(const QString& line);
   void ScheduleWake();
   void ReadPassword(const std::string& name);
   void RememberPassword(const std::string& name, const std::string& password);
   // Sends the window to the tray once a tray appears, for a while after start.
   void WaitForTray();
-  // A room left or joined again: the people list empties at once, and the
-  // transcript starts again once the work before it has run, with the new
-  // session's header when header is given and the console is open.
-  void RestartConsole(const std::optional<QString>& header);
 
-  std::unique_ptr<AlertPresenter> alerts_;
+  AlertBoxSink alerts_;
   ServerAddress server_;
-  EventQueue events_;
   std::unique_ptr<SessionClock> clock_;
   Session session_;
   std::unique_ptr<SecretStore> secrets_;
@@ -197,7 +187,4 @@ class Klaxo : public QMainWindow, public QuovTOCSockEvents {
   std::function<bool()> socketUnusable_;
 
   std::optional<WordsFile> wordsFile_;
-  // While Sent runs, and whether the control refused meanwhile.
-  bool sending_ = false;
-  bool refused_ = false;
 };

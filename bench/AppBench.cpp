@@ -5,8 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QLineEdit>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -23,14 +21,11 @@
 
 namespace {
 
-// A shown console with the control and the main window's boxes it refers to.
+// A shown console with the control it speaks through.
 struct ShownConsole {
   ShownConsole() { console.show(); }
   QuovTOCSock toc{std::make_unique<FakeSocket>()};
-  QLineEdit txtSn{QStringLiteral("myname")};
-  QLineEdit txtCr{QStringLiteral("lobby")};
-  QCheckBox chkConsole;
-  frmConsole console{toc, txtSn, txtCr, chkConsole};
+  frmConsole console{toc};
 };
 
 QString Message200() {
@@ -54,13 +49,14 @@ void BM_TranscriptGrowth(benchmark::State& state) {
   ShownConsole shown;
   frmConsole& console = shown.console;
   const QString text = QStringLiteral("<b>an ordinary sentence</b> said in the room &amp; answered");
-  for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text);
+  for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text, false);
   for (auto _ : state) {
-    for (int i = 0; i < kBatch; ++i)
-      console.WriteMessage(i % 2 != 0 ? QStringLiteral("My Name") : QStringLiteral("Bob"), text);
+    for (int i = 0; i < kBatch; ++i) {
+      console.WriteMessage(i % 2 != 0 ? QStringLiteral("My Name") : QStringLiteral("Bob"), text, i % 2 != 0);
+    }
     state.PauseTiming();
     console.Clear();
-    for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text);
+    for (int i = 0; i < state.range(0); ++i) console.WriteMessage(QStringLiteral("Someone"), text, false);
     state.ResumeTiming();
   }
   state.counters["seconds_per_line"] = benchmark::Counter(static_cast<double>(state.iterations() * kBatch),
@@ -284,7 +280,11 @@ void BM_PeopleChanges(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     console.Clear();
-    for (int i = 0; i < occupants; ++i) console.AddPerson("Person " + std::to_string(i));
+    PeopleIndex room;
+    for (int i = 0; i < occupants; ++i) {
+      room.Append("person" + std::to_string(i), QStringLiteral("Person %1").arg(i));
+    }
+    console.FillPeople(room);
     QApplication::processEvents();
     state.ResumeTiming();
     for (int i = 0; i < kChanges; ++i) {

@@ -20,6 +20,12 @@ void PeopleModel::Clear() {
   endResetModel();
 }
 
+void PeopleModel::Fill(const PeopleIndex& people) {
+  beginResetModel();
+  people_ = people;
+  endResetModel();
+}
+
 bool PeopleModel::Arrive(const QString& name) {
   if (people_.Size() >= kMaxRoomSize) return false;
   const int row = Count();

@@ -1,7 +1,8 @@
-// The people in the room as the chat console shows them: the one list that
-// the console's view reads, changed at once on every arrival and departure,
-// also while an alert box is open, so that nothing about the people waits.
-// It holds at most kMaxRoomSize entries; later arrivals are not listed.
+// The people in the room as the chat console shows them: the view's rows of
+// the room feed's one people list, filled from it and changed at once with
+// it on every arrival and departure, also while an alert box is open, so
+// that nothing about the people waits. The feed names each person once. It
+// holds at most kMaxRoomSize entries; later arrivals are not listed.
 #pragma once
 
 #include <QAbstractListModel>
@@ -17,6 +18,8 @@ class PeopleModel : public QAbstractListModel {
   using QAbstractListModel::QAbstractListModel;
 
   void Clear();
+  // The list becomes people, in its order.
+  void Fill(const PeopleIndex& people);
   // False when the list is full and the name is not listed.
   bool Arrive(const QString& name);
   void Depart(const QString& name);

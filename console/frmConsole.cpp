@@ -1,6 +1,7 @@
 #include "frmConsole.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "ConsoleText.h"
+#include "DesignLayout.h"
 #include "Functions.h"
 #include "ShownLine.h"
 #include "TextEdge.h"
@@ -36,12 +38,10 @@ std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(tex
 
 }  // namespace
 
-frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
-                       TranscriptBudget transcript)
-    : toc_(toc), txtSn_(txtSn), txtCr_(txtCr), chkConsole_(chkConsole), transcript_(std::move(transcript)) {
+frmConsole::frmConsole(QuovTOCSock& toc, TranscriptBudget transcript) : toc_(toc), transcript_(std::move(transcript)) {
   setObjectName(QStringLiteral("frmConsole"));
   setWindowTitle(QStringLiteral("Chat Console"));
-  setFixedSize(Px(6090), Px(3615));
+  resize(Px(6090), Px(3615));
 
   cmdSend = Place(new QPushButton(QStringLiteral("Send"), this), "cmdSend", 4440, 3240, 1575, 255);
   people_ = new PeopleModel(this);
@@ -62,9 +62,12 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   auto* layout = new TranscriptLayout(document);
   document->setDocumentLayout(layout);
   txtChatBox->setDocument(document);
-  // The view follows new lines once it has caught up with them.
-  connect(layout, &TranscriptLayout::settled, txtChatBox,
-          [bar = txtChatBox->verticalScrollBar()] { bar->setValue(bar->maximum()); });
+  QScrollBar* bar = txtChatBox->verticalScrollBar();
+  // A view shrunk to its end, or scrolled there, is at the end; a view that
+  // grows while at the end stays following until it has caught up.
+  connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) { following_ = value >= bar->maximum(); });
+  connect(layout, &TranscriptLayout::settled, this, &frmConsole::FollowNewLines);
+  txtChatBox->viewport()->installEventFilter(this);
   txtChatBox->setReadOnly(true);
   // Lines dropped from the top would otherwise stay in the undo history.
   txtChatBox->setUndoRedoEnabled(false);
@@ -72,6 +75,14 @@ frmConsole::frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCh
   lblPpl = Place(new QLabel(QStringLiteral("0"), this), "lblPpl", 5520, 120, 375, 255);
   lblPpl->setTextFormat(Qt::PlainText);
   Label1 = Place(new QLabel(QStringLiteral("People Here"), this), "Label1", 4440, 120, 975, 255);
+
+  auto* room = new DesignLayout(this, size());
+  room->Add(txtChatBox, DesignLayout::Widen | DesignLayout::Heighten);
+  room->Add(txtMessage, DesignLayout::Widen | DesignLayout::MoveDown);
+  room->Add(cmdSend, DesignLayout::MoveRight | DesignLayout::MoveDown);
+  room->Add(lstUsers, DesignLayout::MoveRight | DesignLayout::Heighten);
+  room->Add(Label1, DesignLayout::MoveRight);
+  room->Add(lblPpl, DesignLayout::MoveRight);
 
   setTabOrder(txtChatBox, txtMessage);
   setTabOrder(txtMessage, lstUsers);
@@ -93,6 +104,7 @@ void frmConsole::ClearTranscript() {
 }
 
 void frmConsole::ShowRoom(const QString& room, const std::string& user) {
+  room_ = ToWire(room);
   setWindowTitle(room + QStringLiteral(" - ") + FromWire(Normalize(user)));
   const QString header = FromWire(user) + QStringLiteral(" is in Chat '") + room + QStringLiteral("'");
   txtChatBox->clear();
@@ -102,13 +114,14 @@ void frmConsole::ShowRoom(const QString& room, const std::string& user) {
   ShowPeopleCount();
 }
 
-void frmConsole::WriteMessage(const QString& sender, const QString& cleaned) {
+void frmConsole::FillPeople(const PeopleIndex& people) { people_->Fill(people); }
+
+void frmConsole::WriteMessage(const QString& sender, const QString& cleaned, bool own) {
   if (!isVisible()) return;
   for (const QModelIndex& entry : lstUsers->selectionModel()->selectedIndexes()) {
     if (SamePerson(people_->Name(entry.row()), sender)) return;
   }
   const QString text = DisplayText(cleaned);
-  const bool own = SamePerson(sender, txtSn_.text());
   AppendLine(QStringLiteral("\n") + ShownLine(sender) + QStringLiteral(":"),
              NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
 }
@@ -149,17 +162,63 @@ void frmConsole::ClearPeople() {
   toldFull_ = false;
 }
 
-void frmConsole::AddPerson(const std::string& name) { people_->Arrive(FromWire(name)); }
+void frmConsole::Line(const RoomLine& line) {
+  switch (line.kind) {
+    case RoomLine::Kind::Message:
+      WriteMessage(line.name, line.text, line.own);
+      break;
+    case RoomLine::Kind::Arrived:
+    case RoomLine::Kind::Left:
+      WritePersonLine(line.name, line.kind == RoomLine::Kind::Arrived);
+      break;
+    case RoomLine::Kind::Note:
+      if (isVisible()) WriteServerNote(line.text);
+      break;
+  }
+}
+
+void frmConsole::LinesNotShown(std::size_t count) { WriteLinesNotShown(count); }
+
+void frmConsole::People(const PeopleChange& change) {
+  if (change.kind == PeopleChange::Kind::Cleared) {
+    ClearPeople();
+  } else {
+    ChangePeople(change.name, change.kind == PeopleChange::Kind::Arrived);
+  }
+}
+
+void frmConsole::TranscriptStart(const std::optional<RoomHeader>& header) {
+  ClearTranscript();
+  if (header && isVisible()) ShowRoom(header->room, header->user);
+}
 
 void frmConsole::closeEvent(QCloseEvent* event) {
-  chkConsole_.setChecked(false);
+  emit closed();
   event->accept();
+}
+
+bool frmConsole::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtChatBox->viewport()) {
+    if (event->type() == QEvent::MouseButtonPress) {
+      selecting_ = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    } else if (event->type() == QEvent::MouseButtonRelease && selecting_) {
+      selecting_ = false;
+      FollowNewLines();
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void frmConsole::FollowNewLines() {
+  if (!following_ || selecting_) return;
+  QScrollBar* bar = txtChatBox->verticalScrollBar();
+  bar->setValue(bar->maximum());
 }
 
 void frmConsole::cmdSend_Click() {
   const QString typed = txtMessage->text();
   if (typed.isEmpty()) return;
-  const std::string room = ToWire(txtCr_.text());
+  const std::string& room = room_;
   const auto excess = [&](qsizetype length) {
     return toc_.ChatSendExcess(room, ToWire(OutgoingMessage(typed.left(length))), toc_.LastChatID);
   };

@@ -1,10 +1,15 @@
 // The chat console: the room's transcript, the people present, and a box to
 // speak in the room. Created once by the main window and shown or hidden on
-// demand; it reaches the control and the main window's boxes it needs
-// through the references it is built with.
+// demand; a sink of the room feed, it shows what the feed emits while it is
+// shown, and speaks through the control it is built with. It opens at its
+// design size and may be resized and maximized: the transcript and the
+// people list take the room.
+//
+// The transcript follows new lines while its view is at the end; a reader
+// scrolled up stays where they are until they scroll to the end again, and
+// a selection being made with the mouse is left alone.
 #pragma once
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -12,36 +17,40 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstddef>
+#include <optional>
+#include <string>
 
-#include "PeopleList.h"
+#include "FeedSink.h"
+#include "PeopleIndex.h"
 #include "PeopleModel.h"
 #include "QuovTOCSock.h"
 #include "TranscriptBudget.h"
 
-class frmConsole : public QWidget, public PeopleList {
+class frmConsole : public QWidget, public FeedSink {
   Q_OBJECT
 
  public:
-  frmConsole(QuovTOCSock& toc, QLineEdit& txtSn, QLineEdit& txtCr, QCheckBox& chkConsole,
-             TranscriptBudget transcript = TranscriptBudget());
+  explicit frmConsole(QuovTOCSock& toc, TranscriptBudget transcript = TranscriptBudget());
 
   // Empties the transcript and the people list; the caption becomes "---".
   void Clear();
   // Empties the transcript; the caption becomes "---".
   void ClearTranscript();
-  // The room the console shows: the caption names it and the user's
-  // normalized name, the whole transcript becomes one header line in the
-  // default format, and the count shows the people list's entries.
+  // The room the console shows and speaks in: the caption names it and the
+  // user's normalized name, the whole transcript becomes one header line in
+  // the default format, and the count shows the people list's entries.
   void ShowRoom(const QString& room, const std::string& user);
+  // The people list becomes the room's, in its order.
+  void FillPeople(const PeopleIndex& people);
   // The sender, emphasized in red for the user's own messages and in blue for
   // others, then the message's text in black; nothing when the sender is
   // selected in the people list, or when the console is hidden. cleaned: the
   // message with its tags removed; its entities are decoded here.
-  void WriteMessage(const QString& sender, const QString& cleaned);
+  void WriteMessage(const QString& sender, const QString& cleaned, bool own);
   // An arrival or departure line.
   void WritePersonLine(const QString& name, bool inside);
   // An arrival or departure in the people list and its count; nothing when
-  // the console is hidden.
+  // the console is hidden. The feed names each person once.
   void ChangePeople(const QString& name, bool inside);
   // A line saying how many lines were not written because too many waited.
   void WriteLinesNotShown(std::size_t count);
@@ -50,8 +59,13 @@ class frmConsole : public QWidget, public PeopleList {
   void ShowPeopleCount();
 
   // Empties the people list and sets its count to "0".
-  void ClearPeople() override;
-  void AddPerson(const std::string& name) override;
+  void ClearPeople();
+
+  // The console as a sink of the room feed.
+  void Line(const RoomLine& line) override;
+  void LinesNotShown(std::size_t count) override;
+  void People(const PeopleChange& change) override;
+  void TranscriptStart(const std::optional<RoomHeader>& header) override;
 
   QPlainTextEdit* txtChatBox;
   QLineEdit* txtMessage;
@@ -60,8 +74,13 @@ class frmConsole : public QWidget, public PeopleList {
   QLabel* lblPpl;
   QLabel* Label1;
 
+ signals:
+  // Closed with its close box.
+  void closed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void cmdSend_Click();
@@ -71,10 +90,15 @@ class frmConsole : public QWidget, public PeopleList {
   // A plain line of the console's own, not said in the room.
   void WriteNote(const QString& text);
 
+  // Follows the newest line once the view has caught up, if it was at the end.
+  void FollowNewLines();
+
   QuovTOCSock& toc_;
-  QLineEdit& txtSn_;
-  QLineEdit& txtCr_;
-  QCheckBox& chkConsole_;
+  // The room spoken in, as the feed named it.
+  std::string room_;
+  // Whether the view is at the end, and whether a mouse selection is being made.
+  bool following_ = true;
+  bool selecting_ = false;
   // What lstUsers shows.
   PeopleModel* people_;
   // Whether the user has been told that the people list is full since it was last emptied.

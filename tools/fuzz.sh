@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 tools/deps.sh cmake make clang-14 libclang-rt-14-dev qt6-base-dev libsqlite3-dev libcrypt-dev
 cmake --preset fuzz >/dev/null
-targets=(receive_path text_helpers server_commands)
+targets=(receive_path text_helpers server_commands room_feed)
 cmake --build --preset fuzz --target "${targets[@]/#/fuzz_}"
 mkdir -p build/fuzz/artifacts
 for target in "${targets[@]}"; do

@@ -38,12 +38,11 @@ class ConsoleTest : public WindowTest {
 
 TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
   SignOnAndJoin("myname:Zo\xc3\xab");
-  window->toc->strUserName = "My Name";  // the holder may write it; the caption shows it normalized
   Open();
   EXPECT_TRUE(window->console->isVisible());
   EXPECT_TRUE(window->Console);
   EXPECT_EQ(window->console->windowTitle(), QStringLiteral("thelobby - myname"));
-  EXPECT_EQ(Transcript(), (std::vector<std::string>{"My Name is in Chat 'thelobby'"}));
+  EXPECT_EQ(Transcript(), (std::vector<std::string>{"myname is in Chat 'thelobby'"}));
   const auto header = LastLineRuns(*window->console->txtChatBox);
   ASSERT_EQ(header.size(), 1u);
   EXPECT_FALSE(header[0].bold);
@@ -54,6 +53,7 @@ TEST_F(ConsoleTest, OpeningShowsTheRoomItsPeopleAndAHeader) {
 TEST_F(ConsoleTest, OwnNameInRedOthersInBlueEmphasizedAndTextInBlackPlain) {
   SignOnAndJoin();
   Open();
+  window->txtSn->setText(QStringLiteral("bob"));  // the name that signed on decides, not the box
   Say("My Name", "hi");
   auto runs = LastLineRuns(*window->console->txtChatBox);
   ASSERT_EQ(runs.size(), 2u);
@@ -100,26 +100,39 @@ TEST_F(ConsoleTest, ASelectedPersonIsHiddenWhileTheirAlertsStillFire) {
   EXPECT_EQ(Transcript().back(), "bob: back");
 }
 
-TEST_F(ConsoleTest, TwoArrivalsThenOneDepartureLeaveOneEntry) {
+// Each person is listed once, as the control records them, at every step
+// and after the console is opened again.
+TEST_F(ConsoleTest, EachPersonIsListedOnceAsTheControlRecordsThem) {
   SignOnAndJoin("");
   Open();
+  const auto agree = [&](const std::vector<std::string>& expected) {
+    std::vector<std::string> recorded;
+    for (const auto& person : *window->toc->UsersHere.Item("42")) recorded.push_back(person.value);
+    EXPECT_EQ(People(), expected);
+    EXPECT_EQ(recorded, expected);
+    EXPECT_EQ(window->console->lblPpl->text(), QString::number(expected.size()));
+  };
   Deliver("CHAT_UPDATE_BUDDY:42:T:Carol D");
-  Deliver("CHAT_UPDATE_BUDDY:42:T:Carol D");
-  EXPECT_EQ(People(), (std::vector<std::string>{"Carol D", "Carol D"}));
+  Deliver("CHAT_UPDATE_BUDDY:42:T:carold:bob");
+  agree({"Carol D", "bob"});
   // One departure may name several people, some of them not listed.
   Deliver("CHAT_UPDATE_BUDDY:42:F:carold:nobody");
-  EXPECT_EQ(People(), (std::vector<std::string>{"Carol D"}));
-  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
+  agree({"bob"});
   const std::vector<std::string> lines = Transcript();
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
-            (std::vector<std::string>{"Carol D has entered the room.", "Carol D has entered the room.",
-                                      "carold has left the room.", "nobody has left the room."}));
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+            (std::vector<std::string>{"bob has entered the room.", "carold has left the room.",
+                                      "nobody has left the room."}));
   const auto runs = LastLineRuns(*window->console->txtChatBox);
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_TRUE(runs[0].bold);
   EXPECT_EQ(runs[0].colour, QColor(0, 0, 0));
   EXPECT_FALSE(runs[1].bold);
   EXPECT_EQ(runs[1].colour, QColor(0, 0, 0));
+
+  window->chkConsole->setChecked(false);
+  Deliver("CHAT_UPDATE_BUDDY:42:T:Carol D:BOB");
+  Open();
+  agree({"bob", "Carol D"});
 }
 
 // The room churns while a box is open: the people list ends as it would with
@@ -144,8 +157,8 @@ TEST_F(ConsoleTest, ChurnBehindAnAlertEndsAsWithNoBoxAndWaitsByTheRoomsSize) {
   };
   Say("bob", "cat");
   EXPECT_EQ(alerts->shown, (std::vector<std::string>{"bob: cat", "dave: a cat"}));
-  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "Bob", "dave", "My Name"}));
-  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("5"));
+  EXPECT_EQ(People(), (std::vector<std::string>{"myname", "carol", "Bob", "dave"}));
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("4"));
   EXPECT_TRUE(PersonSelected(1)) << "carol's messages stay hidden";
   EXPECT_LE(window->Waiting().PeakWaitingBytes(), TranscriptBudget::kMaxLines * (EventQueue::kEntryBytes + 64));
 }
@@ -192,14 +205,11 @@ TEST_F(ConsoleTest, LineBreaksAndDirectionControlsCannotFakeAnotherLine) {
 
 TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
   QuovTOCSock toc(std::make_unique<FakeSocket>());
-  QLineEdit txtSn(QStringLiteral("myname"));
-  QLineEdit txtCr(QStringLiteral("lobby"));
-  QCheckBox chkConsole;
-  frmConsole console(toc, txtSn, txtCr, chkConsole, TranscriptBudget(3, 60));
+  frmConsole console(toc, TranscriptBudget(3, 60));
   console.show();
   console.ShowRoom(QStringLiteral("lobby"), "me");
   for (const char* text : {"a", "b", "c", "0123456789012345"}) {
-    console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text));
+    console.WriteMessage(QStringLiteral("bob"), QString::fromUtf8(text), false);
   }
   std::vector<std::string> lines;
   for (QTextBlock block = console.txtChatBox->document()->begin(); block.isValid(); block = block.next()) {
@@ -210,7 +220,8 @@ TEST(ConsoleTranscript, KeepsItsNewestLinesWithinItsLineAndByteBudget) {
 
 // A busy room must not have every line laid out as it arrives: the view
 // catches up when the event loop runs, lays out what it shows, and follows
-// the newest line.
+// the newest line while it is at the end. A reader scrolled up, or making a
+// selection with the mouse, stays where they are.
 TEST_F(ConsoleTest, TheTranscriptLaysOutOnlyWhatItShowsOnceTheEventLoopRuns) {
   SignOnAndJoin();
   Open();
@@ -227,8 +238,27 @@ TEST_F(ConsoleTest, TheTranscriptLaysOutOnlyWhatItShowsOnceTheEventLoopRuns) {
   QApplication::processEvents();
   EXPECT_GT(document.lastBlock().layout()->lineCount(), 0);
   EXPECT_LT(laidOut(), 100);
-  const QScrollBar* bar = window->console->txtChatBox->verticalScrollBar();
+  QScrollBar* bar = window->console->txtChatBox->verticalScrollBar();
   EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+
+  const auto moreLines = [&] {
+    for (int i = 0; i < 20; ++i) Say("bob", "more " + std::to_string(i));
+    QApplication::processEvents();
+  };
+  bar->setValue(50);
+  moreLines();
+  EXPECT_EQ(bar->value(), 50) << "a reader scrolled up stays";
+  bar->setValue(bar->maximum());
+  moreLines();
+  EXPECT_EQ(bar->value(), bar->maximum()) << "back at the end, the view follows again";
+
+  QWidget* text = window->console->txtChatBox->viewport();
+  QTest::mousePress(text, Qt::LeftButton, {}, QPoint(5, 5));
+  const int dragging = bar->value();
+  moreLines();
+  EXPECT_EQ(bar->value(), dragging) << "a selection being dragged is left alone";
+  QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(5, 5));
   EXPECT_EQ(bar->value(), bar->maximum());
 }
 
@@ -297,10 +327,9 @@ TEST_F(ConsoleTest, LeftChatEmptiesTheConsoleWithoutHidingIt) {
   Say("bob", "still here");
   EXPECT_EQ(Transcript().back(), "bob: still here");
 
-  Deliver("CHAT_UPDATE_BUDDY:42:F:bob");
   Deliver("CHAT_UPDATE_BUDDY:42:T:carol:bob");
-  Deliver("CHAT_UPDATE_BUDDY:42:F:bob");
-  EXPECT_EQ(People(), std::vector<std::string>{"carol"}) << "the emptied list forgets bob";
+  EXPECT_EQ(People(), std::vector<std::string>{}) << "a room left lists nobody, as the control records nobody";
+  EXPECT_EQ(window->toc->UsersHere.Item("42"), nullptr);
 }
 
 TEST_F(ConsoleTest, HiddenConsoleRecordsNothingAndItsCloseBoxClearsTheCheckBox) {

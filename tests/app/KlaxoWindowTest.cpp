@@ -61,7 +61,7 @@ TEST_F(WindowTest, SignOnNormalizesTheBoxAndPassesThePasswordAsTyped) {
   EXPECT_EQ(window->toc->strPassword, "0x");
 }
 
-TEST_F(WindowTest, JoinReadsTheExchangeAndSkipsNumbersBeyondSixteenBits) {
+TEST_F(WindowTest, JoinReadsTheExchangeAndRefusesNumbersBeyondSixteenBits) {
   SignOn();
   const struct {
     const char* exchange;
@@ -81,6 +81,8 @@ TEST_F(WindowTest, JoinReadsTheExchangeAndSkipsNumbersBeyondSixteenBits) {
       EXPECT_TRUE(Sent(c.line)) << c.exchange << " sent " << sock->sent;
     } else {
       EXPECT_EQ(sock->sent, "") << c.exchange;
+      EXPECT_EQ(window->lblStat->text(),
+                QStringLiteral("Not joined: the exchange must be a number from -32768 to 32767"));
     }
     sock->TakeSent();
   }
@@ -290,8 +292,8 @@ TEST_F(WindowTest, AFloodBehindAnAlertLosesNoStateAndCountsWhatGivesWay) {
 
   EXPECT_EQ(window->lblStat->text(), QStringLiteral("Disconnected: Network down"));
   EXPECT_FALSE(window->InChat);
-  EXPECT_EQ(People(), (std::vector<std::string>{"frank"}));
-  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("1"));
+  EXPECT_EQ(People(), std::vector<std::string>{}) << "a lost connection ends the room";
+  EXPECT_EQ(window->console->lblPpl->text(), QStringLiteral("0"));
 
   ASSERT_GE(alerts->shown.size(), 2u);
   const std::string& last = alerts->shown.back();
@@ -515,4 +517,16 @@ TEST_F(WindowTest, ControlsHaveTheirCaptionsAndPlacesInTwips) {
   }
   EXPECT_EQ(window->centralWidget()->size(), QSize(3585 / 15, 2565 / 15));
   EXPECT_EQ(c.size(), QSize(6090 / 15, 3615 / 15));
+
+  // The console grows: the transcript and the people list take the room,
+  // the boxes below and beside them follow.
+  frmConsole& console = window->ConsoleWindow();
+  console.show();
+  console.resize(c.size() + QSize(100, 50));
+  QApplication::processEvents();
+  EXPECT_EQ(console.txtChatBox->geometry(), QRect(8, 8, 281 + 100, 201 + 50));
+  EXPECT_EQ(console.lstUsers->geometry(), QRect(296 + 100, 24, 105, 186 + 50));
+  EXPECT_EQ(console.txtMessage->geometry(), QRect(8, 216 + 50, 281 + 100, 19));
+  EXPECT_EQ(console.cmdSend->geometry().topLeft(), QPoint(296 + 100, 216 + 50));
+  EXPECT_EQ(console.lblPpl->geometry().topLeft(), QPoint(368 + 100, 8));
 }

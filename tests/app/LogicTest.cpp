@@ -243,10 +243,12 @@ TEST(StartOptions, ReadRoomAndExchangeAndNameTheKeyringEntry) {
 
 // Records what the queue shows, in order: "alert:TEXT", "not shown:N",
 // "dropped:N", and whatever the queued work adds. whileA0 runs while the
-// alert a0 is shown; the alert closeAt is closed with its close box.
+// alert a0 is shown, whileDropped while the notice of dropped alerts is; the
+// alert closeAt ("dropped" for that notice) is closed with its close box.
 struct QueueLog {
   std::vector<std::string> done;
   std::function<void()> whileA0 = [] {};
+  std::function<void()> whileDropped = [] {};
   std::string closeAt;
   EventQueue::Presenter Presenter() {
     return {[this](const QString& alert) {
@@ -255,7 +257,11 @@ struct QueueLog {
               return alert.toStdString() == closeAt;
             },
             [this](std::size_t lines) { done.push_back("not shown:" + std::to_string(lines)); },
-            [this](std::size_t alerts) { done.push_back("dropped:" + std::to_string(alerts)); }};
+            [this](std::size_t alerts) {
+              done.push_back("dropped:" + std::to_string(alerts));
+              whileDropped();
+              return closeAt == "dropped";
+            }};
   }
   std::function<void()> Note(std::string text) {
     return [this, text = std::move(text)] { done.push_back(text); };
@@ -308,7 +314,8 @@ TEST(EventQueue, WorkWaitsInOrderAndOnlyTheLatestStateOfEachThingWaits) {
 
 // Past the bound of bytes or of lines, plain lines give way before the lines
 // of alerting messages; past the bound of alerts, alerts are counted; and
-// closing a box drops the waiting alerts, those counted too, but no line.
+// closing a box, the notice of dropped alerts too, drops the waiting alerts,
+// those counted too, but no line.
 TEST(EventQueue, LinesGiveWayPlainOnesFirstAndAlertsByCountOrAllAtOnce) {
   constexpr std::size_t kEntry = EventQueue::kEntryBytes;
   for (const auto& [bytes, lines] :
@@ -324,19 +331,25 @@ TEST(EventQueue, LinesGiveWayPlainOnesFirstAndAlertsByCountOrAllAtOnce) {
               (std::vector<std::string>{"alert:a0", "line:a0", "alert:a1", "line:a1", "line:p4", "not shown:3"}))
         << lines;
   }
-  for (const bool close : {false, true}) {
+  for (const std::string closeAt : {"", "a1", "dropped"}) {
     QueueLog log;
     EventQueue queue(log.Presenter(), EventQueue::kMaxWaitingBytes, 100, 3);
     log.whileA0 = [&] {
       for (const char* name : {"a1", "a2", "a3"}) queue.Run(log.Message(name, 1, 0));
       queue.Run(log.Message("a4", 2, 0));
     };
-    log.closeAt = close ? "a1" : "";
+    log.whileDropped = [&] { queue.Run(log.Message("a5", 1, 0)); };
+    log.closeAt = closeAt;
     queue.Run(log.Message("a0", 1, 0));
     std::vector<std::string> shown{"alert:a0", "line:a0", "alert:a1", "line:a1"};
-    if (!close) shown.insert(shown.end(), {"alert:a2", "line:a2", "alert:a3", "line:a3", "line:a4", "dropped:2"});
-    if (close) shown.insert(shown.end(), {"line:a2", "line:a3", "line:a4"});
-    EXPECT_EQ(log.done, shown) << close;
+    if (closeAt == "a1") {
+      shown.insert(shown.end(), {"line:a2", "line:a3", "line:a4"});
+    } else {
+      shown.insert(shown.end(), {"alert:a2", "line:a2", "alert:a3", "line:a3", "line:a4", "dropped:2"});
+      if (closeAt.empty()) shown.emplace_back("alert:a5");
+      shown.emplace_back("line:a5");
+    }
+    EXPECT_EQ(log.done, shown) << closeAt;
   }
 }
 

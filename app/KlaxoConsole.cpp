@@ -1,0 +1,41 @@
+// The chat console: built the first time it is needed, then shown and
+// hidden with the check box; a sink of the feed from its first showing.
+#include "Klaxo.h"
+
+void Klaxo::chkConsole_Click(bool ticked) {
+  if (ticked) {
+    LoadConsole();
+  } else {
+    UnLoadConsole();
+  }
+}
+
+frmConsole& Klaxo::ConsoleWindow() {
+  if (!console) {
+    console = std::make_unique<frmConsole>(*toc);
+    console->setWindowIcon(windowIcon());
+    console->setFont(centralWidget()->font());
+    connect(console.get(), &frmConsole::closed, this, [this] { chkConsole->setChecked(false); });
+    feed.AddSink(*console);
+  }
+  return *console;
+}
+
+void Klaxo::LoadConsole() {
+  ConsoleWindow();
+  Clear();
+  console->show();
+  Console = true;
+  console->FillPeople(feed.People());
+  console->ShowRoom(feed.RoomName(), feed.SignedOnName());
+}
+
+void Klaxo::UnLoadConsole() {
+  console->hide();
+  Console = false;
+  Clear();
+}
+
+void Klaxo::Clear() {
+  if (console) console->Clear();
+}
