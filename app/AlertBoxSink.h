@@ -6,14 +6,23 @@
 
 #include "AlertPresenter.h"
 #include "FeedSink.h"
+#include "WordList.h"
 
 class AlertBoxSink : public FeedSink {
  public:
   explicit AlertBoxSink(std::unique_ptr<AlertPresenter> presenter) : presenter_(std::move(presenter)) {}
 
-  bool Alert(const QString& text) override { return presenter_->ShowAlert(text) == AlertPresenter::Closed::AllWaiting; }
+  // Off, alerts reach the user only in the other ways chosen.
+  void SetShown(bool shown) { shown_ = shown; }
+
+  bool Alert(const AlertValue& alert) override {
+    if (!shown_) return false;
+    const QString text = alert.notice.isEmpty() ? AlertText(alert.sender, alert.text) : alert.notice;
+    return presenter_->ShowAlert(text) == AlertPresenter::Closed::AllWaiting;
+  }
   AlertPresenter& Presenter() { return *presenter_; }
 
  private:
   std::unique_ptr<AlertPresenter> presenter_;
+  bool shown_ = true;
 };

@@ -26,6 +26,13 @@ bool Flag(const QSettings& settings, const QString& key, bool fallback) {
 
 }  // namespace
 
+DeliverySettings PlainDelivery() {
+  DeliverySettings plain;
+  plain.keepHistory = false;
+  plain.consoleTimestamps = false;
+  return plain;
+}
+
 DeliverySettings ReadDeliverySettings(const QSettings& settings) {
   DeliverySettings read;
   read.alertBox = Flag(settings, kBox, read.alertBox);

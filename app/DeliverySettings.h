@@ -33,6 +33,10 @@ struct DeliverySettings {
   bool operator==(const DeliverySettings&) const = default;
 };
 
+// The program as it was before any of this could be chosen: the alert box
+// only, no history and no timestamps; what a window built without settings gets.
+DeliverySettings PlainDelivery();
+
 // Values the file does not hold, or holds in a form not understood, read as
 // their defaults; a time limit outside 1 s to kMaxCommandSeconds is clamped.
 DeliverySettings ReadDeliverySettings(const QSettings& settings);

@@ -16,7 +16,8 @@ void EventQueue::Run(Work work) {
   if (auto* alert = std::get_if<Alert>(&work)) {
     if (alert->times == 0 && !alert->line) return;
     entry.policy = Entry::Policy::Alert;
-    entry.alert = std::move(alert->text);
+    entry.alert = std::move(alert->value);
+    entry.words = std::move(alert->words);
     entry.alerts = alert->times;
     entry.work = std::move(alert->line);
     entry.workBytes = entry.work ? alert->lineBytes : 0;
@@ -62,7 +63,10 @@ void EventQueue::Wait(Entry entry) {
       alertsDropped_ += entry.alerts - room;
       entry.alerts = room;
     }
-    if (entry.alerts == 0) entry.alert.clear();
+    if (entry.alerts == 0) {
+      entry.alert = {};
+      entry.words.clear();
+    }
   }
   if (entry.alerts == 0 && !entry.work) return;
   if (MakeRoom(Pending::Cost(entry), entry.work ? 1 : 0)) {
@@ -110,6 +114,7 @@ void EventQueue::Drain() {
 
 void EventQueue::Execute(Entry& entry) {
   for (std::size_t i = 0; i < entry.alerts && !stopped_; ++i) {
+    if (i < static_cast<std::size_t>(entry.words.size())) entry.alert.word = entry.words[static_cast<qsizetype>(i)];
     if (!presenter_.showAlert(entry.alert)) continue;
     DismissWaitingAlerts();
     break;
@@ -122,12 +127,23 @@ void EventQueue::DismissWaitingAlerts() {
   alertsDropped_ = 0;
 }
 
+namespace {
+
+std::size_t ValueBytes(const AlertValue& alert, const QStringList& words) {
+  qsizetype chars =
+      alert.sender.size() + alert.text.size() + alert.word.size() + alert.room.size() + alert.notice.size();
+  for (const QString& word : words) chars += word.size();
+  return static_cast<std::size_t>(chars) * sizeof(QChar);
+}
+
+}  // namespace
+
 std::size_t EventQueue::Pending::Cost(const Entry& entry) {
-  return kEntryBytes + entry.workBytes + static_cast<std::size_t>(entry.alert.size()) * sizeof(QChar);
+  return kEntryBytes + entry.workBytes + ValueBytes(entry.alert, entry.words);
 }
 
 std::size_t EventQueue::Pending::AlertCost(const Entry& entry) {
-  return entry.alerts > 0 ? kEntryBytes + static_cast<std::size_t>(entry.alert.size()) * sizeof(QChar) : 0;
+  return entry.alerts > 0 ? kEntryBytes + ValueBytes(entry.alert, entry.words) : 0;
 }
 
 void EventQueue::Pending::PushBack(Entry entry) {
@@ -180,7 +196,8 @@ void EventQueue::Pending::DropAlerts() {
     alertBytes_ -= AlertCost(*entry);
     alerts_ -= entry->alerts;
     entry->alerts = 0;
-    entry->alert.clear();
+    entry->alert = {};
+    entry->words.clear();
     if (entry->work) {
       bytes_ -= before - Cost(*entry);
     } else {

@@ -25,6 +25,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstddef>
 #include <deque>
@@ -33,6 +34,7 @@
 #include <optional>
 #include <variant>
 
+#include "FeedSink.h"
 #include "TranscriptBudget.h"
 
 class EventQueue {
@@ -48,10 +50,12 @@ class EventQueue {
 
   // A chat message: its alert shown times times, then its console line.
   struct Alert {
-    QString text;
+    AlertValue value;
     std::size_t times = 0;
     std::function<void()> line;  // empty for none
     std::size_t lineBytes = 0;   // what line holds
+    // Each alert's word, in order, when they differ from the value's.
+    QStringList words;
   };
   struct Line {
     std::function<void()> write;
@@ -70,7 +74,7 @@ class EventQueue {
   // of alerts dropped answer true when the user closed the box to dismiss
   // the waiting alerts too.
   struct Presenter {
-    std::function<bool(const QString& alert)> showAlert;
+    std::function<bool(const AlertValue& alert)> showAlert;
     std::function<void(std::size_t lines)> linesNotShown;
     std::function<bool(std::size_t alerts)> alertsDropped;
   };
@@ -92,8 +96,9 @@ class EventQueue {
     Policy policy = Policy::Line;
     std::function<void()> work;  // a line, empty once dropped, or a state's show
     std::size_t workBytes = 0;
-    QString alert;
+    AlertValue alert;
     std::size_t alerts = 0;
+    QStringList words;
     Shown shown = Shown::StatusLine;
   };
 

@@ -35,7 +35,8 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       startRoom_(std::move(options.room)),
       startInTray_(options.startInTray),
       rememberPassword_(options.rememberPassword),
-      socketUnusable_(std::move(options.socketUnusable)) {
+      socketUnusable_(std::move(options.socketUnusable)),
+      delivery_(std::move(options.delivery)) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());

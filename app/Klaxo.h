@@ -29,6 +29,7 @@
 #include <string>
 
 #include "AlertBoxSink.h"
+#include "DeliverySettings.h"
 #include "EventQueue.h"
 #include "FeedSink.h"
 #include "QuovTOCSock.h"
@@ -64,6 +65,9 @@ struct KlaxoOptions {
   // Whether the socket's failure is lasting, the program's installation at
   // fault (LoadedSocket::Unusable): then it is not tried again.
   std::function<bool()> socketUnusable;
+  // How alerts reach the user; the plain program's unless given (main.cpp
+  // gives the settings file's, with the command line's for the run).
+  DeliverySettings delivery = PlainDelivery();
 };
 
 class Klaxo : public QMainWindow, public FeedSink {
@@ -153,6 +157,7 @@ class Klaxo : public QMainWindow, public FeedSink {
   void EndProgram();
 
   QStringList WordList() const;
+  QList<WordRule> WordRules() const;
   // The feed searches messages for the list as it reads now.
   void FollowWords();
   void LoadWords();
@@ -187,4 +192,5 @@ class Klaxo : public QMainWindow, public FeedSink {
   std::function<bool()> socketUnusable_;
 
   std::optional<WordsFile> wordsFile_;
+  DeliverySettings delivery_;
 };

@@ -26,8 +26,18 @@ QStringList Klaxo::WordList() const {
   return words;
 }
 
+QList<WordRule> Klaxo::WordRules() const {
+  // Each entry was a sound rule's line when it was added.
+  QList<WordRule> rules;
+  QString error;
+  for (const QString& line : WordList()) {
+    if (auto rule = ParseRuleLine(line, error)) rules.append(std::move(*rule));
+  }
+  return rules;
+}
+
 void Klaxo::FollowWords() {
-  const auto changed = [this] { feed.SetWords(WordList()); };
+  const auto changed = [this] { feed.SetWords(WordMatcher(WordRules(), delivery_.senders)); };
   const QAbstractItemModel* list = lstNotify->model();
   connect(list, &QAbstractItemModel::rowsInserted, this, changed);
   connect(list, &QAbstractItemModel::rowsRemoved, this, changed);
@@ -57,11 +67,19 @@ bool Klaxo::txtNotify_KeyPress(int key, const QString&) {
     case WordBoxStep::EmptyThenKey:
       txtNotify->clear();
       return false;
-    case WordBoxStep::AddWord:
-      lstNotify->addItem(step.word);
+    case WordBoxStep::AddWord: {
+      // Options come first in parentheses; a plain word is added as always.
+      QString error;
+      const auto rule = ParseRuleLine(txtNotify->text(), error);
+      if (!rule) {
+        lblStat->setText(QStringLiteral("Cannot add the word: %1").arg(error));
+        return true;
+      }
+      lstNotify->addItem(RuleLine(*rule));
       txtNotify->clear();
       SaveWords();
       return true;
+    }
   }
   return false;
 }
@@ -74,8 +92,18 @@ void Klaxo::lstNotify_DblClick(QListWidgetItem* item) {
 
 void Klaxo::LoadWords() {
   QString error;
-  if (const auto words = wordsFile_->Load(error)) {
-    lstNotify->addItems(*words);
+  QList<WordsFileProblem> problems;
+  if (const auto rules = wordsFile_->LoadRules(problems, error)) {
+    for (const WordRule& rule : *rules) lstNotify->addItem(RuleLine(rule));
+    if (problems.isEmpty()) return;
+    // The lines skipped are named, not lost: the file keeps them until the list is saved.
+    QStringList lines;
+    for (const WordsFileProblem& problem : problems)
+      lines.append(QStringLiteral("line %1: %2").arg(problem.line).arg(problem.reason));
+    const QString message = QStringLiteral("Skipped in the word list %1: %2")
+                                .arg(QDir::toNativeSeparators(wordsFile_->Path()), lines.join(QStringLiteral("; ")));
+    Report(message);
+    lblStat->setText(message);
     return;
   }
   // The list on disk is kept as it is; nothing this run does replaces it.
@@ -89,7 +117,7 @@ void Klaxo::LoadWords() {
 void Klaxo::SaveWords() {
   if (!wordsFile_) return;
   QString error;
-  if (wordsFile_->Save(WordList(), error)) return;
+  if (wordsFile_->SaveRules(WordRules(), error)) return;
   const QString message =
       QStringLiteral("Cannot save the word list to %1: %2").arg(QDir::toNativeSeparators(wordsFile_->Path()), error);
   Report(message);

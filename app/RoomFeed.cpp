@@ -6,7 +6,6 @@
 #include "Functions.h"
 #include "PeopleList.h"
 #include "TextEdge.h"
-#include "WordList.h"
 
 namespace {
 
@@ -17,11 +16,13 @@ std::size_t TextBytes(const QString& text) { return static_cast<std::size_t>(tex
 RoomFeed::RoomFeed(SessionHandler session, std::size_t maxWaitingBytes, std::size_t maxWaitingLines,
                    std::size_t maxWaitingAlerts)
     : session_(std::move(session)),
-      queue_({[this](const QString& alert) { return ShowAlert(alert); },
+      queue_({[this](const AlertValue& alert) { return ShowAlert(alert); },
               [this](std::size_t lines) { Each(Delivery::Shown, [&](FeedSink& sink) { sink.LinesNotShown(lines); }); },
               [this](std::size_t dropped) {
-                return ShowAlert(
-                    QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped));
+                AlertValue notice;
+                notice.notice =
+                    QStringLiteral("%1 more alerts were dropped: too many were waiting to be shown.").arg(dropped);
+                return ShowAlert(notice);
               }},
              maxWaitingBytes, maxWaitingLines, maxWaitingAlerts) {}
 
@@ -46,9 +47,9 @@ void RoomFeed::Each(Delivery delivery, const Call& call) const {
   }
 }
 
-bool RoomFeed::ShowAlert(const QString& text) const {
+bool RoomFeed::ShowAlert(const AlertValue& alert) const {
   bool dismissed = false;
-  Each(Delivery::Shown, [&](FeedSink& sink) { dismissed = sink.Alert(text) || dismissed; });
+  Each(Delivery::Shown, [&](FeedSink& sink) { dismissed = sink.Alert(alert) || dismissed; });
   return dismissed;
 }
 
@@ -154,12 +155,16 @@ void RoomFeed::ChatMessage(std::int32_t&, std::string& strUserName, std::string&
   RoomLine line{RoomLine::Kind::Message, FromWire(strUserName), FromWire(StripHtml(strMessage)),
                 !name_.empty() && Normalize(strUserName) == name_};
   EventQueue::Alert waiting;
-  waiting.times = static_cast<std::size_t>(MatchingWords(words_, line.text).size());
-  if (waiting.times > 0) {
-    waiting.text = AlertText(line.name, line.text);
-    Each(Delivery::AtOnce, [&](FeedSink& sink) {
-      for (std::size_t i = 0; i < waiting.times; ++i) sink.Alert(waiting.text);
-    });
+  const QList<WordRule> found = matcher_.Matches(line.name, line.text, FromWire(name_));
+  waiting.times = static_cast<std::size_t>(found.size());
+  if (!found.empty()) {
+    AlertValue alert{line.name, line.text, {}, roomName_, QDateTime::currentDateTime(), {}};
+    for (const WordRule& rule : found) {
+      alert.word = rule.word;
+      waiting.words.append(rule.word);
+      Each(Delivery::AtOnce, [&](FeedSink& sink) { sink.Alert(alert); });
+    }
+    waiting.value = std::move(alert);
   }
   Each(Delivery::AtOnce, [&](FeedSink& sink) { sink.Line(line); });
   waiting.lineBytes = TextBytes(line.name) + TextBytes(line.text);

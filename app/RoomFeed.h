@@ -35,6 +35,7 @@
 #include "PeopleIndex.h"
 #include "QuovTOCSockEvents.h"
 #include "Session.h"
+#include "WordMatcher.h"
 
 class RoomFeed : public QuovTOCSockEvents {
  public:
@@ -49,8 +50,9 @@ class RoomFeed : public QuovTOCSockEvents {
   void AddSink(FeedSink& sink, Delivery delivery = Delivery::Shown);
   void RemoveSink(const FeedSink& sink);
 
-  // The words each message is searched for, in list order.
-  void SetWords(QStringList words) { words_ = std::move(words); }
+  // The words each message is searched for, in list order, and the senders
+  // who raise no alert.
+  void SetWords(WordMatcher matcher) { matcher_ = std::move(matcher); }
 
   // What the window itself has to say: a status line, a note beside the
   // room's lines, the transcript started again.
@@ -92,7 +94,7 @@ class RoomFeed : public QuovTOCSockEvents {
   template <typename Call>
   void Each(Delivery delivery, const Call& call) const;
   // Each Shown sink's answer to an alert: true when one dismissed those waiting.
-  bool ShowAlert(const QString& text) const;
+  bool ShowAlert(const AlertValue& alert) const;
   void Emit(const PeopleChange& change) const;
   void EmitLine(RoomLine line);
   // The people list empties; the room watched is forgotten unless given.
@@ -101,7 +103,7 @@ class RoomFeed : public QuovTOCSockEvents {
   SessionHandler session_;
   std::vector<Registered> sinks_;
   EventQueue queue_;
-  QStringList words_;
+  WordMatcher matcher_;
   // Normalized, as the control signed on; empty while not signed on.
   std::string name_;
   std::optional<std::int32_t> room_;

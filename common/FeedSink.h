@@ -4,6 +4,7 @@
 // telling the user is one new sink registered with the feed.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <cstddef>
 #include <optional>
@@ -19,6 +20,19 @@ struct RoomLine {
   QString text;
   // A message the signed-on user sent.
   bool own = false;
+};
+
+// One alert: a message holding a listed word, or the notice of alerts dropped.
+struct AlertValue {
+  QString sender;
+  // The message cleaned of its tags, its entities still encoded.
+  QString text;
+  // The listed word (a rule's word or pattern) the message matched.
+  QString word;
+  QString room;
+  QDateTime time;
+  // Set only for the notice of alerts dropped, which the box shows alone.
+  QString notice;
 };
 
 // A change of the one people list of the room watched.
@@ -37,9 +51,9 @@ struct RoomHeader {
 class FeedSink {
  public:
   virtual ~FeedSink() = default;
-  // One alert box's worth: a message holding a listed word, or the notice of
-  // alerts dropped. True when the user dismissed the alerts waiting behind it too.
-  virtual bool Alert(const QString& /*text*/) { return false; }
+  // One alert per word found, or the notice of alerts dropped. True when the
+  // user dismissed the alerts waiting behind it too.
+  virtual bool Alert(const AlertValue& /*alert*/) { return false; }
   virtual void Line(const RoomLine& /*line*/) {}
   // So many lines gave way while too many waited behind an alert box.
   virtual void LinesNotShown(std::size_t /*count*/) {}

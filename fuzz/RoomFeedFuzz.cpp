@@ -44,7 +44,7 @@ bool Same(const RoomLine& a, const RoomLine& b) {
 
 // Records the lines emitted, in order.
 struct AtOnce : FeedSink {
-  bool Alert(const QString&) override { return ++alerts, false; }
+  bool Alert(const AlertValue&) override { return ++alerts, false; }
   void Line(const RoomLine& line) override { lines.push_back(line); }
   std::size_t alerts = 0;
   std::vector<RoomLine> lines;
@@ -89,7 +89,8 @@ class Run {
 
  private:
   struct Box : FeedSink {
-    bool Alert(const QString& text) override {
+    bool Alert(const AlertValue& alert) override {
+      const QString& text = alert.notice;
       if (text.endsWith(QStringLiteral("more alerts were dropped: too many were waiting to be shown."))) {
         dropped += static_cast<std::size_t>(text.section(QLatin1Char(' '), 0, 0).toULongLong());
       } else {
@@ -151,7 +152,7 @@ class Run {
         std::string text = "<b>a</b> w&amp;";
         const int words = data_.ConsumeIntegralInRange(0, 3);
         alertsSent_ += static_cast<std::size_t>(words);
-        feed_.SetWords(QStringList(words, QStringLiteral("w")));
+        feed_.SetWords(WordMatcher(QList<WordRule>(words, WordRule{QStringLiteral("w")})));
         feed_.ChatMessage(room, name, text);
         ++sent_;
         break;

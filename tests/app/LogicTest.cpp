@@ -251,10 +251,10 @@ struct QueueLog {
   std::function<void()> whileDropped = [] {};
   std::string closeAt;
   EventQueue::Presenter Presenter() {
-    return {[this](const QString& alert) {
-              done.push_back("alert:" + alert.toStdString());
-              if (alert == QStringLiteral("a0")) whileA0();
-              return alert.toStdString() == closeAt;
+    return {[this](const AlertValue& alert) {
+              done.push_back("alert:" + alert.text.toStdString());
+              if (alert.text == QStringLiteral("a0")) whileA0();
+              return alert.text.toStdString() == closeAt;
             },
             [this](std::size_t lines) { done.push_back("not shown:" + std::to_string(lines)); },
             [this](std::size_t alerts) {
@@ -267,7 +267,7 @@ struct QueueLog {
     return [this, text = std::move(text)] { done.push_back(text); };
   }
   EventQueue::Alert Message(const std::string& name, std::size_t alerts, std::size_t lineBytes) {
-    return {QString::fromStdString(name), alerts, Note("line:" + name), lineBytes};
+    return {AlertValue{{}, QString::fromStdString(name), {}, {}, {}, {}}, alerts, Note("line:" + name), lineBytes, {}};
   }
   EventQueue::State Status(const std::string& text, std::size_t bytes = 0) {
     return {EventQueue::Shown::StatusLine, Note("status:" + text), bytes};

@@ -15,8 +15,8 @@ namespace {
 struct LogSink : FeedSink {
   LogSink(std::vector<std::string>& log, std::string prefix) : log(log), prefix(std::move(prefix)) {}
   void Add(const QString& text) { log.push_back(prefix + text.toStdString()); }
-  bool Alert(const QString& text) override {
-    Add("alert " + text);
+  bool Alert(const AlertValue& alert) override {
+    Add("alert " + alert.sender + ": " + alert.text + " [" + alert.word + " in " + alert.room + "]");
     if (whileAlert) std::exchange(whileAlert, nullptr)();
     return false;
   }
@@ -51,6 +51,12 @@ Step Leave(std::int32_t id) {
 Step Person(std::int32_t id, const std::string& name, bool inside) {
   return [=](RoomFeed& feed) { feed.ChatUserUpdate(name, inside, id); };
 }
+Step Matching(const QStringList& lines, SenderFilter filter) {
+  QList<WordRule> rules;
+  QString error;
+  for (const QString& line : lines) rules.append(*ParseRuleLine(line, error));
+  return [matcher = WordMatcher(rules, std::move(filter))](RoomFeed& feed) { feed.SetWords(matcher); };
+}
 Step Say(std::string from, std::string text) {
   return [from = std::move(from), text = std::move(text), room = 42](RoomFeed& feed) mutable {
     feed.ChatMessage(room, from, text);
@@ -67,7 +73,12 @@ TEST(RoomFeed, EventsInValuesOut) {
   } rows[] = {
       {"own lines by the name signed on, tags gone, an alert per word",
        {SignOn("My Name"), Say("my name", "<b>a cat</b>"), Say("bob", "dog")},
-       {"alert my name: a cat", "alert my name: a cat", "says my name (own):a cat", "says bob:dog"}},
+       {"alert my name: a cat [cat in ]", "alert my name: a cat [a in ]", "says my name (own):a cat", "says bob:dog"}},
+      {"word options, senders who never alert, own lines ignored; the room named",
+       {SignOn("Me"), Join(42), Matching({"(nocase whole) cat", "(sender) bot"}, {{"Eve"}, true}), Say("bob", "a CAT"),
+        Say("bob", "cats"), Say("robot", "x"), Say("E ve", "cat"), Say("me", "cat")},
+       {"alert bob: a CAT [cat in room42]", "says bob:a CAT", "says bob:cats", "alert robot: x [bot in room42]",
+        "says robot:x", "says E ve:cat", "says me (own):cat"}},
       {"each person once, by normalized name, in the room watched only",
        {SignOn("me"), Join(42), Person(42, "Carol D", true), Person(42, "carold", true), Person(7, "x", true),
         Person(42, "CAROLD", false), Person(42, "nobody", false)},
@@ -84,7 +95,7 @@ TEST(RoomFeed, EventsInValuesOut) {
     RoomFeed feed([](const Session::Event&) {});
     LogSink sink(log, "");
     feed.AddSink(sink);
-    feed.SetWords({QStringLiteral("cat"), QStringLiteral("a")});
+    feed.SetWords(WordMatcher({WordRule{QStringLiteral("cat")}, WordRule{QStringLiteral("a")}}));
     for (const Step& step : row.steps) step(feed);
     EXPECT_EQ(log, row.out) << row.what;
   }
@@ -100,7 +111,7 @@ TEST(RoomFeed, ShownSinksWaitBehindTheBoxAtOnceSinksDoNot) {
   LogSink now(log, "now ");
   feed.AddSink(shown);
   feed.AddSink(now, RoomFeed::Delivery::AtOnce);
-  feed.SetWords({QStringLiteral("cat")});
+  feed.SetWords(WordMatcher({WordRule{QStringLiteral("cat")}}));
   SignOn("me")(feed);
   Join(42)(feed);
   shown.whileAlert = [&] {
@@ -109,10 +120,10 @@ TEST(RoomFeed, ShownSinksWaitBehindTheBoxAtOnceSinksDoNot) {
     feed.ShowStatus(QStringLiteral("two"));
   };
   Say("bob", "cat")(feed);
-  EXPECT_EQ(log, (std::vector<std::string>{"now alert bob: cat", "now says bob:cat", "shown alert bob: cat",
-                                           "now people +bob", "shown people +bob", "now arrives bob:", "now status one",
-                                           "now status two", "shown says bob:cat",
-                                           "shown arrives bob:", "shown status two"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"now alert bob: cat [cat in room42]", "now says bob:cat",
+                                           "shown alert bob: cat [cat in room42]", "now people +bob",
+                                           "shown people +bob", "now arrives bob:", "now status one", "now status two",
+                                           "shown says bob:cat", "shown arrives bob:", "shown status two"}));
   EXPECT_EQ(feed.People().Size(), 1u);
   EXPECT_EQ(session, (std::vector<std::string>{"7", "10"})) << "LoggedIn and JoinedChat reach the session";
 }

@@ -294,21 +294,36 @@ TEST_F(SessionKeepingTest, WordsFileKeepsTheListAcrossRuns) {
   EXPECT_TRUE(Words().isEmpty());
   EXPECT_FALSE(QFile::exists(path)) << "created at the first change, not before";
 
-  for (const char* typed : {"cat", "dog", "   ", "café"}) {
+  for (const char* typed : {"cat", "dog", "   ", "café", "(regex) a(", "(nocase  whole) C at"}) {
     window->txtNotify->setText(QString::fromUtf8(typed));
     QTest::keyClick(window->txtNotify, Qt::Key_Return);
   }
+  EXPECT_EQ(window->txtNotify->text(), QString()) << "a sound rule is added as its line";
+  window->txtNotify->setText(QStringLiteral("(regex) a("));
+  QTest::keyClick(window->txtNotify, Qt::Key_Return);
+  EXPECT_EQ(window->txtNotify->text(), QStringLiteral("(regex) a(")) << "a bad pattern stays in the box";
+  EXPECT_TRUE(window->lblStat->text().startsWith(
+      QStringLiteral("Cannot add the word: the regular expression is not valid: missing closing parenthesis")))
+      << window->lblStat->text().toStdString();
   QListWidget* list = window->lstNotify;
   const QPoint dog = list->visualItemRect(list->item(1)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, dog);
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, dog);
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), QByteArray("cat\n(empty word)\ncaf\xC3\xA9\n"));
+  EXPECT_EQ(file.readAll(), QByteArray("cat\n(empty word)\ncaf\xC3\xA9\n(nocase whole) Cat\n"));
   file.close();
 
   RestartWithWords(path);
-  EXPECT_EQ(Words(), (QStringList{"cat", "", "café"}));
+  EXPECT_EQ(Words(), (QStringList{"cat", "", "café", "(nocase whole) Cat"}));
+
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("cat\n(loud) dog\nbird\n");
+  file.close();
+  RestartWithWords(path);
+  EXPECT_EQ(Words(), (QStringList{"cat", "bird"}));
+  EXPECT_TRUE(window->lblStat->text().contains(QStringLiteral("line 2: unknown option \"loud\"")))
+      << window->lblStat->text().toStdString();
 }
 
 TEST_F(SessionKeepingTest, AWordsFileThatCannotBeReadIsLeftUntouched) {
