@@ -2,12 +2,15 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QMenuBar>
 #include <QRandomGenerator>
 #include <limits>
 #include <utility>
 
+#include "HistoryWindow.h"
 #include "KeychainSecretStore.h"
+#include "PreferencesDialog.h"
 #include "Twips.h"
 #include "mdlTray.h"
 
@@ -36,7 +39,9 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       startInTray_(options.startInTray),
       rememberPassword_(options.rememberPassword),
       socketUnusable_(std::move(options.socketUnusable)),
-      delivery_(std::move(options.delivery)) {
+      delivery_(std::move(options.delivery)),
+      deliveries_({[this](const QString& line) { ShowStatus(line); }, [this] { mnuShow_Click(); },
+                   [this] { AlertArrived(); }, [this] { return feed.RoomName(); }}) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));
   setWindowTitle(Caption());
@@ -46,6 +51,8 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
   FollowWords();
   feed.AddSink(*this);
   feed.AddSink(alerts_);
+  feed.AddSink(deliveries_, RoomFeed::Delivery::AtOnce);
+  ApplyDelivery(delivery_);
   toc = std::make_unique<QuovTOCSock>(std::move(socket), &feed);
   if (!options.wordsFile.isEmpty()) {
     wordsFile_.emplace(options.wordsFile);
@@ -58,6 +65,7 @@ Klaxo::~Klaxo() {
   // word list, emptied as the window's widgets go, no longer tells the feed.
   lstNotify->model()->disconnect(this);
   if (console) feed.RemoveSink(*console);
+  feed.RemoveSink(deliveries_);
   console.reset();
   toc.reset();
 }
@@ -146,6 +154,12 @@ void Klaxo::BuildMenus() {
   });
   mnuExit2->setObjectName(QStringLiteral("mnuExit2"));
 
+  mnuPreferences = mnuFile->addAction(QStringLiteral("Preferences..."), this, &Klaxo::mnuPreferences_Click);
+  mnuPreferences->setObjectName(QStringLiteral("mnuPreferences"));
+  mnuHistory = mnuFile->addAction(QStringLiteral("Alert History..."), this, &Klaxo::mnuHistory_Click);
+  mnuHistory->setObjectName(QStringLiteral("mnuHistory"));
+  mnuFile->insertActions(mnuExit, {mnuPreferences, mnuHistory});
+
   mnuAbout = menuBar()->addAction(QStringLiteral("About"), this, &Klaxo::mnuAbout_Click);
   mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
   mnuTray = menuBar()->addAction(QStringLiteral("Send to Tray"), this, &Klaxo::mnuTray_Click);
@@ -157,6 +171,30 @@ void Klaxo::Status(const QString& line) { lblStat->setText(line); }
 // Menus and the tray.
 
 void Klaxo::mnuAbout_Click() { alerts_.Presenter().ShowAbout(Caption()); }
+
+void Klaxo::mnuPreferences_Click() {
+  PreferencesDialog dialog(delivery_, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const DeliverySettings chosen = dialog.Settings();
+  const std::unique_ptr<QSettings> settings = KlaxoSettings();
+  WriteDeliverySettings(*settings, chosen);
+  settings->sync();
+  if (settings->status() != QSettings::NoError) {
+    ShowStatus(QStringLiteral("Cannot save the preferences to %1; they hold for this run")
+                   .arg(QDir::toNativeSeparators(settings->fileName())));
+  }
+  ApplyDelivery(chosen);
+}
+
+void Klaxo::mnuHistory_Click() {
+  AlertHistory* history = deliveries_.History();
+  if (history == nullptr) {
+    ShowStatus(QStringLiteral("No alert history is kept: keep one in Preferences"));
+    return;
+  }
+  HistoryWindow window(*history, this);
+  window.exec();
+}
 
 void Klaxo::mnuTray_Click() {
   // With no tray there would be nothing to restore the window from.
@@ -173,7 +211,23 @@ void Klaxo::mnuHide_Click() {
   hide();
 }
 
+void Klaxo::ApplyDelivery(const DeliverySettings& delivery) {
+  delivery_ = delivery;
+  alerts_.SetShown(delivery_.alertBox);
+  deliveries_.Apply(delivery_);
+  feed.SetWords(WordMatcher(WordRules(), delivery_.senders));
+  if (!delivery_.trayMarksUnseen) unseen_ = 0;
+}
+
+void Klaxo::AlertArrived() {
+  if (!delivery_.trayMarksUnseen || !mdlTray::TrayIconShown()) return;
+  ++unseen_;
+  mdlTray::SetTrayTip(unseen_ == 1 ? QStringLiteral("Klaxo© - 1 unseen alert")
+                                    : QStringLiteral("Klaxo© - %1 unseen alerts").arg(unseen_));
+}
+
 void Klaxo::mnuShow_Click() {
+  unseen_ = 0;
   // A hidden window that is not minimized could not be reached either.
   if (isMinimized() || isHidden()) {
     showNormal();

@@ -29,6 +29,7 @@
 #include <string>
 
 #include "AlertBoxSink.h"
+#include "AlertDeliveries.h"
 #include "DeliverySettings.h"
 #include "EventQueue.h"
 #include "FeedSink.h"
@@ -119,6 +120,8 @@ class Klaxo : public QMainWindow, public FeedSink {
   QAction* mnuExit2;
   QAction* mnuAbout;
   QAction* mnuTray;
+  QAction* mnuPreferences;
+  QAction* mnuHistory;
 
   // Declared before the control, which reports to it, and gone after it.
   RoomFeed feed;
@@ -128,6 +131,12 @@ class Klaxo : public QMainWindow, public FeedSink {
 
   // The window as a sink of the feed: the status line.
   void Status(const QString& line) override;
+
+  // Takes the ways of delivery at once, as Preferences does.
+  void ApplyDelivery(const DeliverySettings& delivery);
+  [[nodiscard]] const DeliverySettings& Delivery() const { return delivery_; }
+  // The alerts that came while the window was in the tray, until it is shown.
+  [[nodiscard]] int UnseenAlerts() const { return unseen_; }
 
   // The work waiting behind an open alert box, for measuring it.
   [[nodiscard]] const EventQueue& Waiting() const { return feed.Waiting(); }
@@ -153,6 +162,10 @@ class Klaxo : public QMainWindow, public FeedSink {
   void mnuTray_Click();
   void mnuHide_Click();
   void mnuShow_Click();
+  void mnuPreferences_Click();
+  void mnuHistory_Click();
+  // An alert reached every way chosen; the tray marks it while the window is away.
+  void AlertArrived();
   // Ends the program at once, without signing off; the tray icon goes first.
   void EndProgram();
 
@@ -193,4 +206,6 @@ class Klaxo : public QMainWindow, public FeedSink {
 
   std::optional<WordsFile> wordsFile_;
   DeliverySettings delivery_;
+  AlertDeliveries deliveries_;
+  int unseen_ = 0;
 };

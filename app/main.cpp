@@ -10,6 +10,7 @@
 #include <utility>
 #include <variant>
 
+#include "DeliveryOptions.h"
 #include "KeychainSecretStore.h"
 #include "Klaxo.h"
 #include "LoadedSocket.h"
@@ -123,6 +124,7 @@ int main(int argc, char* argv[]) {
                      "the tray if one appears within 2 minutes."));
   parser.addOptions(
       {serverOption, reconnectOption, wordsOption, signOnOption, joinOption, rememberOption, forgetOption, trayOption});
+  parser.addOptions(DeliveryCommandLineOptions());
   parser.process(app);
 
   ServerAddress server;
@@ -159,6 +161,12 @@ int main(int argc, char* argv[]) {
       return 2;
     }
     options.room = std::get<RoomOption>(std::move(room));
+  }
+  // The settings file's ways of delivery, the command line's for this run over them.
+  options.delivery = ReadDeliverySettings(*KlaxoSettings());
+  if (const auto error = ApplyDeliveryOptions(parser, options.delivery)) {
+    std::fprintf(stderr, "klaxo: %s\n", qPrintable(*error));
+    return 2;
   }
   options.reconnect = parser.isSet(reconnectOption);
   options.wordsFile = WordsPath(parser.value(wordsOption));

@@ -41,6 +41,10 @@ void RemoveTrayIcon() {
   TrayIconData = nullptr;
 }
 
+void SetTrayTip(const QString& tip) {
+  if (!TrayIconData.isNull()) TrayIconData->setToolTip(tip);
+}
+
 bool TrayIconShown() { return !TrayIconData.isNull() && TrayIconData->isVisible(); }
 
 }  // namespace mdlTray

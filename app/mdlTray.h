@@ -18,6 +18,8 @@ namespace mdlTray {
 bool AddTrayIcon(QWidget& window, const QIcon& icon, const QString& tip, QMenu* menu,
                  std::function<void()> onDoubleClick);
 void RemoveTrayIcon();
+// Changes the shown icon's tip; nothing without an icon.
+void SetTrayTip(const QString& tip);
 bool TrayIconShown();
 
 }  // namespace mdlTray
