@@ -23,7 +23,9 @@ void AlertDeliveries::Apply(const DeliverySettings& settings) {
     sound_.reset();
   } else if (!sound_) {
     sound_ = std::make_unique<AlertSound>();
-    sound_->onFailed = [tell](const QString& reason) { tell(QStringLiteral("Cannot play the alert's sound: %1").arg(reason)); };
+    sound_->onFailed = [tell](const QString& reason) {
+      tell(QStringLiteral("Cannot play the alert's sound: %1").arg(reason));
+    };
   }
   if (settings.command.isEmpty()) {
     command_.reset();

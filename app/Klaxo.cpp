@@ -223,7 +223,7 @@ void Klaxo::AlertArrived() {
   if (!delivery_.trayMarksUnseen || !mdlTray::TrayIconShown()) return;
   ++unseen_;
   mdlTray::SetTrayTip(unseen_ == 1 ? QStringLiteral("Klaxo© - 1 unseen alert")
-                                    : QStringLiteral("Klaxo© - %1 unseen alerts").arg(unseen_));
+                                   : QStringLiteral("Klaxo© - %1 unseen alerts").arg(unseen_));
 }
 
 void Klaxo::mnuShow_Click() {

@@ -6,12 +6,14 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
 #include <algorithm>
 
+#include "AlertHistory.h"
 #include "BundledServer.h"
 #include "KeychainSecretStore.h"
 #include "LoadedSocket.h"
@@ -370,4 +372,80 @@ TEST(KeyringEndToEnd, TheInstalledProgramSignsOnAndJoins) {
       << klaxo.readAllStandardError().toStdString();
   klaxo.kill();
   klaxo.waitForFinished();
+}
+
+// An unattended watch as an autostart entry would run it, under Xvfb with a
+// real notification daemon (tests/app/with-notifications.sh, with the
+// keyring in the same session): no box, each alert a notification and a run
+// of the user's script, and the history kept across a restart.
+TEST(KeyringEndToEnd, AnUnattendedWatchNotifiesRunsItsCommandAndKeepsTheHistoryAcrossARestart) {
+  if (qEnvironmentVariableIsEmpty("KLAXO_NOTIFY_HOME")) GTEST_SKIP() << "runs under with-notifications.sh only";
+  BundledServer server(ServerArguments());
+  ASSERT_NE(server.Port(), 0) << "klaxo-tocd did not start";
+  std::optional<SecretStore::Result> written;
+  KeychainSecretStore keyring;
+  keyring.Write(SecretStore::Account(QStringLiteral("watcher"), {"127.0.0.1", server.Port()}), QStringLiteral("pw"),
+                [&written](const SecretStore::Result& result) { written = result; });
+  ASSERT_TRUE(QTest::qWaitFor([&written] { return written.has_value(); }, kWaitMs));
+
+  QTemporaryDir dir;
+  const QString ran = dir.filePath(QStringLiteral("ran.txt"));
+  const QString script = dir.filePath(QStringLiteral("forward.sh"));
+  QFile file(script);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(QStringLiteral("#!/bin/sh\nprintf '%s|%s|%s|%s\\n' \"$KLAXO_SENDER\" \"$KLAXO_TEXT\" \"$KLAXO_WORD\" "
+                            "\"$KLAXO_ROOM\" >>'%1'\n")
+                 .arg(ran)
+                 .toUtf8());
+  file.close();
+  file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  QFile words(dir.filePath(QStringLiteral("words.txt")));
+  ASSERT_TRUE(words.open(QIODevice::WriteOnly) && words.write("(nocase whole) cat\n") > 0);
+  words.close();
+
+  QProcess monitor;
+  monitor.start(QStringLiteral("dbus-monitor"),
+                {"--session", "interface='org.freedesktop.Notifications',member='Notify'"});
+  ASSERT_TRUE(monitor.waitForStarted());
+  const auto watchAndHear = [&](const std::string& said, const QString& expected) {
+    QProcess klaxo;
+    klaxo.start(QStringLiteral(KLAXO_PROGRAM),
+                {"--server", QStringLiteral("127.0.0.1:%1").arg(server.Port()), "--sign-on", "watcher", "--join",
+                 "Test Room", "--words", words.fileName(), "--notify", "--no-box", "--run", script});
+    OtherClient other(server.Port());
+    ASSERT_TRUE(other.Join("testroom"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.SeesInside("watcher"); }, kWaitMs))
+        << klaxo.readAllStandardError().toStdString();
+    other.Say(said);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          QFile out(ran);
+          return out.open(QIODevice::ReadOnly) && QString::fromUtf8(out.readAll()).endsWith(expected);
+        },
+        kWaitMs))
+        << klaxo.readAllStandardError().toStdString();
+    klaxo.kill();
+    klaxo.waitForFinished();
+  };
+  watchAndHear("a CAT, not a cats", QStringLiteral("otherone|a CAT, not a cats|cat|testroom\n"));
+  QByteArray notified;
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        notified += monitor.readAllStandardOutput();
+        return notified.contains("\"Alert in testroom\"") && notified.contains("otherone: a CAT, not a cats");
+      },
+      kWaitMs))
+      << notified.toStdString();
+  watchAndHear("the cat again", QStringLiteral("the cat again|cat|testroom\n"));
+  monitor.kill();
+  monitor.waitForFinished();
+
+  QString error;
+  // The program's own history, in the data folder with-notifications.sh gave it.
+  const auto history =
+      AlertHistory::Open(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/klaxo/history.sqlite"), error);
+  ASSERT_TRUE(history) << error.toStdString();
+  QStringList kept;
+  for (const StoredAlert& alert : history->Newest(10)) kept.append(alert.sender + ": " + alert.text);
+  EXPECT_EQ(kept, (QStringList{"otherone: the cat again", "otherone: a CAT, not a cats"}));
 }
