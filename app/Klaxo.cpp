@@ -217,6 +217,7 @@ void Klaxo::ApplyDelivery(const DeliverySettings& delivery) {
   deliveries_.Apply(delivery_);
   feed.SetWords(WordMatcher(WordRules(), delivery_.senders));
   if (!delivery_.trayMarksUnseen) unseen_ = 0;
+  StampConsole();
 }
 
 void Klaxo::AlertArrived() {

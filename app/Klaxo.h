@@ -166,6 +166,8 @@ class Klaxo : public QMainWindow, public FeedSink {
   void mnuHistory_Click();
   // An alert reached every way chosen; the tray marks it while the window is away.
   void AlertArrived();
+  // The console's lines carry their time when chosen.
+  void StampConsole();
   // Ends the program at once, without signing off; the tray icon goes first.
   void EndProgram();
 

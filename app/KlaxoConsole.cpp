@@ -1,6 +1,7 @@
 // The chat console: built the first time it is needed, then shown and
 // hidden with the check box; a sink of the feed from its first showing.
 #include "Klaxo.h"
+#include "RoomLog.h"
 
 void Klaxo::chkConsole_Click(bool ticked) {
   if (ticked) {
@@ -17,8 +18,18 @@ frmConsole& Klaxo::ConsoleWindow() {
     console->setFont(centralWidget()->font());
     connect(console.get(), &frmConsole::closed, this, [this] { chkConsole->setChecked(false); });
     feed.AddSink(*console);
+    StampConsole();
   }
   return *console;
+}
+
+void Klaxo::StampConsole() {
+  if (!console) return;
+  if (delivery_.consoleTimestamps) {
+    console->SetTimestamps([] { return TimestampPrefix(QTime::currentTime()); });
+  } else {
+    console->SetTimestamps({});
+  }
 }
 
 void Klaxo::LoadConsole() {

@@ -248,7 +248,9 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   // outside an edit, lays out the line it leaves or lands on. The oldest
   // lines go in an edit of their own: one edit spanning the whole document
   // would make the view drop the layout of every line in between.
-  const std::size_t oldest = transcript_.Add(TextBytes(name) + TextBytes(rest) - sizeof(QChar));
+  // Every line but the header starts with its line break; the stamp follows it.
+  const QString stamp = stamp_ && name.startsWith(u'\n') ? stamp_() : QString();
+  const std::size_t oldest = transcript_.Add(TextBytes(stamp) + TextBytes(name) + TextBytes(rest) - sizeof(QChar));
   if (oldest > 0) {
     cursor.beginEditBlock();
     const QTextBlock kept = document->findBlockByNumber(static_cast<int>(oldest));
@@ -258,7 +260,12 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   }
   cursor.beginEditBlock();
   cursor.setPosition(document->characterCount() - 1);
-  cursor.insertText(name, nameFormat);
+  if (stamp.isEmpty()) {
+    cursor.insertText(name, nameFormat);
+  } else {
+    cursor.insertText(QStringLiteral("\n") + stamp, PlainFormat());
+    cursor.insertText(name.mid(1), nameFormat);
+  }
   cursor.insertText(rest, PlainFormat());
   cursor.endEditBlock();
 }

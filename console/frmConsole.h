@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,9 @@ class frmConsole : public QWidget, public FeedSink {
   // What the server said of the user's own lines, such as one it dropped.
   void WriteServerNote(const QString& text);
   void ShowPeopleCount();
+  // Each line from now on starts with what stamp gives (the time it was
+  // written); an empty stamp writes none, as a console built without one.
+  void SetTimestamps(std::function<QString()> stamp) { stamp_ = std::move(stamp); }
 
   // Empties the people list and sets its count to "0".
   void ClearPeople();
@@ -104,4 +108,5 @@ class frmConsole : public QWidget, public FeedSink {
   // Whether the user has been told that the people list is full since it was last emptied.
   bool toldFull_ = false;
   TranscriptBudget transcript_;
+  std::function<QString()> stamp_;
 };

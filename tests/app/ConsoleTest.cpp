@@ -1,5 +1,6 @@
 // The chat console driven through the main window: what the transcript
 // shows and how, the people list, and sending.
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -70,6 +71,21 @@ TEST_F(ConsoleTest, OwnNameInRedOthersInBlueEmphasizedAndTextInBlackPlain) {
   EXPECT_EQ(runs[0].text, "bob:");
   EXPECT_EQ(runs[0].colour, QColor(0, 0, 255));
   EXPECT_TRUE(runs[0].bold);
+
+  // Timestamps, chosen at once, come first in the plain format.
+  DeliverySettings stamped = window->Delivery();
+  stamped.consoleTimestamps = true;
+  window->ApplyDelivery(stamped);
+  Say("bob", "yo");
+  runs = LastLineRuns(*window->console->txtChatBox);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] $"))
+                  .match(QString::fromStdString(runs[0].text))
+                  .hasMatch())
+      << runs[0].text;
+  EXPECT_FALSE(runs[0].bold);
+  EXPECT_EQ(runs[1].text, "bob:");
+  EXPECT_TRUE(runs[1].bold);
 }
 
 TEST_F(ConsoleTest, TagsAreRemovedAndEntitiesDecodedButNothingBecomesMarkup) {
