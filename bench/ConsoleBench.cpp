@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <memory>
 #include <string>
 
@@ -60,11 +61,16 @@ void Feed(FakeSocket& sock, const std::string& bytes) {
 // The main window signed on and in room 42, its console open unless told
 // otherwise, its transcript full when full is set. A word is listed that no
 // line holds, so no alert box ever opens.
+// With stamped set, each line carries its time and the room is logged.
 struct ConsoleWindow {
-  explicit ConsoleWindow(bool full, bool consoleOpen = true) {
+  explicit ConsoleWindow(bool full, bool consoleOpen = true, bool stamped = false) {
     auto socket = std::make_unique<FakeSocket>();
     sock = socket.get();
-    window = std::make_unique<Klaxo>(std::move(socket), std::make_unique<MessageBoxAlerts>());
+    KlaxoOptions options;
+    options.delivery.consoleTimestamps = stamped;
+    options.delivery.logRoom = stamped;
+    window = std::make_unique<Klaxo>(std::move(socket), std::make_unique<MessageBoxAlerts>(), ServerAddress(),
+                                     std::move(options));
     EnterLobby(*window, *sock, consoleOpen);
     static const std::string history = RoomLines(static_cast<int>(TranscriptBudget::kMaxLines), 40);
     if (full) Feed(*sock, history);
@@ -76,12 +82,12 @@ struct ConsoleWindow {
 
 // The time is the processor's: on a shared machine the clock on the wall
 // also counts the time spent waiting for a core.
-void Run(benchmark::State& state, bool full, bool consoleOpen, const std::string& bytes, int items,
-         const char* counter) {
+void Run(benchmark::State& state, bool full, bool consoleOpen, const std::string& bytes, int items, const char* counter,
+         bool stamped = false) {
   for (auto _ : state) {
     state.PauseTiming();
     {
-      ConsoleWindow window(full, consoleOpen);
+      ConsoleWindow window(full, consoleOpen, stamped);
       state.ResumeTiming();
       Feed(*window.sock, bytes);
       state.PauseTiming();
@@ -99,6 +105,15 @@ void BM_ConsoleLines(benchmark::State& state) {
   Run(state, state.range(1) != 0, true, bytes, kLines, "seconds_per_line");
 }
 
+// The same with timestamps on and the room logged, to a folder of its own.
+void BM_StampedLoggedConsoleLines(benchmark::State& state) {
+  const QTemporaryDir data;
+  qputenv("XDG_DATA_HOME", data.path().toUtf8());
+  const std::string bytes = RoomLines(kLines, static_cast<int>(state.range(0)));
+  Run(state, state.range(1) != 0, true, bytes, kLines, "seconds_per_line", true);
+  qunsetenv("XDG_DATA_HOME");
+}
+
 // The same lines with the console closed: what the rest of the program pays.
 void BM_ClosedConsoleLines(benchmark::State& state) {
   const std::string bytes = RoomLines(kLines, static_cast<int>(state.range(0)));
@@ -113,6 +128,13 @@ void BM_ConsolePeople(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ConsoleLines)
+    ->ArgsProduct({{40, 200}, {0, 1}})
+    ->ArgNames({"chars", "full"})
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StampedLoggedConsoleLines)
     ->ArgsProduct({{40, 200}, {0, 1}})
     ->ArgNames({"chars", "full"})
     ->Iterations(1)

@@ -1,5 +1,6 @@
 // The main window driven through its widgets: sign-on, joining, the status
 // line, the word box, alerts and the one-box-at-a-time rule.
+#include <QCheckBox>
 #include <QDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -341,6 +342,33 @@ TEST_F(WindowTest, WaitingAlertsAreBoundedByCountAndGoAllAtOnceWithTheCloseBox) 
   alerts->closeAt = 2;
   Say("bob", "cat");
   EXPECT_EQ(alerts->shown, std::vector<std::string>(2, "bob: cat"));
+}
+
+// Preferences, saved and taken at once: here the box is turned off and the
+// senders filter set; the history, not kept, says so instead of opening.
+TEST_F(WindowTest, PreferencesFromTheFileMenuAreSavedAndTakeEffectAtOnce) {
+  window->mnuHistory->trigger();
+  EXPECT_EQ(window->lblStat->text(), QStringLiteral("No alert history is kept: keep one in Preferences"));
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (auto* box : dialog->findChildren<QCheckBox*>()) {
+      if (box->accessibleName() == QStringLiteral("Show an alert box")) box->setChecked(false);
+    }
+    dialog->findChild<QPlainTextEdit*>()->setPlainText(QStringLiteral("Eve"));
+    dialog->accept();
+  });
+  window->mnuPreferences->trigger();
+  const DeliverySettings saved = ReadDeliverySettings(*KlaxoSettings());
+  EXPECT_FALSE(saved.alertBox);
+  EXPECT_EQ(saved.senders.neverAlert, QStringList{"Eve"});
+  EXPECT_EQ(window->Delivery(), saved);
+
+  SignOnAndJoin("myname:bob:eve");
+  AddWord(QStringLiteral("cat"));
+  alerts->whileShowing = [](std::size_t) { ADD_FAILURE() << "no box once turned off"; };
+  Say("bob", "cat");
+  EXPECT_TRUE(alerts->shown.empty());
 }
 
 TEST_F(WindowTest, SendToTrayKeepsTheWindowShownWithoutASystemTray) {

@@ -49,7 +49,9 @@ class TrayTest : public WindowTest {
 
 }  // namespace
 
-TEST_F(TrayTest, SendToTrayHidesTheWindowAndShowsTheIconWithItsTip) {
+TEST_F(TrayTest, SendToTrayHidesTheWindowAndShowsTheIconWithItsTipThatCountsUnseenAlertsWhenChosen) {
+  SignOnAndJoin();
+  AddWord(QStringLiteral("cat"));
   SendToTray();
   EXPECT_FALSE(window->isVisible());
   EXPECT_TRUE(window->isMinimized());
@@ -57,6 +59,17 @@ TEST_F(TrayTest, SendToTrayHidesTheWindowAndShowsTheIconWithItsTip) {
   ASSERT_NE(Icon(), nullptr);
   EXPECT_EQ(Icon()->toolTip(), QStringLiteral("Klaxo©"));
   EXPECT_FALSE(Icon()->icon().isNull());
+
+  Say("bob", "cat");
+  EXPECT_EQ(Icon()->toolTip(), QStringLiteral("Klaxo©")) << "unmarked unless chosen";
+  DeliverySettings marking = window->Delivery();
+  marking.trayMarksUnseen = true;
+  window->ApplyDelivery(marking);
+  Say("bob", "cat");
+  Say("bob", "a cat");
+  EXPECT_EQ(Icon()->toolTip(), QStringLiteral("Klaxo© - 2 unseen alerts"));
+  window->mnuShow->trigger();
+  EXPECT_EQ(window->UnseenAlerts(), 0);
 }
 
 TEST_F(TrayTest, DoubleClickOnTheIconRestoresTheWindowAndRemovesTheIcon) {
