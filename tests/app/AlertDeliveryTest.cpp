@@ -19,6 +19,7 @@
 
 #include "AlertHistory.h"
 #include "AlertSound.h"
+#include "ChosenSettings.h"
 #include "CommandRunner.h"
 #include "HistoryWindow.h"
 #include "PreferencesDialog.h"
@@ -190,18 +191,7 @@ TEST(AlertSound, TellsASoundThatCannotPlayOnceAndGoesOn) {
 }
 
 TEST(PreferencesDialog, ShowsEverySettingAndGivesItBackWithEveryControlNamed) {
-  DeliverySettings chosen;
-  chosen.alertBox = false;
-  chosen.notify = true;
-  chosen.sound = DeliverySettings::Sound::File;
-  chosen.soundFile = "/tmp/ding.oga";
-  chosen.trayMarksUnseen = true;
-  chosen.command = "/usr/bin/forward";
-  chosen.commandSeconds = 7;
-  chosen.senders = {{"Quiet Bot", "x"}, true};
-  chosen.keepHistory = false;
-  chosen.logRoom = true;
-  chosen.consoleTimestamps = false;
+  const DeliverySettings chosen = ChosenSettings();
   for (const DeliverySettings& settings : {DeliverySettings{}, chosen}) {
     PreferencesDialog dialog(settings);
     EXPECT_EQ(dialog.Settings(), settings);

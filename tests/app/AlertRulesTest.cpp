@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "ChosenSettings.h"
 #include "DeliveryOptions.h"
 #include "DeliverySettings.h"
 #include "RoomLog.h"
@@ -106,18 +107,7 @@ TEST(DeliverySettings, ReadsDefaultsForWhatIsMissingOrBrokenAndRoundTrips) {
   QTemporaryDir dir;
   QSettings settings(dir.filePath("klaxo.conf"), QSettings::IniFormat);
   EXPECT_EQ(ReadDeliverySettings(settings), DeliverySettings{}) << "no settings: the alert box only";
-  DeliverySettings chosen;
-  chosen.alertBox = false;
-  chosen.notify = true;
-  chosen.sound = DeliverySettings::Sound::File;
-  chosen.soundFile = "/tmp/ding.oga";
-  chosen.trayMarksUnseen = true;
-  chosen.command = "/usr/bin/forward";
-  chosen.commandSeconds = 5;
-  chosen.senders = {{"Quiet Bot", "x"}, true};
-  chosen.keepHistory = false;
-  chosen.logRoom = true;
-  chosen.consoleTimestamps = false;
+  const DeliverySettings chosen = ChosenSettings();
   WriteDeliverySettings(settings, chosen);
   EXPECT_EQ(ReadDeliverySettings(settings), chosen);
 
