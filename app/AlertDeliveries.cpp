@@ -75,7 +75,7 @@ bool AlertDeliveries::Alert(const AlertValue& alert) {
 
 void AlertDeliveries::Line(const RoomLine& line) {
   if (!log_ || line.kind != RoomLine::Kind::Message) return;
-  log_->Append(QDateTime::currentDateTime(), hooks_.room ? hooks_.room() : QString(), line.name, line.text);
+  log_->Append(QDateTime::currentDateTimeUtc(), hooks_.room ? hooks_.room() : QString(), line.name, line.text);
 }
 
 void AlertDeliveries::Tell(const QString& line) const {

@@ -26,7 +26,15 @@ frmConsole& Klaxo::ConsoleWindow() {
 void Klaxo::StampConsole() {
   if (!console) return;
   if (delivery_.consoleTimestamps) {
-    console->SetTimestamps([] { return TimestampPrefix(QTime::currentTime()); });
+    // Worked out once a second: a busy room says many lines in one.
+    console->SetTimestamps([second = qint64{-1}, prefix = QString()]() mutable {
+      const qint64 now = QDateTime::currentSecsSinceEpoch();
+      if (now != second) {
+        second = now;
+        prefix = TimestampPrefix(QTime::currentTime());
+      }
+      return prefix;
+    });
   } else {
     console->SetTimestamps({});
   }

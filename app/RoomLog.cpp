@@ -18,8 +18,16 @@ QString TimestampPrefix(const QTime& time) {
   return u'[' + time.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("] ");
 }
 
+namespace {
+
+QString LineAfter(const QString& prefix, const QString& sender, const QString& text) {
+  return prefix + u'<' + ShownLine(sender) + QStringLiteral("> ") + ShownLine(text) + u'\n';
+}
+
+}  // namespace
+
 QString LogLine(const QTime& time, const QString& sender, const QString& text) {
-  return TimestampPrefix(time) + u'<' + ShownLine(sender) + QStringLiteral("> ") + ShownLine(text) + u'\n';
+  return LineAfter(TimestampPrefix(time), sender, text);
 }
 
 QString LogFileName(const QString& room, const QDate& day) {
@@ -42,9 +50,17 @@ RoomLog::RoomLog(QString folder) : folder_(std::move(folder)) {
 }
 
 void RoomLog::Append(const QDateTime& when, const QString& room, const QString& sender, const QString& text) {
-  const QDateTime local = when.toLocalTime();
-  if (!OpenFor(LogFileName(room, local.date()))) return;
-  const QByteArray line = LogLine(local.time(), sender, text).toUtf8();
+  // A busy room says many lines a second: the local time, the file and the
+  // prefix are worked out once a second.
+  const qint64 second = when.toSecsSinceEpoch();
+  if (second != second_ || room != room_ || !file_.isOpen()) {
+    const QDateTime local = when.toLocalTime();
+    if (!OpenFor(LogFileName(room, local.date()))) return;
+    second_ = second;
+    room_ = room;
+    prefix_ = TimestampPrefix(local.time());
+  }
+  const QByteArray line = LineAfter(prefix_, sender, text).toUtf8();
   if (file_.write(line) != line.size()) {
     Failed(file_.errorString());
     file_.close();

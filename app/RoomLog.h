@@ -45,4 +45,8 @@ class RoomLog {
   QFile file_;
   QTimer flush_;
   bool told_ = false;
+  // The second, room and prefix of the line written last.
+  qint64 second_ = -1;
+  QString room_;
+  QString prefix_;
 };
