@@ -40,7 +40,13 @@ Klaxo::Klaxo(std::unique_ptr<TocSocket> socket, std::unique_ptr<AlertPresenter> 
       rememberPassword_(options.rememberPassword),
       socketUnusable_(std::move(options.socketUnusable)),
       delivery_(std::move(options.delivery)),
-      deliveries_({[this](const QString& line) { ShowStatus(line); }, [this] { mnuShow_Click(); },
+      deliveries_({[this](const QString& line) { ShowStatus(line); },
+                   [this] {
+                     // A clicked notification brings the window back from the tray, or to the front.
+                     mnuShow_Click();
+                     raise();
+                     activateWindow();
+                   },
                    [this] { AlertArrived(); }, [this] { return feed.RoomName(); }}) {
   Q_INIT_RESOURCE(klaxo);
   setObjectName(QStringLiteral("Klaxo"));

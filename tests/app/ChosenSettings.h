@@ -5,17 +5,15 @@
 #include "DeliverySettings.h"
 
 inline DeliverySettings ChosenSettings() {
-  DeliverySettings chosen;
-  chosen.alertBox = false;
-  chosen.notify = true;
-  chosen.sound = DeliverySettings::Sound::File;
-  chosen.soundFile = "/tmp/ding.oga";
-  chosen.trayMarksUnseen = true;
-  chosen.command = "/usr/bin/forward";
-  chosen.commandSeconds = 7;
-  chosen.senders = {{"Quiet Bot", "x"}, true};
-  chosen.keepHistory = false;
-  chosen.logRoom = true;
-  chosen.consoleTimestamps = false;
-  return chosen;
+  return {.alertBox = false,
+          .notify = true,
+          .sound = DeliverySettings::Sound::File,
+          .soundFile = "/tmp/ding.oga",
+          .trayMarksUnseen = true,
+          .command = "/usr/bin/forward",
+          .commandSeconds = 7,
+          .senders = {{"Quiet Bot", "x"}, true},
+          .keepHistory = false,
+          .logRoom = true,
+          .consoleTimestamps = false};
 }

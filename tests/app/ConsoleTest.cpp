@@ -79,13 +79,9 @@ TEST_F(ConsoleTest, OwnNameInRedOthersInBlueEmphasizedAndTextInBlackPlain) {
   Say("bob", "yo");
   runs = LastLineRuns(*window->console->txtChatBox);
   ASSERT_EQ(runs.size(), 3u);
-  EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] $"))
-                  .match(QString::fromStdString(runs[0].text))
-                  .hasMatch())
-      << runs[0].text;
-  EXPECT_FALSE(runs[0].bold);
-  EXPECT_EQ(runs[1].text, "bob:");
-  EXPECT_TRUE(runs[1].bold);
+  const QRegularExpression stamp(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] $"));
+  EXPECT_TRUE(stamp.match(QString::fromStdString(runs[0].text)).hasMatch() && !runs[0].bold) << runs[0].text;
+  EXPECT_TRUE(runs[1].text == "bob:" && runs[1].bold);
 }
 
 TEST_F(ConsoleTest, TagsAreRemovedAndEntitiesDecodedButNothingBecomesMarkup) {

@@ -294,13 +294,10 @@ TEST_F(SessionKeepingTest, WordsFileKeepsTheListAcrossRuns) {
   EXPECT_TRUE(Words().isEmpty());
   EXPECT_FALSE(QFile::exists(path)) << "created at the first change, not before";
 
-  for (const char* typed : {"cat", "dog", "   ", "café", "(regex) a(", "(nocase  whole) C at"}) {
+  for (const char* typed : {"cat", "dog", "   ", "café", "(nocase  whole) C at", "(regex) a("}) {
     window->txtNotify->setText(QString::fromUtf8(typed));
     QTest::keyClick(window->txtNotify, Qt::Key_Return);
   }
-  EXPECT_EQ(window->txtNotify->text(), QString()) << "a sound rule is added as its line";
-  window->txtNotify->setText(QStringLiteral("(regex) a("));
-  QTest::keyClick(window->txtNotify, Qt::Key_Return);
   EXPECT_EQ(window->txtNotify->text(), QStringLiteral("(regex) a(")) << "a bad pattern stays in the box";
   EXPECT_TRUE(window->lblStat->text().startsWith(
       QStringLiteral("Cannot add the word: the regular expression is not valid: missing closing parenthesis")))
