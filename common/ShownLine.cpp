@@ -15,7 +15,11 @@ bool IsDirectionControl(char16_t c) { return (c >= u'\u202A' && c <= u'\u202E') 
 }  // namespace
 
 QString ShownLine(const QString& text) {
-  const auto unsafe = [](QChar c) { return IsLineBreak(c.unicode()) || IsDirectionControl(c.unicode()); };
+  const auto unsafe = [](QChar c) {
+    // Most text is below U+0085, where only LF, VT, FF and CR need a second look.
+    if (c.unicode() < u'\u0085') return c.unicode() >= u'\n' && c.unicode() <= u'\r';
+    return IsLineBreak(c.unicode()) || IsDirectionControl(c.unicode());
+  };
   if (std::none_of(text.begin(), text.end(), unsafe)) return text;
   QString shown;
   shown.reserve(text.size());
