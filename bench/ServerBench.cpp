@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -226,6 +227,18 @@ void BM_ServerTalkerBesideAReaderThatNeverReads(benchmark::State& state) {
 }
 BENCHMARK(BM_ServerTalkerBesideAReaderThatNeverReads)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Signs each client on as PREFIX and its number, joins it to the room
+// "bench", and hands it ON_FRAME for what it hears from then on.
+void JoinBenchRoom(const std::vector<RawClient*>& clients, const std::string& prefix,
+                   const std::function<void(const std::string&)>& onFrame) {
+  for (std::size_t i = 0; i < clients.size(); ++i) {
+    clients[i]->StartSignOn(prefix + std::to_string(i));
+    clients[i]->Command(R"(toc_chat_join "4" "bench")");
+    clients[i]->NextStartingWith("CHAT_JOIN:");
+    clients[i]->onFrame = onFrame;
+  }
+}
+
 // One host's burst beside an honest reader: 15 connections from 127.0.0.1
 // each say their burst of 100 lines of 2,000 bytes into a room at once,
 // while a member from 127.0.0.2 reads all the time and a third host,
@@ -244,13 +257,8 @@ void BM_ServerHostBurstBesideAnHonestReader(benchmark::State& state) {
   std::vector<std::unique_ptr<RawClient>> talkers;
   std::vector<RawClient*> everyone{&member, &honest};
   for (int i = 0; i < kTalkers; ++i) everyone.push_back(talkers.emplace_back(std::make_unique<RawClient>(port)).get());
-  for (std::size_t i = 0; i < everyone.size(); ++i) {
-    everyone[i]->StartSignOn("member" + std::to_string(i));
-    everyone[i]->Command(R"(toc_chat_join "4" "bench")");
-    everyone[i]->NextStartingWith("CHAT_JOIN:");
-    // Everyone takes what it hears and keeps none of it.
-    everyone[i]->onFrame = [](const std::string&) {};
-  }
+  // Everyone takes what it hears and keeps none of it.
+  JoinBenchRoom(everyone, "member", [](const std::string&) {});
 
   QElapsedTimer clock;
   std::vector<qint64> sentAt;
@@ -311,12 +319,7 @@ void BM_ServerFifteenHostsBesideAReader(benchmark::State& state) {
   }
   // Lines a second boundary put over a talker's rate are refused with 903, and not counted as said.
   long refused = 0;
-  for (std::size_t i = 0; i < everyone.size(); ++i) {
-    everyone[i]->StartSignOn("host" + std::to_string(i));
-    everyone[i]->Command(R"(toc_chat_join "4" "bench")");
-    everyone[i]->NextStartingWith("CHAT_JOIN:");
-    everyone[i]->onFrame = [&refused](const std::string& frame) { refused += frame == "ERROR:903"; };
-  }
+  JoinBenchRoom(everyone, "host", [&refused](const std::string& frame) { refused += frame == "ERROR:903"; });
   QElapsedTimer clock;
   // When each line was said, by talker and number.
   std::vector<std::vector<qint64>> sentAt(kHosts);
