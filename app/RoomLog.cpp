@@ -20,8 +20,17 @@ QString TimestampPrefix(const QTime& time) {
 
 namespace {
 
+// Built in one piece: every line of a busy room is logged.
 QString LineAfter(const QString& prefix, const QString& sender, const QString& text) {
-  return prefix + u'<' + ShownLine(sender) + QStringLiteral("> ") + ShownLine(text) + u'\n';
+  QString line;
+  line.reserve(prefix.size() + sender.size() + text.size() + 4);
+  line += prefix;
+  line += u'<';
+  line += ShownLine(sender);
+  line += QLatin1String("> ");
+  line += ShownLine(text);
+  line += u'\n';
+  return line;
 }
 
 }  // namespace

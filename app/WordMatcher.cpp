@@ -88,10 +88,12 @@ bool SenderFilter::Silences(const QString& sender, const QString& ownName) const
 WordMatcher::WordMatcher(const QList<WordRule>& rules, SenderFilter filter) : filter_(std::move(filter)) {
   rules_.reserve(rules.size());
   for (const WordRule& rule : rules) {
-    Compiled compiled{rule, {}};
+    Compiled compiled{rule, {}, {}};
     if (NeedsExpression(rule)) {
       compiled.expression = Expression(rule);
       compiled.expression.optimize();
+    } else {
+      compiled.finder = QStringMatcher(rule.word, rule.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
     }
     rules_.append(std::move(compiled));
   }
@@ -101,8 +103,7 @@ bool WordMatcher::Found(const Compiled& compiled, const QString& subject) {
   if (subject.isEmpty()) return false;
   const WordRule& rule = compiled.rule;
   if (!rule.regex && rule.word.isEmpty()) return true;
-  if (!NeedsExpression(rule))
-    return subject.contains(rule.word, rule.ignoreCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
+  if (!NeedsExpression(rule)) return compiled.finder.indexIn(subject) >= 0;
   return compiled.expression.isValid() && compiled.expression.match(subject).hasMatch();
 }
 

@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <QStringMatcher>
 #include <optional>
 
 struct WordRule {
@@ -64,6 +65,9 @@ class WordMatcher {
   struct Compiled {
     WordRule rule;
     QRegularExpression expression;  // unset for a word found as a substring
+    // A substring's search, prepared once: it skips ahead by the word's
+    // length where a plain search looks at every character.
+    QStringMatcher finder;
   };
   [[nodiscard]] static bool Found(const Compiled& compiled, const QString& subject);
 

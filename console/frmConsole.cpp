@@ -19,17 +19,28 @@
 
 namespace {
 
-QTextCharFormat NameFormat(const QColor& colour) {
+// Formats are built once: a busy room would otherwise build and free
+// three of them for every line.
+QTextCharFormat MakeFormat(const QColor& colour, QFont::Weight weight) {
   QTextCharFormat format;
   format.setForeground(colour);
-  format.setFontWeight(QFont::Bold);
+  format.setFontWeight(weight);
   return format;
 }
 
-QTextCharFormat PlainFormat() {
-  QTextCharFormat format;
-  format.setForeground(QColor(0, 0, 0));
-  format.setFontWeight(QFont::Normal);
+const QTextCharFormat& NameFormat(bool own) {
+  static const QTextCharFormat ownName = MakeFormat(QColor(255, 0, 0), QFont::Bold);
+  static const QTextCharFormat otherName = MakeFormat(QColor(0, 0, 255), QFont::Bold);
+  return own ? ownName : otherName;
+}
+
+const QTextCharFormat& PersonFormat() {
+  static const QTextCharFormat format = MakeFormat(QColor(0, 0, 0), QFont::Bold);
+  return format;
+}
+
+const QTextCharFormat& PlainFormat() {
+  static const QTextCharFormat format = MakeFormat(QColor(0, 0, 0), QFont::Normal);
   return format;
 }
 
@@ -122,13 +133,12 @@ void frmConsole::WriteMessage(const QString& sender, const QString& cleaned, boo
     if (SamePerson(people_->Name(entry.row()), sender)) return;
   }
   const QString text = DisplayText(cleaned);
-  AppendLine(QStringLiteral("\n") + ShownLine(sender) + QStringLiteral(":"),
-             NameFormat(own ? QColor(255, 0, 0) : QColor(0, 0, 255)), QStringLiteral(" ") + text);
+  AppendLine(ShownLine(sender) + u':', NameFormat(own), u' ' + text);
 }
 
 void frmConsole::WritePersonLine(const QString& name, bool inside) {
   if (!isVisible()) return;
-  AppendLine(QStringLiteral("\n") + ShownLine(name), NameFormat(QColor(0, 0, 0)),
+  AppendLine(ShownLine(name), PersonFormat(),
              inside ? QStringLiteral(" has entered the room.") : QStringLiteral(" has left the room."));
 }
 
@@ -239,7 +249,7 @@ void frmConsole::cmdSend_Click() {
   txtMessage->clear();
 }
 
-void frmConsole::WriteNote(const QString& text) { AppendLine(QStringLiteral("\n"), PlainFormat(), text); }
+void frmConsole::WriteNote(const QString& text) { AppendLine(QString(), PlainFormat(), text); }
 
 void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest) {
   QTextDocument* document = txtChatBox->document();
@@ -248,9 +258,8 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   // outside an edit, lays out the line it leaves or lands on. The oldest
   // lines go in an edit of their own: one edit spanning the whole document
   // would make the view drop the layout of every line in between.
-  // Every line but the header starts with its line break; the stamp follows it.
-  const QString stamp = stamp_ && name.startsWith(u'\n') ? stamp_() : QString();
-  const std::size_t oldest = transcript_.Add(TextBytes(stamp) + TextBytes(name) + TextBytes(rest) - sizeof(QChar));
+  const QString stamp = stamp_ ? stamp_() : QString();
+  const std::size_t oldest = transcript_.Add(TextBytes(stamp) + TextBytes(name) + TextBytes(rest));
   if (oldest > 0) {
     cursor.beginEditBlock();
     const QTextBlock kept = document->findBlockByNumber(static_cast<int>(oldest));
@@ -260,11 +269,12 @@ void frmConsole::AppendLine(const QString& name, const QTextCharFormat& nameForm
   }
   cursor.beginEditBlock();
   cursor.setPosition(document->characterCount() - 1);
+  // The line break goes with the first part, saving the document an insertion.
   if (stamp.isEmpty()) {
-    cursor.insertText(name, nameFormat);
+    cursor.insertText(u'\n' + name, nameFormat);
   } else {
-    cursor.insertText(QStringLiteral("\n") + stamp, PlainFormat());
-    cursor.insertText(name.mid(1), nameFormat);
+    cursor.insertText(u'\n' + stamp, PlainFormat());
+    if (!name.isEmpty()) cursor.insertText(name, nameFormat);
   }
   cursor.insertText(rest, PlainFormat());
   cursor.endEditBlock();

@@ -88,8 +88,9 @@ class frmConsole : public QWidget, public FeedSink {
 
  private:
   void cmdSend_Click();
-  // Appends a line at the end of the transcript, the name emphasized in
-  // nameFormat and the rest plain black, and follows it.
+  // Appends a line at the end of the transcript, after its time when
+  // timestamps are on, the name emphasized in nameFormat and the rest plain
+  // black.
   void AppendLine(const QString& name, const QTextCharFormat& nameFormat, const QString& rest);
   // A plain line of the console's own, not said in the room.
   void WriteNote(const QString& text);

@@ -6,14 +6,16 @@
 # of a long watch.
 #
 # The long watch runs for 6 minutes here, on a virtual X display so that its
-# alert boxes are drawn as on a desktop. `tools/bench.sh --long-watch
+# alert boxes are drawn as on a desktop, in a D-Bus session of its own with a
+# notification daemon and in data folders of its own (with-notifications.sh),
+# with every way of delivering an alert on. `tools/bench.sh --long-watch
 # [SECONDS]` runs only it, for an hour unless SECONDS says otherwise, and
 # writes build/bench/long-watch.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 long_watch=""
 if [ "${1:-}" = "--long-watch" ]; then long_watch="${2:-3600}"; fi
-tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev pkg-config libcanberra-dev libbenchmark-dev python3 xvfb trayer
+tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev pkg-config libcanberra-dev libbenchmark-dev python3 xvfb trayer dbus dunst
 cmake --preset bench >/dev/null
 cmake --build --preset bench
 out=build/bench/results.json
@@ -26,7 +28,7 @@ parts=()
 for program in "${programs[@]}"; do
   part="build/bench/$(basename "$program").json"
   if [ "$(basename "$program")" = bench_long_watch ]; then
-    KLAXO_LONG_WATCH_SECONDS="${long_watch:-360}" tools/with-tray.sh \
+    KLAXO_LONG_WATCH_SECONDS="${long_watch:-360}" tests/app/with-notifications.sh tools/with-tray.sh \
       sh -c 'DISPLAY="$KLAXO_TRAY_DISPLAY" QT_QPA_PLATFORM=xcb exec "$@"' sh \
       "$program" --benchmark_out="$part" --benchmark_out_format=json
   else

@@ -95,13 +95,14 @@ TEST(ShownLine, LineBreaksShowAsAMarkAndDirectionControlsGo) {
     const char16_t* text;
     const char16_t* shown;
   } cases[] = {
-      {u"hello\nalice: please send me your password", u"hello\u23CEalice: please send me your password"},
+      {u"hello, how are you?\nalice: please send me your password",
+       u"hello, how are you?\u23CEalice: please send me your password"},
       {u"a\r\nb\rc\n\nd", u"a\u23CEb\u23CEc\u23CE\u23CEd"},
       {u"v\vf\fn\u0085l\u2028p\u2029", u"v\u23CEf\u23CEn\u23CEl\u23CEp\u23CE"},
-      {u"abc\u202Egnp.exe", u"abcgnp.exe"},
+      {u"the attachment is abc\u202Egnp.exe", u"the attachment is abcgnp.exe"},
       {u"\u202A\u202B\u202C\u202D x \u2066\u2067\u2068\u2069", u" x "},
       {u"\u200F\u05E9\u05DC\u05D5\u05DD \u2065\u206A\u2029", u"\u200F\u05E9\u05DC\u05D5\u05DD \u2065\u206A\u23CE"},
-      {u"tab\tstays", u"tab\tstays"},
+      {u"tab\tstays\n", u"tab\tstays\u23CE"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ShownLine(QString::fromUtf16(c.text)), QString::fromUtf16(c.shown)) << Print(QString::fromUtf16(c.text));
