@@ -69,8 +69,10 @@ trap 'exit 1' HUP INT TERM
 build=build/package
 # Only the project's own flags: the hardening check below then holds for any
 # build of the package, not for this script's alone.
+# KLAXO_SCREENSHOTS_URL, where docs/ is published, puts its pictures in the
+# AppStream metadata.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKLAXO_BUILD_TESTS=OFF \
-  -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS= >/dev/null
+  -DCMAKE_CXX_FLAGS= -DCMAKE_EXE_LINKER_FLAGS= -DKLAXO_SCREENSHOTS_URL="${KLAXO_SCREENSHOTS_URL:-}" >/dev/null
 cmake --build "$build" -j2
 rm -f "$build"/klaxo_*.deb
 (cd "$build" && cpack -G DEB)

@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # Takes the README's pictures: starts a virtual X server with the openbox
-# window manager (for window frames and titles), the bundled server with its
-# demo room and Klaxo, drives a short session with xdotool (sign on, join the
+# window manager (for window frames and titles) and the dunst notification
+# daemon, the bundled server with its demo room and Klaxo with desktop
+# notifications on, drives a short session with xdotool (sign on, join the
 # demo room, open the console, list a few words, wait for an alert, say
-# hello) and saves two views of the desktop to docs/, each at least 620
-# pixels wide as AppStream asks of screenshots: the main window with an alert
-# and the console (alert.png), and the main window with the console after
-# saying hello (watching.png). Rerun it when the windows change. Installs
-# what is missing first.
+# hello, open the alert history) and saves four views of the desktop to
+# docs/, each at least 620 pixels wide as AppStream asks of screenshots: the
+# main window with an alert and the console (alert.png), the main window
+# with the console after saying hello (watching.png), an alert's desktop
+# notification (notification.png) and the alert history (history.png).
+# Klaxo runs in a D-Bus session and with settings and data folders of its
+# own. Rerun it when the windows change. Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain-qt6-dev pkg-config libcanberra-dev libgtest-dev libgmock-dev xvfb openbox x11-utils x11-xserver-utils \
-  xdotool imagemagick fonts-dejavu-core
-cmake --preset default >/dev/null
-cmake --build build/default -j2 --target klaxo klaxo-tocd
+  xdotool imagemagick fonts-dejavu-core dbus dunst
+if [ -z "${KLAXO_SCREENSHOT_HOME:-}" ]; then
+  cmake --preset default >/dev/null
+  cmake --build build/default -j2 --target klaxo klaxo-tocd
+  home="$(mktemp -d)"
+  trap 'rm -rf "$home"' EXIT
+  mkdir -m 700 "$home/run"
+  KLAXO_SCREENSHOT_HOME="$home" HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
+    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0"
+  exit
+fi
 
 work="$(mktemp -d)"
 pids=()
@@ -48,13 +59,15 @@ pids+=($!)
 wait_for 10 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'" ||
   fail "openbox did not start: $(cat "$work/openbox.log")"
 xsetroot -solid "#4f6f8f"
+dunst >"$work/dunst.log" 2>&1 &
+pids+=($!)
 
 build/default/server/klaxo-tocd --demo --port 0 >"$work/server.log" 2>&1 &
 pids+=($!)
 wait_for 10 grep -q "listening on" "$work/server.log" || fail "klaxo-tocd did not start: $(cat "$work/server.log")"
 port="$(sed -n 's/.*listening on .* port \([0-9]*\)$/\1/p' "$work/server.log")"
 
-QT_QPA_PLATFORM=xcb build/default/app/klaxo --server "127.0.0.1:$port" >"$work/klaxo.log" 2>&1 &
+QT_QPA_PLATFORM=xcb build/default/app/klaxo --server "127.0.0.1:$port" --notify >"$work/klaxo.log" 2>&1 &
 klaxo=$!
 pids+=("$klaxo")
 
@@ -69,7 +82,9 @@ find_window() {
 frame_of() {
   local info left right top bottom
   info="$(xwininfo -id "$1")"
-  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= *//; s/,//g')
+  # A window the manager does not frame (a notification) has no extents.
+  read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//; s/,//gp') || true
+  left=${left:-0} right=${right:-0} top=${top:-0} bottom=${bottom:-0}
   echo "$(($(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info") - left))" \
     "$(($(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info") - top))" \
     "$(($(sed -n 's/^ *Width: *//p' <<<"$info") + left + right))" \
@@ -144,6 +159,8 @@ done
 
 alert="$(find_window '^Alert$' 90)" || fail "no alert came within 90 seconds"
 xdotool windowmove --sync "$alert" $((main_x + main_wide + 24)) "$alert_y"
+# The alert's notification is the subject of a picture of its own.
+dunstctl close-all
 sleep 1
 mkdir -p docs
 shoot docs/alert.png "$main" "$console" "$alert"
@@ -160,4 +177,28 @@ for window in $(xdotool search --onlyvisible --name '^Alert$' 2>/dev/null); do
 done
 sleep 0.5
 shoot docs/watching.png "$main" "$console"
-echo "saved docs/alert.png and docs/watching.png"
+
+# The next alert's notification, beside the main window; its alert box is
+# answered first.
+for _ in $(seq 90); do
+  notification="$(xdotool search --onlyvisible --class '^Dunst$' 2>/dev/null | head -n 1)" && [ -n "$notification" ] && break
+  sleep 1
+done
+[ -n "${notification:-}" ] || fail "no notification came within 90 seconds: $(cat "$work/dunst.log")"
+for window in $(xdotool search --onlyvisible --name '^Alert$' 2>/dev/null); do
+  click "$window" 10 10
+  xdotool key Return
+done
+sleep 0.5
+shoot docs/notification.png "$main" "$console" "$notification"
+
+# File, then its second item: Alert History, alone, as it is wider than
+# the room beside the main window.
+dunstctl close-all
+click "$main" 16 $((top / 2))
+xdotool key Down Down Return
+history="$(find_window '^Alert History$' 10)" || fail "the alert history did not show"
+xdotool windowmove --sync "$history" 24 48
+sleep 1
+shoot docs/history.png "$history"
+echo "saved docs/alert.png, docs/watching.png, docs/notification.png and docs/history.png"
