@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -60,12 +61,17 @@ PreferencesDialog::PreferencesDialog(const DeliverySettings& settings, QWidget* 
   soundRow->addWidget(sound_);
   soundRow->addWidget(soundFile_, 1);
   soundRow->addWidget(chooseSound_);
-  deliveryForm->addRow(QStringLiteral("&Sound:"), soundRow);
+  // A label beside a row of several controls takes its mnemonic to the first.
+  auto* soundLabel = new QLabel(QStringLiteral("&Sound:"), delivery);
+  soundLabel->setBuddy(sound_);
+  deliveryForm->addRow(soundLabel, soundRow);
   deliveryForm->addRow(tray_);
   auto* commandRow = new QHBoxLayout;
   commandRow->addWidget(command_, 1);
   commandRow->addWidget(commandSeconds_);
-  deliveryForm->addRow(QStringLiteral("&Run:"), commandRow);
+  auto* commandLabel = new QLabel(QStringLiteral("&Run:"), delivery);
+  commandLabel->setBuddy(command_);
+  deliveryForm->addRow(commandLabel, commandRow);
 
   auto* matching = new QGroupBox(QStringLiteral("Who raises alerts"), this);
   auto* matchingForm = new QFormLayout(matching);

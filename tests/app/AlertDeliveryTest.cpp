@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -196,5 +197,9 @@ TEST(PreferencesDialog, ShowsEverySettingAndGivesItBackWithEveryControlNamed) {
     PreferencesDialog dialog(settings);
     EXPECT_EQ(dialog.Settings(), settings);
     EXPECT_EQ(UnnamedControls(dialog), "");
+    // A label shows its '&' as written unless it has a control to take the key to.
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+      EXPECT_TRUE(!label->text().contains(u'&') || label->buddy() != nullptr) << label->text().toStdString();
+    }
   }
 }
