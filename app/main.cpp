@@ -68,16 +68,21 @@ QString WordsPath(const QString& given) {
   return QDir::home().filePath(given.mid(2));
 }
 
+// Help, the version and --forget-password show no window, so they run
+// without a display, as from a terminal that has none. What the parser cannot
+// read by itself (Qt's own options, mistakes) goes to the window's
+// application as before, which takes Qt's options and reports the rest.
+bool NeedsNoDisplay(QCommandLineParser& parser, int argc, char* argv[]) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  if (!parser.parse(arguments)) return false;
+  return parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+         parser.isSet(QStringLiteral("version")) || parser.isSet(QStringLiteral("forget-password"));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("klaxo"));
-  QApplication::setApplicationVersion(QStringLiteral(KLAXO_VERSION));
-  // The window may sit in the tray with only an alert box shown; closing that
-  // box must not end the program.
-  QApplication::setQuitOnLastWindowClosed(false);
-
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QStringLiteral("Watches a TOC2 chat room for the words you list.\n"
@@ -125,7 +130,18 @@ int main(int argc, char* argv[]) {
   parser.addOptions(
       {serverOption, reconnectOption, wordsOption, signOnOption, joinOption, rememberOption, forgetOption, trayOption});
   parser.addOptions(DeliveryCommandLineOptions());
-  parser.process(app);
+  std::unique_ptr<QCoreApplication> app;
+  if (NeedsNoDisplay(parser, argc, argv)) {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    app = std::make_unique<QApplication>(argc, argv);
+    // The window may sit in the tray with only an alert box shown; closing
+    // that box must not end the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  QCoreApplication::setApplicationName(QStringLiteral("klaxo"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(KLAXO_VERSION));
+  parser.process(*app);
 
   ServerAddress server;
   if (parser.isSet(serverOption)) {
@@ -179,5 +195,5 @@ int main(int argc, char* argv[]) {
   options.socketUnusable = [loaded = socket.get()] { return loaded->Unusable(); };
   Klaxo window(std::move(socket), std::make_unique<MessageBoxAlerts>(), server, std::move(options));
   window.StartWatch();
-  return QApplication::exec();
+  return QCoreApplication::exec();
 }

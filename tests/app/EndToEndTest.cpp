@@ -197,6 +197,27 @@ TEST(EndToEnd, SignOnJoinAlertConsoleOwnMessageChurnLeaveAndSignOff) {
   EXPECT_EQ(window.lblStat->text(), QStringLiteral("Logged off"));
 }
 
+// Help and the version are there from a terminal with no display; a window
+// run without one still fails as Qt makes it.
+TEST(EndToEnd, HelpAndTheVersionNeedNoDisplay) {
+  const auto run = [](const QStringList& arguments) {
+    QProcess klaxo;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    klaxo.setProcessEnvironment(environment);
+    klaxo.start(QStringLiteral(KLAXO_PROGRAM), arguments);
+    klaxo.waitForFinished(kWaitMs);
+    return std::pair{klaxo.exitStatus() == QProcess::NormalExit ? klaxo.exitCode() : -1,
+                     QString::fromUtf8(klaxo.readAllStandardOutput())};
+  };
+  const auto [helpStatus, help] = run({"--help"});
+  EXPECT_EQ(helpStatus, 0);
+  EXPECT_TRUE(help.contains(QStringLiteral("--notify"))) << help.toStdString();
+  EXPECT_EQ(run({"--version"}), std::pair(0, QStringLiteral("klaxo %1\n").arg(QStringLiteral(KLAXO_VERSION))));
+  EXPECT_NE(run({"--sign-on", "--help"}).first, 0) << "a screen name, not a request for help";
+}
+
 // Without a module to use the socket fails as a refused connection does:
 // from the event loop, and not after a Close; and the failure is lasting.
 TEST(EndToEnd, TheSocketWithoutItsModuleFailsFromTheEventLoop) {
