@@ -15,8 +15,8 @@ bool IsLineBreak(char16_t c) {
 
 bool IsDirectionControl(char16_t c) { return (c >= u'\u202A' && c <= u'\u202E') || (c >= u'\u2066' && c <= u'\u2069'); }
 
-// LF to CR, or anything from U+0085 up: all a character needs to be looked
-// at again for.
+// Whether a character may need showing otherwise: LF to CR, or anything
+// from U+0085 up.
 bool Suspect(char16_t c) { return static_cast<char16_t>(c - u'\n') <= u'\r' - u'\n' || c >= u'\u0085'; }
 
 // Eight UTF-16 code units, judged together (GCC's and Clang's vector types;
