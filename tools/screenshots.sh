@@ -18,12 +18,7 @@ tools/deps.sh cmake make g++ qt6-base-dev libsqlite3-dev libcrypt-dev qtkeychain
 if [ -z "${KLAXO_SCREENSHOT_HOME:-}" ]; then
   cmake --preset default >/dev/null
   cmake --build build/default -j2 --target klaxo klaxo-tocd
-  home="$(mktemp -d)"
-  trap 'rm -rf "$home"' EXIT
-  mkdir -m 700 "$home/run"
-  KLAXO_SCREENSHOT_HOME="$home" HOME="$home" XDG_CONFIG_HOME="$home/config" XDG_DATA_HOME="$home/data" \
-    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0"
-  exit
+  exec tools/in-own-session.sh KLAXO_SCREENSHOT_HOME "$0"
 fi
 
 work="$(mktemp -d)"

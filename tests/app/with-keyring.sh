@@ -4,12 +4,7 @@
 # in a temporary folder, never in the user's own.
 set -euo pipefail
 if [ -z "${KLAXO_KEYRING_HOME:-}" ]; then
-  home="$(mktemp -d)"
-  trap 'rm -rf "$home"' EXIT
-  mkdir -m 700 "$home/run"
-  KLAXO_KEYRING_HOME="$home" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
-    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0" "$@"
-  exit
+  exec "$(dirname "$0")/../../tools/in-own-session.sh" KLAXO_KEYRING_HOME "$0" "$@"
 fi
 printf 'test password' | gnome-keyring-daemon --unlock --components=secrets >/dev/null
 exec "$@"

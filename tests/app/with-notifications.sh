@@ -5,12 +5,7 @@
 # settings is used.
 set -euo pipefail
 if [ -z "${KLAXO_NOTIFY_HOME:-}" ]; then
-  home="$(mktemp -d)"
-  trap 'rm -rf "$home"' EXIT
-  mkdir -m 700 "$home/run"
-  KLAXO_NOTIFY_HOME="$home" HOME="$home" XDG_DATA_HOME="$home/data" XDG_CONFIG_HOME="$home/config" \
-    XDG_RUNTIME_DIR="$home/run" dbus-run-session -- "$0" "$@"
-  exit
+  exec "$(dirname "$0")/../../tools/in-own-session.sh" KLAXO_NOTIFY_HOME "$0" "$@"
 fi
 number="$KLAXO_NOTIFY_HOME/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
