@@ -127,35 +127,20 @@ void BM_ConsolePeople(benchmark::State& state) {
   Run(state, state.range(0) != 0, true, bytes, kChanges, "seconds_per_change");
 }
 
-BENCHMARK(BM_ConsoleLines)
-    ->ArgsProduct({{40, 200}, {0, 1}})
-    ->ArgNames({"chars", "full"})
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StampedLoggedConsoleLines)
-    ->ArgsProduct({{40, 200}, {0, 1}})
-    ->ArgNames({"chars", "full"})
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ClosedConsoleLines)
-    ->Arg(40)
-    ->Arg(200)
-    ->ArgName("chars")
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ConsolePeople)
-    ->Arg(0)
-    ->Arg(1)
-    ->ArgName("full")
-    ->Iterations(1)
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true)
-    ->Unit(benchmark::kMillisecond);
+// Each figure is the median of five runs of one iteration.
+void Runs(benchmark::internal::Benchmark* run) {
+  run->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
+}
+
+// Lines of 40 and of 200 characters, with the transcript empty and full.
+void LineSizes(benchmark::internal::Benchmark* run) {
+  run->ArgsProduct({{40, 200}, {0, 1}})->ArgNames({"chars", "full"});
+  Runs(run);
+}
+
+BENCHMARK(BM_ConsoleLines)->Apply(LineSizes);
+BENCHMARK(BM_StampedLoggedConsoleLines)->Apply(LineSizes);
+BENCHMARK(BM_ClosedConsoleLines)->Arg(40)->Arg(200)->ArgName("chars")->Apply(Runs);
+BENCHMARK(BM_ConsolePeople)->Arg(0)->Arg(1)->ArgName("full")->Apply(Runs);
 
 }  // namespace

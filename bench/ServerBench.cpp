@@ -48,8 +48,9 @@ long PeakKb(qint64 pid) {
   return -1;
 }
 
-// Starts klaxo-tocd on a free port of loopback; the port, or 0 when it did not start.
-quint16 StartServer(QProcess& server, int perAddress) {
+// Starts klaxo-tocd on a free port of loopback; the port, or 0 when it did
+// not start, which ends the benchmark with that error.
+quint16 StartServer(benchmark::State& state, QProcess& server, int perAddress) {
   server.start(QStringLiteral(KLAXO_TOCD), {"--listen", "127.0.0.1", "--port", "0", "--keepalive", "0",
                                             "--max-per-address", QString::number(perAddress)});
   quint16 port = 0;
@@ -63,6 +64,7 @@ quint16 StartServer(QProcess& server, int perAddress) {
         return port != 0;
       },
       10000);
+  if (port == 0) state.SkipWithError("klaxo-tocd did not start");
   return port;
 }
 
@@ -109,11 +111,8 @@ BENCHMARK(BM_CoreRoomFanOut)->Unit(benchmark::kMillisecond);
 // burst would meet the senders' rate limit, so there is one iteration.
 void BM_ServerProcessBurst(benchmark::State& state) {
   QProcess server;
-  const quint16 port = StartServer(server, kClients);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, kClients);
+  if (port == 0) return;
   std::vector<std::unique_ptr<RawClient>> clients;
   for (int i = 0; i < kClients; ++i) {
     clients.push_back(std::make_unique<RawClient>(port));
@@ -156,11 +155,8 @@ BENCHMARK(BM_ServerProcessBurst)->Iterations(1)->Unit(benchmark::kMillisecond)->
 // status answer, and when the member that does not read was cut off.
 void BM_ServerTalkerBesideAReaderThatNeverReads(benchmark::State& state) {
   QProcess server;
-  const quint16 port = StartServer(server, 16);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, 16);
+  if (port == 0) return;
   std::vector<std::unique_ptr<RawClient>> members;
   for (const std::string name : {"talker", "listener", "stalled"}) {
     members.push_back(std::make_unique<RawClient>(port));
@@ -247,11 +243,8 @@ void JoinBenchRoom(const std::vector<RawClient*>& clients, const std::string& pr
 void BM_ServerHostBurstBesideAnHonestReader(benchmark::State& state) {
   constexpr int kTalkers = 15;
   QProcess server;
-  const quint16 port = StartServer(server, 16);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, 16);
+  if (port == 0) return;
   RawClient member(port, QHostAddress("127.0.0.2"));
   RawClient honest(port, QHostAddress("127.0.0.3"));
   std::vector<std::unique_ptr<RawClient>> talkers;
@@ -305,11 +298,8 @@ BENCHMARK(BM_ServerHostBurstBesideAnHonestReader)->Iterations(1)->Unit(benchmark
 void BM_ServerFifteenHostsBesideAReader(benchmark::State& state) {
   constexpr int kHosts = 15;
   QProcess server;
-  const quint16 port = StartServer(server, 16);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, 16);
+  if (port == 0) return;
   RawClient member(port, QHostAddress("127.0.0.2"));
   std::vector<std::unique_ptr<RawClient>> talkers;
   std::vector<RawClient*> everyone{&member};
@@ -391,11 +381,8 @@ void BM_ServerPresenceToggling(benchmark::State& state) {
   constexpr int kListeners = 100;
   const auto seconds = state.range(0);
   QProcess server;
-  const quint16 port = StartServer(server, kListeners + 8);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, kListeners + 8);
+  if (port == 0) return;
   long bytesOut = 0;
   const auto counted = [&bytesOut](RawClient& client) {
     client.onFrame = [&bytesOut](const std::string& frame) {
@@ -475,11 +462,8 @@ void BM_ServerWorstMemory(benchmark::State& state) {
   constexpr int kFlooders = 500;
   const auto requestsEach = state.range(0);
   QProcess server;
-  const quint16 port = StartServer(server, kFlooders);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, kFlooders);
+  if (port == 0) return;
   const long baselineKb = PeakKb(server.processId());
   std::vector<std::unique_ptr<RawClient>> flooders;
   for (auto _ : state) {
@@ -511,11 +495,8 @@ BENCHMARK(BM_ServerWorstMemory)->Arg(80)->Arg(1000)->Iterations(1)->Unit(benchma
 // off, and the server's peak memory.
 void BM_ServerSignOnChurnAgainstASlowReader(benchmark::State& state) {
   QProcess server;
-  const quint16 port = StartServer(server, 16);
-  if (port == 0) {
-    state.SkipWithError("klaxo-tocd did not start");
-    return;
-  }
+  const quint16 port = StartServer(state, server, 16);
+  if (port == 0) return;
   QTcpSocket reader;
   reader.connectToHost(QHostAddress::LocalHost, port);
   reader.setReadBufferSize(4096);
